@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, lays out a demo installation in demo/ and starts the menu.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+scripts/build.sh
+demo="$PWD/demo"
+if [ -e "$demo/conf/usrcnfg.accdb" ]; then
+    # Keep the demo's databases; bring its programs up to the fresh build.
+    cp build/bin/ヌモリカマイメニュ build/bin/動作環境設定.exe "$demo/prgbin/"
+else
+    build/bin/numorika-admin init "$demo"
+fi
+if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
+    echo "No display found: the menu runs without a window (end it with Ctrl+C)."
+    export QT_QPA_PLATFORM=offscreen
+fi
+exec "$demo/prgbin/ヌモリカマイメニュ" "$@"

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+
+#include "db/DbConnection.h"
+#include "env/EnvironmentRecords.h"
+#include "env/InstallPaths.h"
+#include "platform/Clock.h"
+#include "platform/Dialogs.h"
+#include "platform/ProcessInfo.h"
+#include "platform/Shell.h"
+#include "records/LinkState.h"
+
+// The program's own ID in the shared tables.
+inline const QString kProgramId = QStringLiteral("ヌモリカマイメニュ");
+
+// Everything the process holds for its whole run. main creates one; every operation and window
+// receives it by reference, and a test builds a fresh one with fakes.
+struct AppContext {
+    AppContext(Dialogs& dialogs, Shell& shell, const Clock& clock, ProcessInfo process)
+        : dialogs(dialogs), shell(shell), clock(clock), process(std::move(process)) {}
+    AppContext(const AppContext&) = delete;
+    AppContext& operator=(const AppContext&) = delete;
+
+    Dialogs& dialogs;
+    Shell& shell;
+    const Clock& clock;
+    ProcessInfo process;
+
+    InstallPaths paths;
+    DatabaseDefinition databaseDefinition;
+    EnvironmentRecord environment;
+    QString initialOfficeCode;  // the office of the environment definition as loaded
+    QString signedInCode;       // empty while nobody is signed in
+
+    DbConnection config{QStringLiteral("config")};
+    DbConnection business{QStringLiteral("business")};
+    // The proccounter of the run history; restarts with every open of the environment.
+    qint64 statementCounter = 0;
+    QString commandText;
+    LinkState link;
+    bool ended = false;  // the end of the program has run; nothing may close the environment again
+};

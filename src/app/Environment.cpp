@@ -1,0 +1,56 @@
+#include "app/Environment.h"
+
+#include "app/AppContext.h"
+#include "db/DbAccess.h"
+#include "env/LoadEnvironment.h"
+#include "records/LinkMessages.h"
+#include "records/RunHistory.h"
+#include "text/DateText.h"
+
+bool OpenEnvironment(AppContext& ctx) {
+    ctx.statementCounter = 0;
+    ctx.commandText = ctx.process.commandText.trimmed();
+    if (!LoadEnvironment(ctx)) {
+        return false;
+    }
+    WriteRunStart(ctx);
+    const QString earliest = FormatTimestamp(ctx.clock.now().addSecs(-60));
+    ReceiveLinkRequest(ctx, ctx.commandText, earliest);
+    return OpenBusinessConnection(ctx);
+}
+
+void CloseEnvironment(AppContext& ctx) {
+    if (!ctx.link.receivedStartInfo.isEmpty()) {
+        SendLinkCompletion(ctx);
+    }
+    WriteRunEnd(ctx);
+    if (ctx.config.openFlag) {
+        ctx.config.close();
+    }
+    if (ctx.business.openFlag) {
+        ctx.business.close();
+    }
+}
+
+std::optional<SetupCommand> ComposeEnvironmentSetupCommand(const QString& programFolder,
+                                                           const QString& executableName) {
+    const auto base = FindProgramBase(programFolder);
+    if (!base) {
+        return std::nullopt;
+    }
+    return SetupCommand{JoinPath(programFolder, QStringLiteral("動作環境設定.exe")),
+                        *base + QLatin1Char(',') + executableName};
+}
+
+void StartEnvironmentSetup(AppContext& ctx) {
+    const auto command =
+        ComposeEnvironmentSetupCommand(ctx.paths.programFolder, ctx.process.executableName);
+    if (!command || !ctx.shell.startProgram(command->program, command->argument)) {
+        ctx.dialogs.information(QStringLiteral("動作環境設定ができません。"));
+    }
+}
+
+QString FirstRunMessage() {
+    return QStringLiteral("最初の動作環境設定を行います。") + QLatin1Char('\r') +
+           QStringLiteral("終了後、再度業務を起動します。");
+}

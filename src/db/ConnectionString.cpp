@@ -1,0 +1,73 @@
+#include "db/ConnectionString.h"
+
+#include "env/InstallPaths.h"
+
+QString ComposeConfigConnectionString(qint16 configKind, const QString& path,
+                                      bool closingSemicolon) {
+    const QString provider = configKind == kMdbFile
+                                 ? QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;")
+                                 : QStringLiteral("Provider=Microsoft.ACE.OLEDB.12.0;");
+    return provider + QStringLiteral("User ID=;") + QStringLiteral("Password=;") +
+           QStringLiteral("Data Source=") + path +
+           (closingSemicolon ? QStringLiteral(";") : QString());
+}
+
+QString ComposeBusinessConnectionString(const DatabaseDefinition& definition) {
+    const QString common = QStringLiteral("Provider=") + definition.providerName +
+                           QStringLiteral(";User ID=") + definition.userId +
+                           QStringLiteral(";Password=") + definition.password + QLatin1Char(';');
+    if (definition.kind == QLatin1String("A") || definition.kind == QLatin1String("O")) {
+        return common + QStringLiteral("Data Source=") + definition.dataSourceName +
+               QLatin1Char(';');
+    }
+    if (definition.kind == QLatin1String("S")) {
+        return common + QStringLiteral("Data Source=") + definition.serverName +
+               QStringLiteral(";Initial Catalog=") + definition.databaseName + QLatin1Char(';');
+    }
+    return {};
+}
+
+DaoOpenArguments ComposeDaoOpenArguments(const DatabaseDefinition& definition) {
+    const QString odbc = QStringLiteral("ODBC;Driver={") + definition.driverName +
+                         QStringLiteral("};UID=") + definition.userId + QStringLiteral(";PWD=") +
+                         definition.password + QLatin1Char(';');
+    const QString database =
+        QStringLiteral("Database=") + definition.databaseName + QLatin1Char(';');
+    if (definition.kind == QLatin1String("A")) {
+        return {definition.connectionText.mid(4), {}};
+    }
+    if (definition.kind == QLatin1String("S")) {
+        return {
+            {},
+            odbc + QStringLiteral("Server=") + definition.serverName + QLatin1Char(';') + database};
+    }
+    if (definition.kind == QLatin1String("O")) {
+        return {{}, odbc + definition.connectionText + QLatin1Char(';') + database};
+    }
+    return {};
+}
+
+QMap<QString, QString> ParseConnectionString(const QString& text) {
+    QMap<QString, QString> fields;
+    QString lastKey;
+    const QStringList parts = text.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    for (const QString& part : parts) {
+        const qsizetype equals = part.indexOf(QLatin1Char('='));
+        if (equals < 0) {
+            // Values are written unquoted: a piece without "=" belongs to a path holding ";".
+            if (!lastKey.isEmpty()) {
+                fields[lastKey] += QLatin1Char(';') + part;
+            }
+            continue;
+        }
+        lastKey = part.left(equals).trimmed().toLower();
+        fields.insert(lastKey, part.mid(equals + 1));
+    }
+    return fields;
+}
+
+bool IsFileProvider(const QString& provider) {
+    const QString name = provider.trimmed();
+    return name.startsWith(QLatin1String("Microsoft.ACE.OLEDB."), Qt::CaseInsensitive) ||
+           name.startsWith(QLatin1String("Microsoft.Jet.OLEDB."), Qt::CaseInsensitive);
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QMap>
+#include <QString>
+
+#include "env/EnvironmentRecords.h"
+
+// Applied to both connections before they open.
+struct ConnectionSettings {
+    int connectionTimeout = 60;  // seconds; the time a locked database is waited for
+    int commandTimeout = 30000;  // seconds
+    int cursorLocation = 3;      // client-side cursors
+};
+
+// "Provider=…;User ID=;Password=;Data Source=<path>" for a configuration file of the given kind,
+// with or without the closing semicolon.
+QString ComposeConfigConnectionString(qint16 configKind, const QString& path,
+                                      bool closingSemicolon);
+
+// The connection text of the business database for kinds "A", "S" and "O"; empty for any other.
+QString ComposeBusinessConnectionString(const DatabaseDefinition& definition);
+
+// The database name and connect text with which the backup opens the business database directly.
+struct DaoOpenArguments {
+    QString name;
+    QString connect;
+};
+DaoOpenArguments ComposeDaoOpenArguments(const DatabaseDefinition& definition);
+
+// Key=value pairs separated by ";"; keys are trimmed and lower-cased, values kept as written.
+QMap<QString, QString> ParseConnectionString(const QString& text);
+
+// True for the Jet and ACE providers, which reach a database file.
+bool IsFileProvider(const QString& provider);

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+#include "db/Recordset.h"
+
+struct AppContext;
+
+// Every statement of the system goes through these. They answer true on success; a failure is
+// recorded as an "エラー " row of the run history and never shown.
+
+// True when the result has at least one row; the recordset stays open, also when empty.
+bool OpenConfigRecordset(AppContext& ctx, Recordset& recordset, const QString& sql);
+bool OpenBusinessRecordset(AppContext& ctx, Recordset& recordset, const QString& sql, bool log);
+bool ExecuteConfig(AppContext& ctx, const QString& sql);
+// Also leaves a "出力終了 " row for the statement.
+bool ExecuteConfigLogged(AppContext& ctx, const QString& sql);
+bool ExecuteBusiness(AppContext& ctx, const QString& sql, bool log);
+
+void WriteStatementRecord(AppContext& ctx, const QString& text);
+void WriteErrorRecord(AppContext& ctx, const QString& text);
+
+// Opens the business database the database definition names.
+bool OpenBusinessConnection(AppContext& ctx);
+// Closes and re-opens the user's configuration database; answers the open flag.
+bool ReopenConfigConnection(AppContext& ctx);
+// Opens the user's configuration database (the copy every later statement uses).
+std::optional<DbError> OpenUserConfig(AppContext& ctx);

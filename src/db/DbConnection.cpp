@@ -1,0 +1,80 @@
+#include "db/DbConnection.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QUuid>
+
+#include "db/DatabaseFile.h"
+
+DbError ToDbError(const QSqlError& error) {
+    bool numeric = false;
+    const qint64 number = error.nativeErrorCode().toLongLong(&numeric);
+    const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
+    return {numeric ? number : kUnspecifiedDbError, text};
+}
+
+DbConnection::DbConnection(const QString& role)
+    : name_(role + QLatin1Char('-') + QUuid::createUuid().toString(QUuid::WithoutBraces)) {}
+
+DbConnection::~DbConnection() {
+    close();
+}
+
+std::optional<DbError> DbConnection::open(const QString& connectionString,
+                                          const ConnectionSettings& settings) {
+    close();
+    const auto fields = ParseConnectionString(connectionString);
+    const QString provider = fields.value(QStringLiteral("provider"));
+    if (!IsFileProvider(provider)) {
+        return DbError{
+            kUnspecifiedDbError,
+            QStringLiteral("プロバイダ「%1」はこの環境では使用できません。").arg(provider)};
+    }
+    const QString path = fields.value(QStringLiteral("data source"));
+    if (auto problem = CheckDatabaseFile(path)) {
+        return problem;
+    }
+    std::optional<DbError> failure;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
+        db.setDatabaseName(path);
+        // A locked database is waited for as long as a connection attempt may take.
+        db.setConnectOptions(
+            QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(settings.connectionTimeout * 1000));
+        if (!db.open()) {
+            failure = ToDbError(db.lastError());
+        } else {
+            // SQLite reads the file lazily; a file of another kind shows itself on the first read.
+            QSqlQuery probe(db);
+            if (!probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"))) {
+                failure = ToDbError(probe.lastError());
+                failure->description =
+                    QStringLiteral("「%1」はデータベースとして読めません: ").arg(path) +
+                    failure->description;
+            }
+        }
+    }
+    if (failure) {
+        close();
+    }
+    return failure;
+}
+
+void DbConnection::close() {
+    if (!QSqlDatabase::contains(name_)) {
+        return;
+    }
+    {
+        QSqlDatabase db = QSqlDatabase::database(name_, false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name_);
+}
+
+bool DbConnection::isOpen() const {
+    return QSqlDatabase::contains(name_) && QSqlDatabase::database(name_, false).isOpen();
+}
+
+QSqlDatabase DbConnection::database() const {
+    return QSqlDatabase::database(name_, false);
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+#include <optional>
+
+#include "db/ConnectionString.h"
+#include "db/DbError.h"
+
+// One of the two process-wide connections. The open flag is the system's own record of the
+// connection and is kept apart from the engine's state: closing leaves the flag as it is, so that a
+// later re-open knows the connection had been in use.
+class DbConnection {
+public:
+    explicit DbConnection(const QString& role);
+    ~DbConnection();
+    DbConnection(const DbConnection&) = delete;
+    DbConnection& operator=(const DbConnection&) = delete;
+
+    // Opens the database a connection text names; any earlier connection is closed first.
+    std::optional<DbError> open(const QString& connectionString,
+                                const ConnectionSettings& settings = {});
+    void close();
+    bool isOpen() const;
+    QSqlDatabase database() const;
+
+    bool openFlag = false;
+
+private:
+    QString name_;
+};
+
+// The number and description of an engine error.
+DbError ToDbError(const QSqlError& error);

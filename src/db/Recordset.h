@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <QVariant>
+#include <optional>
+
+#include "db/DbError.h"
+
+// A forward-only, read-only result. It stays usable when empty; the caller closes it (or lets it
+// go out of scope) before the connection is closed.
+class Recordset {
+public:
+    // Runs the query; positions on the first row when there is one. A failed query leaves the
+    // recordset closed, an empty result leaves it open.
+    std::optional<DbError> open(const QSqlDatabase& db, const QString& sql);
+    bool isOpen() const { return query_.has_value(); }
+    bool atEnd() const { return atEnd_; }
+    bool moveNext();
+    bool hasField(const QString& name) const;
+    // The value of a column of the current row; nullopt when the result has no such column.
+    std::optional<QVariant> field(const QString& name) const;
+    // The value as text; empty for Null or a missing column.
+    QString text(const QString& name) const;
+    void close();
+
+private:
+    std::optional<QSqlQuery> query_;
+    bool atEnd_ = true;
+};

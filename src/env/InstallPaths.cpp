@@ -1,0 +1,75 @@
+#include "env/InstallPaths.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+std::optional<QString> BaseBefore(const QString& folder, QLatin1StringView marker) {
+    const qsizetype at = folder.indexOf(marker, 0, Qt::CaseInsensitive);
+    if (at < 0) {
+        return std::nullopt;
+    }
+    return folder.left(at);
+}
+}  // namespace
+
+std::optional<QString> FindInstallBase(const QString& programFolder) {
+    if (auto base = BaseBefore(programFolder, QLatin1StringView("prgbin"))) {
+        return base;
+    }
+    return BaseBefore(programFolder, QLatin1StringView("prgsrc"));
+}
+
+std::optional<QString> FindProgramBase(const QString& programFolder) {
+    return BaseBefore(programFolder, QLatin1StringView("prgbin"));
+}
+
+QString JoinPath(const QString& folder, const QString& name) {
+    return folder + QDir::separator() + name;
+}
+
+qint16 ProbeDatabaseKind(const QString& stem) {
+    if (QFileInfo::exists(stem + QStringLiteral(".accdb"))) {
+        return kAccdbFile;
+    }
+    if (QFileInfo::exists(stem + QStringLiteral(".mdb"))) {
+        return kMdbFile;
+    }
+    return kNoDatabaseFile;
+}
+
+QString DatabaseFileEnding(qint16 kind) {
+    switch (kind) {
+        case kAccdbFile:
+            return QStringLiteral(".accdb");
+        case kMdbFile:
+            return QStringLiteral(".mdb");
+        default:
+            return {};
+    }
+}
+
+void DeriveInstallFolders(InstallPaths& paths, const QString& base) {
+    paths.base = base;
+    paths.root = base.endsWith(QDir::separator()) ? base.chopped(1) : base;
+    paths.programFolder = base + QStringLiteral("prgbin");
+    paths.businessFileKind =
+        ProbeDatabaseKind(JoinPath(base + QStringLiteral("data"), QStringLiteral("gnrdb")));
+    paths.configKind =
+        ProbeDatabaseKind(JoinPath(base + QStringLiteral("conf"), QStringLiteral("usrcnfg")));
+    paths.configFolder = base + QStringLiteral("conf");
+    paths.reportFolder = base + QStringLiteral("report");
+    paths.manualFolder = base + QStringLiteral("manual");
+    paths.reportKind = ProbeDatabaseKind(JoinPath(paths.reportFolder, QStringLiteral("repdb")));
+}
+
+void SetUserFolders(InstallPaths& paths, qint16 installationMode) {
+    if (installationMode == 0) {
+        paths.userConfigFolder = paths.base + QStringLiteral("conf");
+        paths.userReportFolder = paths.base + QStringLiteral("report");
+    } else if (installationMode == 1) {
+        const QString userFolder = JoinPath(paths.base + QStringLiteral("users"), paths.userName);
+        paths.userConfigFolder = JoinPath(userFolder, QStringLiteral("conf"));
+        paths.userReportFolder = JoinPath(userFolder, QStringLiteral("report"));
+    }
+}

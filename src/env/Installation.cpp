@@ -1,0 +1,101 @@
+#include "env/Installation.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include "db/DatabaseFile.h"
+#include "db/Schema.h"
+#include "db/SqlText.h"
+#include "env/InstallPaths.h"
+#include "platform/Files.h"
+
+namespace {
+QStringList InitialConfigurationRows(const QString& businessPath) {
+    return {
+        QStringLiteral(
+            "INSERT INTO データベース定義 (情報種類, db, dbmw, ドライバ名, データベース名, "
+            "サーバー名, 接続文字列, ユーザーID, パスワード, プロバイダ名, データソース名) "
+            "VALUES ('GNR', 'A', '', '', '', '', ") +
+            SqlQuote(QStringLiteral("DBQ=") + businessPath) +
+            QStringLiteral(", '', '', 'Microsoft.ACE.OLEDB.12.0', ") + SqlQuote(businessPath) +
+            QLatin1Char(')'),
+        QStringLiteral(
+            "INSERT INTO 動作環境定義 (動作環境定義ID, 運用事業所コード, インストール区分, "
+            "CL更新実行区分, バックアップ日付, 運用条件切替日付, バックアップ方法, "
+            "バックアップ日指定, 月曜バックアップ, 火曜バックアップ, 水曜バックアップ, "
+            "木曜バックアップ, 金曜バックアップ, 土曜バックアップ, 日曜バックアップ, "
+            "バックアップ開始時刻, バックアップフォルダ, 起動担当者コード) "
+            "VALUES ('001', '000', 0, 0, '', '', 0, 0, 0, 0, 0, 0, 0, 0, 0, '', '', '')"),
+    };
+}
+
+std::optional<QString> ExistingDatabase(const QString& stem) {
+    for (const QString& ending : {QStringLiteral(".accdb"), QStringLiteral(".mdb")}) {
+        if (QFileInfo::exists(stem + ending)) {
+            return stem + ending;
+        }
+    }
+    return std::nullopt;
+}
+}  // namespace
+
+QString MenuExecutableName() {
+#ifdef Q_OS_WIN
+    return QStringLiteral("ヌモリカマイメニュ.exe");
+#else
+    return QStringLiteral("ヌモリカマイメニュ");
+#endif
+}
+
+QString SetupProgramName() {
+    return QStringLiteral("動作環境設定.exe");
+}
+
+std::optional<QString> CreateInstallation(const QString& base) {
+    const QString root = QDir::toNativeSeparators(QDir(base).absolutePath());
+    const QString configStem =
+        JoinPath(JoinPath(root, QStringLiteral("conf")), QStringLiteral("usrcnfg"));
+    const QString businessStem =
+        JoinPath(JoinPath(root, QStringLiteral("data")), QStringLiteral("gnrdb"));
+    for (const QString& stem : {configStem, businessStem}) {
+        if (const auto existing = ExistingDatabase(stem)) {
+            return QStringLiteral("データベースが既に有ります。上書きしません: %1").arg(*existing);
+        }
+    }
+    for (const char* folder : {"prgbin", "conf", "data", "report", "manual"}) {
+        const QString path = JoinPath(root, QString::fromLatin1(folder));
+        if (!QDir().mkpath(path)) {
+            return QStringLiteral("フォルダを作成できません: %1").arg(path);
+        }
+    }
+    const QString businessPath = businessStem + QStringLiteral(".accdb");
+    if (const auto error = CreateDatabaseFile(businessPath, BusinessSchema())) {
+        return error->description;
+    }
+    if (const auto error =
+            CreateDatabaseFile(configStem + QStringLiteral(".accdb"),
+                               ConfigurationSchema() + InitialConfigurationRows(businessPath))) {
+        // Without its configuration the business file would block the next attempt.
+        QFile::remove(businessPath);
+        return error->description;
+    }
+    return std::nullopt;
+}
+
+std::optional<QString> InstallPrograms(const QString& fromFolder, const QString& programFolder) {
+    for (const QString& name : {MenuExecutableName(), SetupProgramName()}) {
+        const QString source = JoinPath(fromFolder, name);
+        const QString target = JoinPath(programFolder, name);
+        if (QFileInfo::exists(target) &&
+            QFileInfo(source).canonicalFilePath() == QFileInfo(target).canonicalFilePath()) {
+            continue;
+        }
+        QString error;
+        if (!CopyFileReplacing(source, target, &error)) {
+            return error;
+        }
+        QFile::setPermissions(target, QFile::permissions(source));
+    }
+    return std::nullopt;
+}

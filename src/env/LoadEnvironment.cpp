@@ -1,0 +1,71 @@
+#include "env/LoadEnvironment.h"
+
+#include "app/AppContext.h"
+#include "db/DbAccess.h"
+#include "env/UserFolders.h"
+
+namespace {
+const QString kEnvironmentQuery =
+    QStringLiteral("SELECT * FROM 動作環境定義") + QStringLiteral(" WHERE 動作環境定義ID = '001'");
+
+// Reads the first row of a query into a record; false when the query failed or the row lacked a
+// column. An empty result leaves the record as it was.
+template <typename Record, typename Reader>
+bool ReadFirstRow(AppContext& ctx, const QString& sql, Record& record, Reader reader) {
+    Recordset recordset;
+    const bool found = OpenConfigRecordset(ctx, recordset, sql);
+    const bool ok = recordset.isOpen() && (!found || reader(recordset, record));
+    recordset.close();
+    return ok;
+}
+}  // namespace
+
+bool LoadEnvironment(AppContext& ctx) {
+    InstallPaths& paths = ctx.paths;
+    paths.userName = ctx.process.userName;
+    const auto base = FindInstallBase(ctx.process.programFolder);
+    if (!base) {
+        ctx.config.openFlag = false;
+        return false;
+    }
+    DeriveInstallFolders(paths, *base);
+    if (paths.configKind == kNoDatabaseFile) {
+        ctx.config.openFlag = false;
+        return false;
+    }
+
+    const QString shared = JoinPath(
+        paths.configFolder, QStringLiteral("usrcnfg") + DatabaseFileEnding(paths.configKind));
+    if (auto error =
+            ctx.config.open(ComposeConfigConnectionString(paths.configKind, shared, false))) {
+        ctx.config.openFlag = false;
+        ctx.dialogs.information(QStringLiteral("SYB_OPEN ERROR") + QString::number(error->number) +
+                                QLatin1Char(' ') + error->description + QLatin1Char('\r') +
+                                QStringLiteral("sysopen error"));
+        return false;
+    }
+    ctx.config.openFlag = true;
+
+    if (!ReadFirstRow(ctx, QStringLiteral("SELECT * FROM データベース定義 WHERE 情報種類 = 'GNR'"),
+                      ctx.databaseDefinition, ReadDatabaseDefinition) ||
+        !ReadFirstRow(ctx, kEnvironmentQuery, ctx.environment, ReadEnvironmentBasics)) {
+        return false;
+    }
+    ctx.config.close();
+
+    SetUserFolders(paths, ctx.environment.installationMode);
+    if (ctx.environment.installationMode == 1) {
+        PrepareUserFolders(ctx);
+    }
+
+    if (OpenUserConfig(ctx)) {
+        ctx.config.openFlag = false;
+        return false;
+    }
+    ctx.config.openFlag = true;
+    if (!ReadFirstRow(ctx, kEnvironmentQuery, ctx.environment, ReadEnvironmentRecord)) {
+        return false;
+    }
+    ctx.initialOfficeCode = ctx.environment.operatingOfficeCode;
+    return true;
+}

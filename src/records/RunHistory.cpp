@@ -1,0 +1,43 @@
+#include "records/RunHistory.h"
+
+#include <QSqlQuery>
+
+#include "app/AppContext.h"
+#include "db/SqlText.h"
+#include "signin/SignedInCode.h"
+#include "text/DateText.h"
+
+QString ComposeHistoryStatement(const QDateTime& moment, qint64 counter, const QString& note,
+                                const QString& officeCode, const QString& staffCode,
+                                const QString& userName) {
+    return QStringLiteral(
+               "INSERT INTO プログラム稼動履歴 "
+               "(実行日付,プログラムID,proccounter,摘要,運用事業所コード,起動担当者コード,ユーザID)"
+               "VALUES ('") +
+           FormatTimestamp(moment) + QStringLiteral("', '") + kProgramId + QStringLiteral("', '") +
+           QStringLiteral("%1").arg(counter, 12, 10, QLatin1Char('0')) + QStringLiteral("', '") +
+           note + QStringLiteral("', ") + SqlQuote(officeCode) + QStringLiteral(", ") +
+           SqlQuote(staffCode) + QStringLiteral(", ") + SqlQuote(userName) + QLatin1Char(')');
+}
+
+void WriteHistoryRow(AppContext& ctx, const QString& note) {
+    ++ctx.statementCounter;
+    const QString sql = ComposeHistoryStatement(ctx.clock.now(), ctx.statementCounter, note,
+                                                ctx.environment.operatingOfficeCode,
+                                                ctx.signedInCode, ctx.paths.userName);
+    if (!ctx.config.isOpen()) {
+        return;
+    }
+    // History never disturbs the run: a row that cannot be written is simply missing.
+    QSqlQuery query(ctx.config.database());
+    query.exec(sql);
+}
+
+void WriteRunStart(AppContext& ctx) {
+    LoadSignedInCode(ctx);
+    WriteHistoryRow(ctx, QStringLiteral("開始 ") + EscapeSqlText(ctx.commandText.trimmed()));
+}
+
+void WriteRunEnd(AppContext& ctx) {
+    WriteHistoryRow(ctx, QStringLiteral("終了"));
+}

@@ -1,0 +1,5 @@
+#include "text/DateText.h"
+
+QString FormatTimestamp(const QDateTime& moment) {
+    return moment.toString(QStringLiteral("yyyyMMdd HHmmss"));
+}

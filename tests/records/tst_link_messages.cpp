@@ -1,0 +1,121 @@
+#include <QTest>
+
+#include "TestInstallation.h"
+#include "app/Environment.h"
+#include "db/SqlText.h"
+#include "text/DateText.h"
+
+namespace {
+void WriteRequest(const QString& configPath, const QDateTime& sentAt, const QString& sender,
+                  const QString& startInfo,
+                  const QString& receiver = QStringLiteral("ヌモリカマイメニュ"),
+                  const QString& kind = QStringLiteral("00")) {
+    ExecuteOn(
+        configPath,
+        "INSERT INTO プログラム連携情報 (発信日時, 発信プログラムID, 受信プログラムID, 受信期限, "
+        "連携区分, 起動連携情報, 終了連携情報, 運用事業所コード, 起動担当者コード, ユーザID) "
+        "VALUES (" +
+            SqlQuote(FormatTimestamp(sentAt)) + ", " + SqlQuote(sender) + ", " +
+            SqlQuote(receiver) + ", '', " + SqlQuote(kind) + ", " + SqlQuote(startInfo) +
+            ", '', '000', '', 'hanako')");
+}
+
+QList<QVariantMap> LinkRows(const QString& configPath) {
+    return QueryRows(configPath, "SELECT * FROM プログラム連携情報 ORDER BY rowid");
+}
+}  // namespace
+
+class TestLinkMessages : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void takesOverTheRequestAddressedToIt_data() {
+        QTest::addColumn<int>("secondsBefore");
+        QTest::addColumn<QString>("startInfo");
+        QTest::addColumn<QString>("receiver");
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("taken");
+        QTest::newRow("59 s before") << 59 << "LINK1"
+                                     << "ヌモリカマイメニュ"
+                                     << "00" << true;
+        QTest::newRow("60 s before") << 60 << "LINK1"
+                                     << "ヌモリカマイメニュ"
+                                     << "00" << true;
+        QTest::newRow("61 s before") << 61 << "LINK1"
+                                     << "ヌモリカマイメニュ"
+                                     << "00" << false;
+        QTest::newRow("other link information") << 5 << "LINK2"
+                                                << "ヌモリカマイメニュ"
+                                                << "00" << false;
+        QTest::newRow("other receiver") << 5 << "LINK1"
+                                        << "売上入力"
+                                        << "00" << false;
+        QTest::newRow("a completion is no request") << 5 << "LINK1"
+                                                    << "ヌモリカマイメニュ"
+                                                    << "99" << false;
+    }
+    void takesOverTheRequestAddressedToIt() {
+        QFETCH(int, secondsBefore);
+        QFETCH(QString, startInfo);
+        QFETCH(QString, receiver);
+        QFETCH(QString, kind);
+        QFETCH(bool, taken);
+        TestInstallation install;
+        TestContext t(install.programFolder(), QStringLiteral("LINK1"));
+        WriteRequest(install.configPath(), t.clock.current.addSecs(-secondsBefore),
+                     QStringLiteral("売上入力"), startInfo, receiver, kind);
+        QVERIFY(OpenEnvironment(t.ctx));
+        QCOMPARE(t.ctx.link.receivedSenderId, taken ? QStringLiteral("売上入力") : QString());
+        QCOMPARE(t.ctx.link.receivedStartInfo, taken ? QStringLiteral("LINK1") : QString());
+        QCOMPARE(LinkRows(install.configPath()).size(), taken ? 0 : 1);
+        CloseEnvironment(t.ctx);
+        QCOMPARE(LinkRows(install.configPath()).size(), taken ? 1 : 1);
+    }
+
+    void consumesOneOfTwoRequestsAndAnswersIt() {
+        TestInstallation install;
+        ExecuteOn(install.configPath(), "UPDATE 動作環境定義 SET 起動担当者コード = '00012'");
+        const QString info = QStringLiteral("it's 在庫");
+        TestContext t(install.programFolder(), info);
+        WriteRequest(install.configPath(), t.clock.current.addSecs(-10), QStringLiteral("o'prog"),
+                     info);
+        WriteRequest(install.configPath(), t.clock.current.addSecs(-5), QStringLiteral("o'prog"),
+                     info);
+        QVERIFY(OpenEnvironment(t.ctx));
+        QCOMPARE(t.ctx.link.receivedSenderId, QStringLiteral("o'prog"));
+        QCOMPARE(LinkRows(install.configPath()).size(), 1);
+
+        t.clock.current = t.clock.current.addSecs(120);
+        CloseEnvironment(t.ctx);
+        const auto rows = LinkRows(install.configPath());
+        QCOMPARE(rows.size(), 2);
+        QCOMPARE(rows[0].value("連携区分").toString(), QStringLiteral("00"));
+        const QVariantMap& done = rows[1];
+        QCOMPARE(done.value("発信日時").toString(), QStringLiteral("20261207 093215"));
+        QCOMPARE(done.value("受信期限").toString(), QStringLiteral("20261207 093215"));
+        QCOMPARE(done.value("発信プログラムID").toString(), QStringLiteral("o'prog"));
+        QCOMPARE(done.value("受信プログラムID").toString(), QStringLiteral("ヌモリカマイメニュ"));
+        QCOMPARE(done.value("連携区分").toString(), QStringLiteral("99"));
+        QCOMPARE(done.value("起動連携情報").toString(), info);
+        QCOMPARE(done.value("終了連携情報").toString(), QString());
+        QCOMPARE(done.value("運用事業所コード").toString(), QStringLiteral("000"));
+        QCOMPARE(done.value("起動担当者コード").toString(), QStringLiteral("00012"));
+        QCOMPARE(done.value("ユーザID").toString(), QStringLiteral("taro"));
+        // The end row follows the completion, on the re-opened connection.
+        QCOMPARE(HistoryNotes(install.configPath()).last(), QStringLiteral("終了"));
+    }
+
+    void anEmptyCommandLineTakesButDoesNotAnswer() {
+        TestInstallation install;
+        TestContext t(install.programFolder());
+        WriteRequest(install.configPath(), t.clock.current.addSecs(-1), QStringLiteral("売上入力"),
+                     {});
+        QVERIFY(OpenEnvironment(t.ctx));
+        QCOMPARE(t.ctx.link.receivedSenderId, QStringLiteral("売上入力"));
+        QVERIFY(LinkRows(install.configPath()).isEmpty());
+        CloseEnvironment(t.ctx);
+        QVERIFY(LinkRows(install.configPath()).isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLinkMessages)
+#include "tst_link_messages.moc"

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QDateTime>
+#include <QFileInfo>
+#include <QList>
+#include <QStringList>
+
+#include "platform/Clock.h"
+#include "platform/Dialogs.h"
+#include "platform/Shell.h"
+
+// Records every box; questions are answered from a queue (No when it runs dry).
+class FakeDialogs final : public Dialogs {
+public:
+    void information(const QString& text) override { informations << text; }
+    bool question(const QString& text) override {
+        questions << text;
+        return answers.isEmpty() ? false : answers.takeFirst();
+    }
+    std::optional<QString> openFile(const QStringList& filters,
+                                    const QString& initialName) override {
+        fileRequests << initialName;
+        Q_UNUSED(filters);
+        return chosenFiles.isEmpty() ? std::nullopt : chosenFiles.takeFirst();
+    }
+
+    QStringList informations;
+    QStringList questions;
+    QList<bool> answers;
+    QStringList fileRequests;
+    QList<std::optional<QString>> chosenFiles;
+};
+
+// Records what would have been started. Like the real one, a program that is not an existing
+// file cannot start, unless a test decides otherwise.
+class FakeShell final : public Shell {
+public:
+    struct Call {
+        QString path;
+        QString argument;
+        bool operator==(const Call&) const = default;
+    };
+    bool startProgram(const QString& path, const QString& argumentText) override {
+        started << Call{path, argumentText};
+        return startResult.value_or(QFileInfo(path).isFile());
+    }
+    bool openDocument(const QString& path, const QString& workingFolder) override {
+        opened << Call{path, workingFolder};
+        return QFileInfo(path).isFile();
+    }
+    bool powerOff() override {
+        ++powerOffs;
+        return true;
+    }
+
+    QList<Call> started;
+    QList<Call> opened;
+    int powerOffs = 0;
+    std::optional<bool> startResult;
+};
+
+class FakeClock final : public Clock {
+public:
+    QDateTime now() const override { return current; }
+    QDateTime current{QDate(2026, 12, 7), QTime(9, 30, 15)};
+};

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QTemporaryDir>
+#include <QVariantMap>
+
+#include "Fakes.h"
+#include "app/AppContext.h"
+
+// A temporary installation built with the same code as numorika-admin init:
+// base/prgbin, conf, data, report, manual and the two databases.
+class TestInstallation {
+public:
+    enum Content { Databases, FoldersOnly, Nothing };
+    explicit TestInstallation(Content content = Databases);
+
+    QString base() const;  // with its trailing separator
+    QString path(const QString& relative) const;
+    QString programFolder() const { return path(QStringLiteral("prgbin")); }
+    QString configPath() const { return path(QStringLiteral("conf/usrcnfg.accdb")); }
+    QString businessPath() const { return path(QStringLiteral("data/gnrdb.accdb")); }
+
+private:
+    QTemporaryDir dir_;
+};
+
+// A fresh context with fakes, as the menu started from programFolder would have it.
+struct TestContext {
+    explicit TestContext(const QString& programFolder, const QString& commandText = {},
+                         const QString& userName = QStringLiteral("taro"));
+    QTemporaryDir lockFolder;
+    FakeDialogs dialogs;
+    FakeShell shell;
+    FakeClock clock;
+    AppContext ctx;
+};
+
+// Reads and writes a database file through a connection of its own, as another program would.
+QList<QVariantMap> QueryRows(const QString& databasePath, const QString& sql);
+void ExecuteOn(const QString& databasePath, const QString& sql);
+
+// The 摘要 texts of the run history, in the order written.
+QStringList HistoryNotes(const QString& configPath);

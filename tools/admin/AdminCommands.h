@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QStringList>
+#include <QTextStream>
+
+// numorika-admin: the administrator's commands. Answers the exit status: 0 done, 2 refused or
+// failed (the reason on err).
+int RunAdminCommand(const QStringList& arguments, const QString& programFolder, QTextStream& out,
+                    QTextStream& err);
