@@ -3,13 +3,17 @@
 #include <QString>
 
 #include "db/DbConnection.h"
+#include "env/CompanySettings.h"
 #include "env/EnvironmentRecords.h"
 #include "env/InstallPaths.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
+#include "platform/NoticePanel.h"
 #include "platform/ProcessInfo.h"
 #include "platform/Shell.h"
 #include "records/LinkState.h"
+#include "signin/CodeConverter.h"
+#include "signin/StaffRecord.h"
 
 // The program's own ID in the shared tables.
 inline const QString kProgramId = QStringLiteral("ヌモリカマイメニュ");
@@ -31,7 +35,15 @@ struct AppContext {
     DatabaseDefinition databaseDefinition;
     EnvironmentRecord environment;
     QString initialOfficeCode;  // the office of the environment definition as loaded
-    QString signedInCode;       // empty while nobody is signed in
+    CompanyRecord company;
+    OfficeRecord office;
+    LinkSettings links;
+    qint16 pinRequired = 0;  // 暗証番号有無 of the company, or of the operating office
+    qint16 officeCount = 0;  // offices other than "000"
+    StaffRecord staff;
+    CodeConverter codeConverter;
+    // The main window's notice panel, once the window exists.
+    NoticePanel* notice = nullptr;
 
     DbConnection config{QStringLiteral("config")};
     DbConnection business{QStringLiteral("business")};

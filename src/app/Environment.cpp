@@ -32,6 +32,13 @@ void CloseEnvironment(AppContext& ctx) {
     }
 }
 
+void CloseEnvironmentOnce(AppContext& ctx) {
+    if (!ctx.ended) {
+        ctx.ended = true;
+        CloseEnvironment(ctx);
+    }
+}
+
 std::optional<SetupCommand> ComposeEnvironmentSetupCommand(const QString& programFolder,
                                                            const QString& executableName) {
     const auto base = FindProgramBase(programFolder);

@@ -13,6 +13,10 @@ bool OpenEnvironment(AppContext& ctx);
 // stay as they are, so calling it twice is harmless.
 void CloseEnvironment(AppContext& ctx);
 
+// The last close of the environment: a termination signal that arrives while the program is
+// already ending must not write a second end row.
+void CloseEnvironmentOnce(AppContext& ctx);
+
 // The environment setup program and its argument for a program folder; nullopt when the folder
 // holds no "prgbin".
 struct SetupCommand {

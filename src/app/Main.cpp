@@ -1,11 +1,16 @@
 #include "app/Main.h"
 
 #include <QApplication>
+#include <QLabel>
 
 #include "app/AppContext.h"
 #include "app/Environment.h"
+#include "backup/ExitProgram.h"
+#include "env/CompanySettings.h"
+#include "env/WindowTitle.h"
 #include "platform/SingleInstance.h"
 #include "platform/TerminationSignals.h"
+#include "signin/SignInDialog.h"
 
 std::unique_ptr<MainMenuWindow> Main(AppContext& ctx, SingleInstance& instance) {
     auto window = std::make_unique<MainMenuWindow>();
@@ -18,28 +23,30 @@ std::unique_ptr<MainMenuWindow> Main(AppContext& ctx, SingleInstance& instance) 
         StartEnvironmentSetup(ctx);
         return nullptr;
     }
+    if (!LoadCompanySettings(ctx)) {
+        ctx.dialogs.information(QStringLiteral("ユーザ情報が有りません"));
+        ExitProgram(ctx);
+        return nullptr;
+    }
+    const bool signedIn = ctx.pinRequired == 1 ? ShowSignIn(ctx) : true;
+    if (!signedIn) {
+        ExitProgram(ctx);
+        return nullptr;
+    }
+    window->setWindowTitle(kProgramId + QStringLiteral("（") +
+                           ctx.company.text(QStringLiteral("名称")) + QStringLiteral("）"));
+    window->titlePanel()->setText(ComposeWindowTitle(ctx));
+    ctx.notice = window.get();
     QObject::connect(window.get(), &MainMenuWindow::exitRequested, window.get(),
-                     [&ctx] { EndProgram(ctx); });
+                     [&ctx] { ExitProgram(ctx); });
     window->show();
     return window;
-}
-
-void CloseEnvironmentOnce(AppContext& ctx) {
-    if (!ctx.ended) {
-        ctx.ended = true;
-        CloseEnvironment(ctx);
-    }
-}
-
-void EndProgram(AppContext& ctx) {
-    CloseEnvironmentOnce(ctx);
-    QCoreApplication::quit();
 }
 
 int RunMenuProgram(AppContext& ctx) {
     TerminationSignals termination;
     QObject::connect(&termination, &TerminationSignals::received, &termination,
-                     [&ctx] { EndProgram(ctx); });
+                     [&ctx] { ExitProgram(ctx); });
     SingleInstance instance(ctx.process.lockFolder, ctx.process.executableName,
                             ctx.process.userName);
     const auto window = Main(ctx, instance);

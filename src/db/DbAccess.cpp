@@ -4,6 +4,7 @@
 #include <QSqlQuery>
 
 #include "app/AppContext.h"
+#include "db/JetTranslator.h"
 #include "db/SqlText.h"
 #include "records/RunHistory.h"
 
@@ -17,7 +18,7 @@ std::optional<DbError> Execute(const DbConnection& connection, const QString& sq
         return NotOpen();
     }
     QSqlQuery query(connection.database());
-    if (!query.exec(sql)) {
+    if (!query.exec(TranslateForEngine(sql))) {
         return ToDbError(query.lastError());
     }
     return std::nullopt;
@@ -29,7 +30,7 @@ std::optional<DbError> Open(const DbConnection& connection, Recordset& recordset
         recordset.close();
         return NotOpen();
     }
-    return recordset.open(connection.database(), sql);
+    return recordset.open(connection.database(), TranslateForEngine(sql));
 }
 
 // A failing statement on the run history is not recorded in that same table.

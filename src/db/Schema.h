@@ -1,6 +1,26 @@
 #pragma once
 
+#include <QList>
+#include <QString>
 #include <QStringList>
+
+// How a column is stored and read.
+enum class ColumnType {
+    Text,      // read as text
+    Int16,     // read as text and brought to the nearest 16-bit integer
+    Currency,  // fixed point with four decimals
+};
+
+struct ColumnSpec {
+    QString name;
+    ColumnType type;
+};
+
+// The columns of the business masters, in table order, as the system reads them.
+const QList<ColumnSpec>& CompanyColumns();  // Mユーザ
+const QList<ColumnSpec>& OfficeColumns();   // M事業所
+const QList<ColumnSpec>& LinkColumns();     // M他業務連携
+const QList<ColumnSpec>& StaffColumns();    // M担当者
 
 // The CREATE statements of every table the system reads or writes, with the keys it relies on.
 // Installations and test fixtures are both built from these.

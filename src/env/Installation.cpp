@@ -30,6 +30,17 @@ QStringList InitialConfigurationRows(const QString& businessPath) {
     };
 }
 
+// A working start: the company and its head office, with sign-in switched off until the
+// administrator gives the staff their PINs.
+QStringList InitialBusinessRows() {
+    return {
+        QStringLiteral("INSERT INTO Mユーザ (ID, 名称, 決算月, 決算日, 暗証番号有無) "
+                       "VALUES ('0001', '自社', 3, 31, 0)"),
+        QStringLiteral(
+            "INSERT INTO M事業所 (コード, 名称, 暗証番号有無) VALUES ('000', '本社', 0)"),
+    };
+}
+
 std::optional<QString> ExistingDatabase(const QString& stem) {
     for (const QString& ending : {QStringLiteral(".accdb"), QStringLiteral(".mdb")}) {
         if (QFileInfo::exists(stem + ending)) {
@@ -70,7 +81,8 @@ std::optional<QString> CreateInstallation(const QString& base) {
         }
     }
     const QString businessPath = businessStem + QStringLiteral(".accdb");
-    if (const auto error = CreateDatabaseFile(businessPath, BusinessSchema())) {
+    if (const auto error =
+            CreateDatabaseFile(businessPath, BusinessSchema() + InitialBusinessRows())) {
         return error->description;
     }
     if (const auto error =

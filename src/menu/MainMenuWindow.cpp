@@ -29,3 +29,7 @@ void MainMenuWindow::closeEvent(QCloseEvent* event) {
     event->accept();
     Q_EMIT exitRequested();
 }
+
+void MainMenuWindow::setNotice(const QString& text) {
+    notice_->setText(text);
+}

@@ -42,7 +42,7 @@ void SendLinkCompletion(AppContext& ctx) {
                  SqlQuote(now) + QStringLiteral(", '99', ") + SqlQuote(ctx.link.receivedStartInfo) +
                  QStringLiteral(", ") + SqlQuote(ctx.link.endInfo) + QStringLiteral(", ") +
                  SqlQuote(ctx.environment.operatingOfficeCode) + QStringLiteral(", ") +
-                 SqlQuote(ctx.signedInCode) + QStringLiteral(", ") + SqlQuote(ctx.paths.userName) +
+                 SqlQuote(ctx.staff.code) + QStringLiteral(", ") + SqlQuote(ctx.paths.userName) +
                  QLatin1Char(')'));
     ReopenConfigConnection(ctx);
 }

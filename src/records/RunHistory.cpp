@@ -23,8 +23,8 @@ QString ComposeHistoryStatement(const QDateTime& moment, qint64 counter, const Q
 void WriteHistoryRow(AppContext& ctx, const QString& note) {
     ++ctx.statementCounter;
     const QString sql = ComposeHistoryStatement(ctx.clock.now(), ctx.statementCounter, note,
-                                                ctx.environment.operatingOfficeCode,
-                                                ctx.signedInCode, ctx.paths.userName);
+                                                ctx.environment.operatingOfficeCode, ctx.staff.code,
+                                                ctx.paths.userName);
     if (!ctx.config.isOpen()) {
         return;
     }

@@ -6,6 +6,8 @@
 #include <csignal>
 
 #include "TestInstallation.h"
+#include "app/Environment.h"
+#include "signin/StaffSignIn.h"
 
 // The installed programs as an administrator and a member of staff use them.
 class TestProgram : public QObject {
@@ -68,6 +70,26 @@ private Q_SLOTS:
                  (QStringList{QStringLiteral("開始 X'1"), QStringLiteral("終了")}));
     }
 
+    void anEncodedPinSignsIn() {
+        QCOMPARE(RunAdmin({"pin", "encode", "ab"}), 2);
+        QCOMPARE(RunAdmin({"pin", "encode", "ab12"}), 0);
+        const QString stored = lastOutput_.trimmed();
+        TestInstallation install;
+        InsertRow(install.businessPath(), "M担当者",
+                  {{"コード", "00012"},
+                   {"氏名", "鈴木"},
+                   {"暗証番号", stored},
+                   {"在籍区分", "0"},
+                   {"事業所コード", "000"}});
+        TestContext t(install.programFolder());
+        QVERIFY(OpenEnvironment(t.ctx));
+        QVERIFY(LoadCompanySettings(t.ctx));
+        SignInFields fields;
+        QVERIFY(LookupStaffByCode(t.ctx, QStringLiteral("00012"), fields));
+        QCOMPARE(ConfirmPin(t.ctx, fields, QStringLiteral("AB12")), PinCheck::Accepted);
+        QCOMPARE(t.ctx.staff.name, QStringLiteral("鈴木"));
+    }
+
 private:
     int RunAdmin(const QStringList& arguments) {
         QProcess admin;
@@ -77,12 +99,14 @@ private:
             return -1;
         }
         lastError_ = QString::fromUtf8(admin.readAllStandardError());
+        lastOutput_ = QString::fromUtf8(admin.readAllStandardOutput());
         return admin.exitCode();
     }
 
     QTemporaryDir lockFolder_;
     QProcessEnvironment environment_;
     QString lastError_;
+    QString lastOutput_;
 };
 
 QTEST_GUILESS_MAIN(TestProgram)

@@ -5,6 +5,7 @@
 #include "TestInstallation.h"
 #include "app/Environment.h"
 #include "app/Main.h"
+#include "backup/ExitProgram.h"
 #include "env/EnvironmentSetup.h"
 #include "platform/SingleInstance.h"
 
@@ -101,7 +102,7 @@ private Q_SLOTS:
         QVERIFY(t.ctx.ended);
         QCOMPARE(HistoryNotes(install.configPath()),
                  (QStringList{QStringLiteral("開始 "), QStringLiteral("終了")}));
-        EndProgram(t.ctx);  // a termination signal after the close writes nothing more
+        ExitProgram(t.ctx);  // a termination signal after the close writes nothing more
         QCOMPARE(HistoryNotes(install.configPath()).size(), 2);
     }
 

@@ -65,7 +65,7 @@ private Q_SLOTS:
         QVERIFY(LoadEnvironment(t.ctx));
         // Values that other rows carry must not break the row either.
         t.ctx.environment.operatingOfficeCode = QStringLiteral("0'1");
-        t.ctx.signedInCode = QStringLiteral("it's");
+        t.ctx.staff.code = QStringLiteral("it's");
         t.ctx.paths.userName = QStringLiteral("o'hara");
         const QString sql =
             QStringLiteral("UPDATE 動作環境定義 SET バックアップフォルダ = 'it''s'   ");

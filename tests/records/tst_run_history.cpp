@@ -25,7 +25,7 @@ private Q_SLOTS:
         ExecuteOn(install.configPath(), "UPDATE 動作環境定義 SET 起動担当者コード = '00012'");
         TestContext t(install.programFolder(), commandText);
         QVERIFY(OpenEnvironment(t.ctx));
-        t.ctx.signedInCode = QStringLiteral("00034");  // the end row takes the code held in memory
+        t.ctx.staff.code = QStringLiteral("00034");  // the end row takes the code held in memory
         t.clock.current = t.clock.current.addSecs(3600);
         CloseEnvironment(t.ctx);
 

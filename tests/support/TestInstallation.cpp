@@ -89,6 +89,22 @@ void ExecuteOn(const QString& databasePath, const QString& sql) {
     });
 }
 
+void InsertRow(const QString& databasePath, const QString& table, const QVariantMap& values) {
+    WithDatabase(databasePath, [&](QSqlDatabase& db) {
+        QStringList marks(values.size(), QStringLiteral("?"));
+        QSqlQuery query(db);
+        query.prepare(
+            QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                .arg(table, values.keys().join(QLatin1Char(',')), marks.join(QLatin1Char(','))));
+        for (const QVariant& value : values) {
+            query.addBindValue(value);
+        }
+        if (!query.exec()) {
+            qFatal("insert into %s: %s", qPrintable(table), qPrintable(query.lastError().text()));
+        }
+    });
+}
+
 QStringList HistoryNotes(const QString& configPath) {
     QStringList notes;
     for (const QVariantMap& row : QueryRows(

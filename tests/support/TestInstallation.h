@@ -39,6 +39,8 @@ struct TestContext {
 // Reads and writes a database file through a connection of its own, as another program would.
 QList<QVariantMap> QueryRows(const QString& databasePath, const QString& sql);
 void ExecuteOn(const QString& databasePath, const QString& sql);
+// Inserts one row with the given column values (bound, so any text goes in as it is).
+void InsertRow(const QString& databasePath, const QString& table, const QVariantMap& values);
 
 // The 摘要 texts of the run history, in the order written.
 QStringList HistoryNotes(const QString& configPath);

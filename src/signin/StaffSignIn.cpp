@@ -1,0 +1,144 @@
+#include "signin/StaffSignIn.h"
+
+#include "app/AppContext.h"
+#include "db/DbAccess.h"
+#include "db/SqlText.h"
+#include "signin/SignedInCode.h"
+#include "text/NumberText.h"
+
+namespace {
+const char* const kOperationColumns[] = {"操作許可",         "入力許可",        "修正許可",
+                                         "削除許可",         "印刷許可",        "プレビュ許可",
+                                         "テキスト出力許可", "イメージ出力許可"};
+
+// Copies a column that is not Null; a Null (or missing) column keeps the target.
+bool CopyText(const Recordset& recordset, const QString& column, QString& target) {
+    const auto value = recordset.field(column);
+    if (!value || value->isNull()) {
+        return false;
+    }
+    target = value->toString();
+    return true;
+}
+
+void CopyNumber(const Recordset& recordset, const QString& column, qint16& target) {
+    QString text;
+    if (CopyText(recordset, column, text)) {
+        target = ToInt16(text);
+    }
+}
+}  // namespace
+
+QString CategoryPermissionColumn(int index) {
+    return QStringLiteral("処理分類%1操作許可").arg(index);
+}
+
+QString OperationPermissionColumn(int index) {
+    return QString::fromUtf8(kOperationColumns[index]);
+}
+
+QString StaffLookupSql(const QString& condition, const QString& today, const QString& officeCode) {
+    return QStringLiteral("SELECT M担当者.* FROM M担当者") + condition +
+           QStringLiteral(
+               " AND (M担当者.在籍区分 = '0' OR (M担当者.在籍区分 = '1' AND "
+               "M担当者.退社日付 <>'' AND M担当者.退社日付 > ") +
+           SqlQuote(today) + QStringLiteral(")) AND (M担当者.事業所コード = ") +
+           SqlQuote(officeCode) + QStringLiteral(" OR M担当者.事業所コード = ") +
+           SqlQuote(ZeroString(3)) + QLatin1Char(')');
+}
+
+bool LookupStaffByCode(AppContext& ctx, const QString& code, SignInFields& fields) {
+    Recordset recordset;
+    const QString today = ctx.clock.now().date().toString(QStringLiteral("yyyyMMdd"));
+    if (!OpenBusinessRecordset(
+            ctx, recordset,
+            StaffLookupSql(QStringLiteral(" WHERE M担当者.コード = ") + SqlQuote(code), today,
+                           ctx.environment.operatingOfficeCode),
+            false)) {
+        recordset.close();
+        fields.name.clear();
+        fields.rememberedPin.clear();
+        return false;
+    }
+    fields.code = recordset.text(QStringLiteral("コード"));
+    fields.name = recordset.text(QStringLiteral("氏名"));
+    const auto pin = recordset.field(QStringLiteral("暗証番号"));
+    fields.rememberedPin =
+        pin && !pin->isNull() ? ctx.codeConverter.convert(pin->toString()) : QString();
+    StaffRecord& staff = ctx.staff;
+    staff.loginId = recordset.text(QStringLiteral("ログインID"));
+    staff.accessLevel = ToInt16(recordset.text(QStringLiteral("アクセス権限")));
+    for (int i = 0; i < int(staff.categoryPermissions.size()); ++i) {
+        staff.categoryPermissions[i] = QStringLiteral("0");
+        CopyText(recordset, CategoryPermissionColumn(i), staff.categoryPermissions[i]);
+    }
+    for (int i = 0; i < int(staff.operationPermissions.size()); ++i) {
+        staff.operationPermissions[i] = recordset.text(OperationPermissionColumn(i));
+    }
+    recordset.close();
+    return true;
+}
+
+bool LookupStaffByLoginId(AppContext& ctx, const QString& loginId, SignInFields& fields) {
+    Recordset recordset;
+    const QString today = ctx.clock.now().date().toString(QStringLiteral("yyyyMMdd"));
+    const bool found = OpenBusinessRecordset(
+        ctx, recordset,
+        StaffLookupSql(QStringLiteral(" WHERE M担当者.ログインID = ") + SqlQuote(loginId), today,
+                       ctx.environment.operatingOfficeCode),
+        false);
+    if (!found) {
+        recordset.close();
+        fields.name.clear();
+        fields.rememberedPin.clear();
+        return false;
+    }
+    fields.code = recordset.text(QStringLiteral("コード"));
+    fields.name = recordset.text(QStringLiteral("氏名"));
+    recordset.close();
+    return LookupStaffByCode(ctx, fields.code, fields);
+}
+
+PinCheck ConfirmPin(AppContext& ctx, const SignInFields& fields, const QString& typed) {
+    const QString entry = typed.toUpper();
+    if (!IsPinLongEnough(entry)) {
+        ctx.dialogs.information(QStringLiteral("暗証番号を入力してください。"));
+        ctx.staff.code.clear();
+        return PinCheck::TooShort;
+    }
+    if (entry == ctx.office.text(QStringLiteral("特権暗証番号")) || entry == fields.rememberedPin) {
+        ctx.staff.code = fields.code;
+        SaveSignedInCode(ctx);
+        return PinCheck::Accepted;
+    }
+    ctx.staff.code.clear();
+    ctx.dialogs.information(QStringLiteral("暗証番号が違います。"));
+    return PinCheck::Wrong;
+}
+
+bool LoadStaffRecord(AppContext& ctx, const QString& code) {
+    Recordset recordset;
+    const bool found = OpenBusinessRecordset(
+        ctx, recordset,
+        QStringLiteral("SELECT M担当者.* FROM M担当者 WHERE M担当者.コード = ") + SqlQuote(code),
+        false);
+    if (found) {
+        StaffRecord& staff = ctx.staff;
+        CopyText(recordset, QStringLiteral("コード"), staff.code);
+        CopyText(recordset, QStringLiteral("氏名"), staff.name);
+        CopyText(recordset, QStringLiteral("事業所コード"), staff.officeCode);
+        CopyText(recordset, QStringLiteral("部門コード"), staff.departmentCode);
+        CopyText(recordset, QStringLiteral("セクションコード"), staff.sectionCode);
+        CopyText(recordset, QStringLiteral("役職コード"), staff.positionCode);
+        CopyNumber(recordset, QStringLiteral("社員区分"), staff.employeeClass);
+        CopyNumber(recordset, QStringLiteral("アクセス権限"), staff.accessLevel);
+        for (int i = 0; i < int(staff.categoryPermissions.size()); ++i) {
+            CopyText(recordset, CategoryPermissionColumn(i), staff.categoryPermissions[i]);
+        }
+        for (int i = 0; i < int(staff.operationPermissions.size()); ++i) {
+            CopyText(recordset, OperationPermissionColumn(i), staff.operationPermissions[i]);
+        }
+    }
+    recordset.close();
+    return found;
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+
+struct AppContext;
+
+// What the sign-in dialog shows and remembers of the person looked up.
+struct SignInFields {
+    QString code;
+    QString name;
+    QString rememberedPin;  // the stored PIN after conversion
+};
+
+// The staff look-up: the person must be employed (or not yet past the leaving date) and belong
+// to the operating office or to all offices ("000"). condition is the WHERE clause that picks
+// the person.
+QString StaffLookupSql(const QString& condition, const QString& today, const QString& officeCode);
+
+// Look-ups by staff code and by login ID. A hit fills the fields, the remembered PIN and the
+// rights; a miss empties the name and the remembered PIN, so that a PIN remembered for one person
+// never signs in another code.
+bool LookupStaffByCode(AppContext& ctx, const QString& code, SignInFields& fields);
+bool LookupStaffByLoginId(AppContext& ctx, const QString& loginId, SignInFields& fields);
+
+enum class PinCheck { TooShort, Wrong, Accepted };
+
+// The OK of the sign-in: the typed PIN, upper-cased, against the office's privileged PIN or the
+// remembered PIN. Tells the user what is wrong; on success stores the signed-in code.
+PinCheck ConfirmPin(AppContext& ctx, const SignInFields& fields, const QString& typed);
+
+// Copies the staff row of a code into the staff record; Null columns keep their values.
+bool LoadStaffRecord(AppContext& ctx, const QString& code);
+
+// The entry rule shared by both PIN dialogs.
+inline bool IsPinLongEnough(const QString& entry) {
+    return entry.size() > 3;
+}

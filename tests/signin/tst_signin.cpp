@@ -1,0 +1,313 @@
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include "TestInstallation.h"
+#include "app/Environment.h"
+#include "app/Main.h"
+#include "platform/SingleInstance.h"
+#include "signin/SignInDialog.h"
+
+namespace {
+const QString kEnterPin = QStringLiteral("暗証番号を入力してください。");
+const QString kWrongPin = QStringLiteral("暗証番号が違います。");
+
+void AddStaff(const TestInstallation& install, const QString& code, const QString& name,
+              QVariantMap more = {}) {
+    more.insert("コード", code);
+    more.insert("氏名", name);
+    if (!more.contains("在籍区分")) {
+        more.insert("在籍区分", "0");
+    }
+    if (!more.contains("事業所コード")) {
+        more.insert("事業所コード", "000");
+    }
+    InsertRow(install.businessPath(), "M担当者", more);
+}
+
+// An installation with 鈴木 (00012, PIN ab12, login taro) and 田中 (12345, PIN cd34).
+void AddStandardStaff(const TestInstallation& install) {
+    AddStaff(install, "00012", "鈴木",
+             {{"暗証番号", CodeConverter::encode("ab12")},
+              {"ログインID", "taro"},
+              {"アクセス権限", "3"},
+              {"社員区分", "2"},
+              {"処理分類9操作許可", "1"},
+              {"部門コード", "10"},
+              {"印刷許可", "1"}});
+    AddStaff(install, "12345", "田中", {{"暗証番号", CodeConverter::encode("cd34")}});
+}
+
+struct Session {
+    explicit Session(const TestInstallation& install, const QString& user = QStringLiteral("taro"))
+        : t(install.programFolder(), {}, user) {
+        QVERIFY(OpenEnvironment(t.ctx));
+        QVERIFY(LoadCompanySettings(t.ctx));
+    }
+    TestContext t;
+};
+
+template <typename T>
+T* Field(QWidget& dialog, const char* name) {
+    return dialog.findChild<T*>(QString::fromUtf8(name));
+}
+
+QString StoredSignedInCode(const TestInstallation& install) {
+    return QueryRows(install.configPath(), "SELECT 起動担当者コード FROM 動作環境定義")[0]
+        .value("起動担当者コード")
+        .toString();
+}
+
+// Answers the sign-in dialog that Main is about to show: with a PIN, or cancels it.
+void AnswerSignIn(const QString& pin) {
+    auto* timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [timer, pin] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr || dialog->objectName() != QStringLiteral("msg暗証番号確認")) {
+            return;
+        }
+        timer->deleteLater();
+        if (pin.isEmpty()) {
+            Field<QPushButton>(*dialog, "btn_キャンセル")->click();
+            return;
+        }
+        Field<QLineEdit>(*dialog, "暗証番号")->setText(pin);
+        Field<QPushButton>(*dialog, "btn_OK")->click();
+    });
+    timer->start(10);
+}
+}  // namespace
+
+class TestSignIn : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void theStoredFormHidesThePin() {
+        const CodeConverter converter;
+        const QString stored = CodeConverter::encode(QStringLiteral("ab12"));
+        QVERIFY(!stored.contains(QStringLiteral("ab12"), Qt::CaseInsensitive));
+        QVERIFY(stored != CodeConverter::encode(QStringLiteral("ab12")));
+        QCOMPARE(converter.convert(stored), QStringLiteral("AB12"));
+        QString altered = stored;
+        altered[altered.size() - 3] =
+            altered[altered.size() - 3] == QLatin1Char('A') ? QLatin1Char('B') : QLatin1Char('A');
+        for (const QString& broken : {altered, stored.chopped(2), QStringLiteral("AB12"),
+                                      QStringLiteral("NMK1$"), QString()}) {
+            QCOMPARE(converter.convert(broken), QString());
+        }
+    }
+
+    void theLoginFindsThePerson() {
+        TestInstallation install;
+        AddStandardStaff(install);
+        Session s(install);
+        SignInDialog dialog(s.t.ctx);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        QCOMPARE(Field<QLineEdit>(dialog, "担当者コード")->text(), QStringLiteral("00012"));
+        QCOMPARE(Field<QLineEdit>(dialog, "担当者名")->text(), QStringLiteral("鈴木"));
+        QVERIFY(Field<QLineEdit>(dialog, "暗証番号")->hasFocus());
+        QCOMPARE(Field<QLineEdit>(dialog, "担当者コード")->focusPolicy(), Qt::ClickFocus);
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("ヌモリカマイメニュ/暗証確認"));
+    }
+
+    void aTypedCodeIsPaddedAndLookedUp_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("12 is 00012") << "12"
+                                     << "00012"
+                                     << "鈴木";
+        QTest::newRow("123456 is 12345") << "123456"
+                                         << "12345"
+                                         << "田中";
+        QTest::newRow("unknown code") << "99"
+                                      << "00099"
+                                      << "";
+    }
+    void aTypedCodeIsPaddedAndLookedUp() {
+        QFETCH(QString, typed);
+        QFETCH(QString, code);
+        QFETCH(QString, name);
+        TestInstallation install;
+        AddStandardStaff(install);
+        Session s(install, QStringLiteral("nobody"));
+        SignInDialog dialog(s.t.ctx);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        auto* codeField = Field<QLineEdit>(dialog, "担当者コード");
+        QTRY_VERIFY(codeField->hasFocus());  // the PIN field sends an empty code back here
+        QTest::keyClicks(codeField, typed);
+        QTest::keyClick(codeField, Qt::Key_Tab);
+        QCOMPARE(codeField->text(), code);
+        QCOMPARE(Field<QLineEdit>(dialog, "担当者名")->text(), name);
+    }
+
+    void whoMaySignIn_data() {
+        QTest::addColumn<QVariantMap>("row");
+        QTest::addColumn<bool>("found");
+        const QString today = QStringLiteral("20261207");
+        QTest::newRow("employed, office 001") << QVariantMap{{"事業所コード", "001"}} << true;
+        QTest::newRow("all offices") << QVariantMap{{"事業所コード", "000"}} << true;
+        QTest::newRow("other office") << QVariantMap{{"事業所コード", "002"}} << false;
+        QTest::newRow("left, leaving today")
+            << QVariantMap{{"在籍区分", "1"}, {"退社日付", today}} << false;
+        QTest::newRow("left, leaving tomorrow")
+            << QVariantMap{{"在籍区分", "1"}, {"退社日付", "20261208"}} << true;
+        QTest::newRow("left, no leaving date")
+            << QVariantMap{{"在籍区分", "1"}, {"退社日付", ""}} << false;
+        QTest::newRow("other status") << QVariantMap{{"在籍区分", "2"}} << false;
+    }
+    void whoMaySignIn() {
+        QFETCH(QVariantMap, row);
+        QFETCH(bool, found);
+        TestInstallation install;
+        InsertRow(install.businessPath(), "M事業所", {{"コード", "001"}, {"名称", "東京営業所"}});
+        ExecuteOn(install.configPath(), "UPDATE 動作環境定義 SET 運用事業所コード = '001'");
+        row.insert("ログインID", "o'brien");
+        AddStaff(install, "00007", "佐藤", row);
+        Session s(install, QStringLiteral("o'brien"));
+        SignInFields fields;
+        QCOMPARE(LookupStaffByCode(s.t.ctx, QStringLiteral("00007"), fields), found);
+        QCOMPARE(LookupStaffByLoginId(s.t.ctx, QStringLiteral("o'brien"), fields), found);
+        QCOMPARE(fields.name, found ? QStringLiteral("佐藤") : QString());
+    }
+
+    void thePinIsChecked() {
+        TestInstallation install;
+        AddStandardStaff(install);
+        Session s(install);
+        SignInDialog dialog(s.t.ctx);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        auto* pin = Field<QLineEdit>(dialog, "暗証番号");
+        auto* ok = Field<QPushButton>(dialog, "btn_OK");
+        for (const char* attempt : {"ab1", "zz99", "zz98", "ab13"}) {
+            pin->setText(QString::fromLatin1(attempt));
+            ok->click();
+            QVERIFY(dialog.isVisible());
+        }
+        QCOMPARE(s.t.dialogs.informations,
+                 (QStringList{kEnterPin, kWrongPin, kWrongPin, kWrongPin}));
+        QVERIFY(pin->hasFocus());
+        QCOMPARE(StoredSignedInCode(install), QString());
+
+        pin->setText(QStringLiteral("ab12"));  // typed in lower case, stored in upper case
+        ok->click();
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(StoredSignedInCode(install), QStringLiteral("00012"));
+        QCOMPARE(
+            HistoryNotes(install.configPath()).last(),
+            QStringLiteral("出力終了 UPDATE 動作環境定義 SET 起動担当者コード = ''00012''  WHERE "
+                           "動作環境定義ID = ''001''"));
+        const StaffRecord& staff = s.t.ctx.staff;
+        QCOMPARE(staff.code, QStringLiteral("00012"));
+        QCOMPARE(staff.name, QStringLiteral("鈴木"));
+        QCOMPARE(staff.loginId, QStringLiteral("taro"));
+        QCOMPARE(int(staff.accessLevel), 3);
+        QCOMPARE(int(staff.employeeClass), 2);
+        QCOMPARE(staff.departmentCode, QStringLiteral("10"));
+        QCOMPARE(staff.categoryPermissions[9], QStringLiteral("1"));
+        QCOMPARE(staff.categoryPermissions[0], QStringLiteral("0"));
+        QCOMPARE(staff.operationPermissions[4], QStringLiteral("1"));
+    }
+
+    void aPinRememberedForOnePersonNeverSignsInAnother() {
+        TestInstallation install;
+        AddStandardStaff(install);
+        Session s(install);
+        SignInDialog dialog(s.t.ctx);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        auto* code = Field<QLineEdit>(dialog, "担当者コード");
+        code->setFocus();
+        code->setText(QStringLiteral("99999"));
+        Field<QLineEdit>(dialog, "暗証番号")->setText(QStringLiteral("ab12"));
+        Field<QPushButton>(dialog, "btn_OK")->click();  // Enter would not leave the code field
+        QCOMPARE(Field<QLineEdit>(dialog, "担当者名")->text(), QString());
+        QCOMPARE(s.t.dialogs.informations, QStringList{kWrongPin});
+        QVERIFY(dialog.isVisible());
+    }
+
+    void theOfficePinSignsInNobody() {
+        TestInstallation install;
+        ExecuteOn(install.businessPath(),
+                  "UPDATE M事業所 SET 特権暗証番号 = '" + CodeConverter::encode("boss") + "'");
+        Session s(install, QStringLiteral("nobody"));
+        SignInDialog dialog(s.t.ctx);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        Field<QLineEdit>(dialog, "暗証番号")->setText(QStringLiteral("Boss"));
+        Field<QPushButton>(dialog, "btn_OK")->click();
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(s.t.ctx.staff.code, QString());
+        QCOMPARE(StoredSignedInCode(install), QString());
+        QVERIFY(HistoryNotes(install.configPath()).size() == 1);  // the start row only
+    }
+
+    void cancellingEndsTheProgram() {
+        TestInstallation install;
+        AddStandardStaff(install);
+        ExecuteOn(install.businessPath(), "UPDATE Mユーザ SET 暗証番号有無 = 1");
+        ExecuteOn(install.configPath(), "UPDATE 動作環境定義 SET 起動担当者コード = '00099'");
+        TestContext t(install.programFolder());
+        SingleInstance instance(t.ctx.process.lockFolder, "menu", "taro");
+        AnswerSignIn({});
+        QVERIFY(!Main(t.ctx, instance));
+        QVERIFY(t.ctx.ended);
+        QCOMPARE(StoredSignedInCode(install), QString());
+        QCOMPARE(HistoryNotes(install.configPath()).last(), QStringLiteral("終了"));
+    }
+
+    void theTitleNamesOfficeAndPerson_data() {
+        QTest::addColumn<QString>("operating");
+        QTest::addColumn<QString>("officeName");
+        QTest::addColumn<QString>("pin");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("branch office, signed in") << "001"
+                                                  << "東京営業所"
+                                                  << "ab12"
+                                                  << "マイメニュー(東京営業所)「鈴木」";
+        QTest::newRow("head office of several") << "000"
+                                                << "東京営業所"
+                                                << ""
+                                                << "マイメニュー(全社)";
+        QTest::newRow("head office alone") << "000"
+                                           << ""
+                                           << ""
+                                           << "マイメニュー";
+        QTest::newRow("blank office name") << "001"
+                                           << "   "
+                                           << ""
+                                           << "マイメニュー";
+    }
+    void theTitleNamesOfficeAndPerson() {
+        QFETCH(QString, operating);
+        QFETCH(QString, officeName);
+        QFETCH(QString, pin);
+        QFETCH(QString, title);
+        TestInstallation install;
+        AddStandardStaff(install);
+        if (!officeName.isEmpty()) {
+            InsertRow(
+                install.businessPath(), "M事業所",
+                {{"コード", "001"}, {"名称", officeName}, {"暗証番号有無", pin.isEmpty() ? 0 : 1}});
+        }
+        ExecuteOn(install.configPath(),
+                  "UPDATE 動作環境定義 SET 運用事業所コード = '" + operating + "'");
+        TestContext t(install.programFolder());
+        SingleInstance instance(t.ctx.process.lockFolder, "menu", "taro");
+        if (!pin.isEmpty()) {
+            AnswerSignIn(pin);
+        }
+        const auto window = Main(t.ctx, instance);
+        QVERIFY(window);
+        QCOMPARE(window->findChild<QLabel*>("prg_ttl")->text(), title);
+        QCOMPARE(window->windowTitle(), QStringLiteral("ヌモリカマイメニュ（自社）"));
+    }
+};
+
+QTEST_MAIN(TestSignIn)
+#include "tst_signin.moc"
