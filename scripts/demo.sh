@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, lays out a demo installation in demo/ and starts the menu.
+# Installs what is missing, builds, lays out the demo installation in demo/ and starts the menu.
+# The member of staff 山田 太郎 signs in as the user who runs it, with the PIN 1111.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -9,7 +10,7 @@ if [ -e "$demo/conf/usrcnfg.accdb" ]; then
     # Keep the demo's databases; bring its programs up to the fresh build.
     cp build/bin/ヌモリカマイメニュ build/bin/動作環境設定.exe "$demo/prgbin/"
 else
-    build/bin/numorika-admin init "$demo"
+    build/bin/numorika-admin init "$demo" --demo
 fi
 if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
     echo "No display found: the menu runs without a window (end it with Ctrl+C)."

@@ -7,6 +7,7 @@ packages=(
     qt6-base-dev libqt6sql6-sqlite
     fonts-ipafont-gothic   # Japanese text renders as boxes without a Japanese font
     sqlite3
+    faketime               # the date tests run the admin tool on fixed days
 )
 
 missing=()

@@ -1,19 +1,17 @@
 #include "app/Main.h"
 
 #include <QApplication>
-#include <QLabel>
 
 #include "app/AppContext.h"
 #include "app/Environment.h"
 #include "backup/ExitProgram.h"
 #include "env/CompanySettings.h"
-#include "env/WindowTitle.h"
 #include "platform/SingleInstance.h"
 #include "platform/TerminationSignals.h"
 #include "signin/SignInDialog.h"
 
 std::unique_ptr<MainMenuWindow> Main(AppContext& ctx, SingleInstance& instance) {
-    auto window = std::make_unique<MainMenuWindow>();
+    auto window = std::make_unique<MainMenuWindow>(ctx);
     if (!instance.acquire()) {
         return nullptr;
     }
@@ -33,10 +31,8 @@ std::unique_ptr<MainMenuWindow> Main(AppContext& ctx, SingleInstance& instance) 
         ExitProgram(ctx);
         return nullptr;
     }
-    window->setWindowTitle(kProgramId + QStringLiteral("（") +
-                           ctx.company.text(QStringLiteral("名称")) + QStringLiteral("）"));
-    window->titlePanel()->setText(ComposeWindowTitle(ctx));
     ctx.notice = window.get();
+    window->load();
     QObject::connect(window.get(), &MainMenuWindow::exitRequested, window.get(),
                      [&ctx] { ExitProgram(ctx); });
     window->show();

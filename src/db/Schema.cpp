@@ -139,34 +139,63 @@ const QList<ColumnSpec>& StaffColumns() {
     return columns;
 }
 
+QStringList CatalogueTables() {
+    return {QStringLiteral("ヌモリカ"), QStringLiteral("ヌモリカデータ管理"),
+            QStringLiteral("ヌモリカ補助機能"), QStringLiteral("ヌモリカサービスメニュ")};
+}
+
+namespace {
+// Columns named by a prefix and the letters A to Z.
+QString LetterColumns(const QString& prefix) {
+    QStringList columns;
+    for (char letter = 'A'; letter <= 'Z'; ++letter) {
+        columns << prefix + QLatin1Char(letter) + QStringLiteral(" TEXT");
+    }
+    return columns.join(QStringLiteral(", "));
+}
+
+QStringList CatalogueSchema() {
+    QStringList statements;
+    for (const QString& table : CatalogueTables()) {
+        statements << QStringLiteral("CREATE TABLE %1 (プログラムID TEXT NOT NULL PRIMARY KEY, %2)")
+                          .arg(table, LetterColumns(QStringLiteral("条件項目名")));
+    }
+    return statements;
+}
+}  // namespace
+
 QStringList ConfigurationSchema() {
-    return {
-        QStringLiteral("CREATE TABLE データベース定義 ("
-                       "情報種類 TEXT NOT NULL PRIMARY KEY, db TEXT, dbmw TEXT, ドライバ名 TEXT, "
-                       "データベース名 TEXT, サーバー名 TEXT, 接続文字列 TEXT, ユーザーID TEXT, "
-                       "パスワード TEXT, プロバイダ名 TEXT, データソース名 TEXT)"),
-        QStringLiteral(
-            "CREATE TABLE 動作環境定義 ("
-            "動作環境定義ID TEXT NOT NULL PRIMARY KEY, 運用事業所コード TEXT, "
-            "インストール区分 INTEGER, CL更新実行区分 INTEGER, バックアップ日付 TEXT, "
-            "運用条件切替日付 TEXT, バックアップ方法 INTEGER, バックアップ日指定 INTEGER, "
-            "月曜バックアップ INTEGER, 火曜バックアップ INTEGER, 水曜バックアップ INTEGER, "
-            "木曜バックアップ INTEGER, 金曜バックアップ INTEGER, 土曜バックアップ INTEGER, "
-            "日曜バックアップ INTEGER, バックアップ開始時刻 TEXT, バックアップフォルダ TEXT, "
-            "起動担当者コード TEXT)"),
-        // Rows of different runs may share a counter: the table has no key.
-        QStringLiteral("CREATE TABLE プログラム稼動履歴 ("
-                       "実行日付 TEXT, プログラムID TEXT, proccounter TEXT, 摘要 TEXT, "
-                       "運用事業所コード TEXT, 起動担当者コード TEXT, ユーザID TEXT)"),
-        QStringLiteral(
-            "CREATE TABLE プログラム連携情報 ("
-            "発信日時 TEXT, 発信プログラムID TEXT, 受信プログラムID TEXT, 受信期限 TEXT, "
-            "連携区分 TEXT, 起動連携情報 TEXT, 終了連携情報 TEXT, 運用事業所コード TEXT, "
-            "起動担当者コード TEXT, ユーザID TEXT)"),
-        // Serves the request look-up at every start: equal columns first, the time range last.
-        QStringLiteral("CREATE INDEX プログラム連携情報_受信 ON プログラム連携情報 "
-                       "(受信プログラムID, 連携区分, 起動連携情報, 発信日時)"),
-    };
+    return CatalogueSchema() +
+           QStringList{
+               QStringLiteral(
+                   "CREATE TABLE データベース定義 ("
+                   "情報種類 TEXT NOT NULL PRIMARY KEY, db TEXT, dbmw TEXT, ドライバ名 TEXT, "
+                   "データベース名 TEXT, サーバー名 TEXT, 接続文字列 TEXT, ユーザーID TEXT, "
+                   "パスワード TEXT, プロバイダ名 TEXT, データソース名 TEXT)"),
+               QStringLiteral(
+                   "CREATE TABLE 動作環境定義 ("
+                   "動作環境定義ID TEXT NOT NULL PRIMARY KEY, 運用事業所コード TEXT, "
+                   "インストール区分 INTEGER, CL更新実行区分 INTEGER, バックアップ日付 TEXT, "
+                   "運用条件切替日付 TEXT, バックアップ方法 INTEGER, バックアップ日指定 INTEGER, "
+                   "月曜バックアップ INTEGER, 火曜バックアップ INTEGER, 水曜バックアップ INTEGER, "
+                   "木曜バックアップ INTEGER, 金曜バックアップ INTEGER, 土曜バックアップ INTEGER, "
+                   "日曜バックアップ INTEGER, バックアップ開始時刻 TEXT, バックアップフォルダ "
+                   "TEXT, "
+                   "起動担当者コード TEXT)"),
+               // Rows of different runs may share a counter: the table has no key.
+               QStringLiteral("CREATE TABLE プログラム稼動履歴 ("
+                              "実行日付 TEXT, プログラムID TEXT, proccounter TEXT, 摘要 TEXT, "
+                              "運用事業所コード TEXT, 起動担当者コード TEXT, ユーザID TEXT)"),
+               QStringLiteral(
+                   "CREATE TABLE プログラム連携情報 ("
+                   "発信日時 TEXT, 発信プログラムID TEXT, 受信プログラムID TEXT, 受信期限 TEXT, "
+                   "連携区分 TEXT, 起動連携情報 TEXT, 終了連携情報 TEXT, 運用事業所コード TEXT, "
+                   "起動担当者コード TEXT, ユーザID TEXT)"),
+               // Serves the request look-up at every start: equal columns first, the time range
+               // last.
+               QStringLiteral("CREATE INDEX プログラム連携情報_受信 ON プログラム連携情報 "
+                              "(受信プログラムID, 連携区分, 起動連携情報, 発信日時)"),
+           };
 }
 
 QStringList BusinessSchema() {
@@ -179,5 +208,14 @@ QStringList BusinessSchema() {
         CreateTable(QStringLiteral("M担当者"), StaffColumns(), true),
         // Serves the automatic sign-in by the user name.
         QStringLiteral("CREATE INDEX M担当者_ログインID ON M担当者 (ログインID)"),
+        // A second title for the same tab must fail: saving relies on it to update instead.
+        QStringLiteral("CREATE TABLE ヌモリカマイメニュ (担当者コード TEXT NOT NULL, "
+                       "メニュタブ位置 INTEGER NOT NULL, 機能名 TEXT, "
+                       "PRIMARY KEY (担当者コード, メニュタブ位置))"),
+        QStringLiteral("CREATE TABLE ヌモリカマイメニュ詳細 (担当者コード TEXT NOT NULL, "
+                       "メニュタブ位置 INTEGER NOT NULL, メニュ詳細位置 INTEGER NOT NULL, "
+                       "プログラム名 TEXT, 説明 TEXT, filepath TEXT, ") +
+            LetterColumns(QStringLiteral("条件項目値")) +
+            QStringLiteral(", PRIMARY KEY (担当者コード, メニュタブ位置, メニュ詳細位置))"),
     };
 }

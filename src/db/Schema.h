@@ -22,6 +22,9 @@ const QList<ColumnSpec>& OfficeColumns();   // M事業所
 const QList<ColumnSpec>& LinkColumns();     // M他業務連携
 const QList<ColumnSpec>& StaffColumns();    // M担当者
 
+// The four program catalogues of the configuration database, in the order they are searched.
+QStringList CatalogueTables();
+
 // The CREATE statements of every table the system reads or writes, with the keys it relies on.
 // Installations and test fixtures are both built from these.
 QStringList ConfigurationSchema();

@@ -7,6 +7,7 @@
 #include "db/DatabaseFile.h"
 #include "db/Schema.h"
 #include "db/SqlText.h"
+#include "env/DemoData.h"
 #include "env/InstallPaths.h"
 #include "platform/Files.h"
 
@@ -63,7 +64,32 @@ QString SetupProgramName() {
     return QStringLiteral("動作環境設定.exe");
 }
 
-std::optional<QString> CreateInstallation(const QString& base) {
+QString DemoProgramName() {
+    return QStringLiteral("numorika-demo-program");
+}
+
+namespace {
+bool WriteTextFile(const QString& path, const QByteArray& content) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(content) == content.size();
+}
+
+std::optional<QString> WriteDemoDocuments(const QString& root) {
+    const QString manual = JoinPath(root, QStringLiteral("manual"));
+    const QByteArray guide =
+        "{\\rtf1\\ansi\\ansicpg932\\deff0{\\fonttbl{\\f0 IPAGothic;}}\\f0\\fs24 "
+        "Numorika My Menu - demo manual\\par}\n";
+    const QByteArray report = QStringLiteral("営業日報 (デモ)\n本日の訪問先:\n").toUtf8();
+    if (!WriteTextFile(JoinPath(manual, QStringLiteral("ヌモリカマイメニュ.doc")), guide) ||
+        !WriteTextFile(JoinPath(manual, QStringLiteral("営業日報.txt")), report)) {
+        return QStringLiteral("デモの文書を作成できません: %1").arg(manual);
+    }
+    return std::nullopt;
+}
+}  // namespace
+
+std::optional<QString> CreateInstallation(const QString& base, const InstallationOptions& options) {
     const QString root = QDir::toNativeSeparators(QDir(base).absolutePath());
     const QString configStem =
         JoinPath(JoinPath(root, QStringLiteral("conf")), QStringLiteral("usrcnfg"));
@@ -81,24 +107,35 @@ std::optional<QString> CreateInstallation(const QString& base) {
         }
     }
     const QString businessPath = businessStem + QStringLiteral(".accdb");
-    if (const auto error =
-            CreateDatabaseFile(businessPath, BusinessSchema() + InitialBusinessRows())) {
+    const QStringList demoBusiness =
+        options.demo ? DemoBusinessRows(root, options.loginUser) : QStringList();
+    const QStringList demoConfiguration = options.demo ? DemoConfigurationRows() : QStringList();
+    if (const auto error = CreateDatabaseFile(
+            businessPath, BusinessSchema() + InitialBusinessRows() + demoBusiness)) {
         return error->description;
     }
-    if (const auto error =
-            CreateDatabaseFile(configStem + QStringLiteral(".accdb"),
-                               ConfigurationSchema() + InitialConfigurationRows(businessPath))) {
+    if (const auto error = CreateDatabaseFile(
+            configStem + QStringLiteral(".accdb"),
+            ConfigurationSchema() + InitialConfigurationRows(businessPath) + demoConfiguration)) {
         // Without its configuration the business file would block the next attempt.
         QFile::remove(businessPath);
         return error->description;
     }
-    return std::nullopt;
+    return options.demo ? WriteDemoDocuments(root) : std::nullopt;
 }
 
-std::optional<QString> InstallPrograms(const QString& fromFolder, const QString& programFolder) {
-    for (const QString& name : {MenuExecutableName(), SetupProgramName()}) {
-        const QString source = JoinPath(fromFolder, name);
-        const QString target = JoinPath(programFolder, name);
+std::optional<QString> InstallPrograms(const QString& fromFolder, const QString& programFolder,
+                                       bool demo) {
+    QList<std::pair<QString, QString>> copies = {{MenuExecutableName(), MenuExecutableName()},
+                                                 {SetupProgramName(), SetupProgramName()}};
+    if (demo) {
+        for (const QString& name : DemoProgramFiles()) {
+            copies.append({DemoProgramName(), name});
+        }
+    }
+    for (const auto& [from, to] : copies) {
+        const QString source = JoinPath(fromFolder, from);
+        const QString target = JoinPath(programFolder, to);
         if (QFileInfo::exists(target) &&
             QFileInfo(source).canonicalFilePath() == QFileInfo(target).canonicalFilePath()) {
             continue;

@@ -11,7 +11,17 @@ QString SetupProgramName();
 // the configuration database with its 'GNR' and '001' rows and the business database with the
 // company '0001' ("自社") and its head office "000" ("本社"), sign-in switched off.
 // Refuses when either database exists already. Answers the reason of a failure.
-std::optional<QString> CreateInstallation(const QString& base);
+struct InstallationOptions {
+    bool demo = false;  // with the demo company, staff, menus and catalogue
+    QString loginUser;  // the demo's first member of staff signs in as this user
+};
+std::optional<QString> CreateInstallation(const QString& base,
+                                          const InstallationOptions& options = {});
 
-// Copies the menu and the setup program from fromFolder into the program folder.
-std::optional<QString> InstallPrograms(const QString& fromFolder, const QString& programFolder);
+// Copies the menu and the setup program from fromFolder into the program folder; for a demo also
+// the demo program under the name of every demo program.
+std::optional<QString> InstallPrograms(const QString& fromFolder, const QString& programFolder,
+                                       bool demo = false);
+
+// The demo program that stands in for the programs of the suite.
+QString DemoProgramName();

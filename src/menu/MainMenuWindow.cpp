@@ -1,28 +1,212 @@
 #include "menu/MainMenuWindow.h"
 
 #include <QCloseEvent>
+#include <QGridLayout>
 #include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QTabWidget>
 #include <QVBoxLayout>
 
 #include "app/AppContext.h"
+#include "env/WindowTitle.h"
+#include "menu/Launch.h"
+#include "text/NumberText.h"
 
-MainMenuWindow::MainMenuWindow(QWidget* parent)
-    : QWidget(parent), title_(new QLabel(this)), notice_(new QLabel(this)) {
+namespace {
+// The base panel's design size, in twips.
+constexpr int kBaseWidthTwips = 11520;
+constexpr int kBaseHeightTwips = 8160;
+constexpr int kTwipsPerInch = 1440;
+
+QLabel* Panel(const QString& name, const QString& caption, QWidget* parent) {
+    auto* label = new QLabel(caption, parent);
+    label->setObjectName(name);
+    label->setFrameShape(QFrame::Panel);
+    label->setFrameShadow(QFrame::Sunken);
+    label->setMargin(4);
+    return label;
+}
+
+QChar TabLetter(int tab) {
+    return QChar(u'a' + tab);
+}
+}  // namespace
+
+MainMenuWindow::MainMenuWindow(AppContext& ctx, QWidget* parent)
+    : QWidget(parent), ctx_(ctx), base_(new QFrame(this)) {
     setObjectName(QStringLiteral("menヌモリカマイメニュ"));
     setWindowTitle(kProgramId);
-    title_->setObjectName(QStringLiteral("prg_ttl"));
-    title_->setFrameShape(QFrame::Panel);
-    title_->setFrameShadow(QFrame::Sunken);
-    notice_->setObjectName(QStringLiteral("お知らせ"));
-    notice_->setFrameShape(QFrame::Panel);
-    notice_->setFrameShadow(QFrame::Sunken);
+    base_->setObjectName(QStringLiteral("menubase"));
+    base_->setFrameShape(QFrame::StyledPanel);
+    title_ = Panel(QStringLiteral("prg_ttl"), QStringLiteral("マイメニュ"), base_);
+    QFont titleFont = title_->font();
+    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.4);
+    titleFont.setBold(true);
+    title_->setFont(titleFont);
+    manual_ = Panel(QStringLiteral("manualpanel"), QStringLiteral("Manual"), base_);
+    manual_->setAlignment(Qt::AlignCenter);
+    manual_->setCursor(Qt::PointingHandCursor);
+    manual_->setAccessibleName(QStringLiteral("Manual"));
+    auto* exit = new QPushButton(QStringLiteral("終了"), base_);
+    exit->setObjectName(QStringLiteral("btn_終了"));
+    notice_ = Panel(QStringLiteral("お知らせ"), QString(), base_);
     notice_->setAccessibleName(QStringLiteral("お知らせ"));
 
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(title_);
-    layout->addStretch(1);
+    tabs_ = new QTabWidget(base_);
+    tabs_->setObjectName(QStringLiteral("tab_menu"));
+    for (int tab = 0; tab < kMenuTabs; ++tab) {
+        auto* page = new QFrame;
+        page->setObjectName(QStringLiteral("bak_menu"));
+        page->setProperty("index", tab);
+        auto* grid = new QGridLayout(page);
+        const QChar letter = TabLetter(tab);
+        for (int i = 0; i < kMenuButtons; ++i) {
+            auto* number = new QLabel(QStringLiteral("%1.").arg(i + 1), page);
+            number->setObjectName(QStringLiteral("lab_menu") + letter);
+            number->setProperty("index", i);
+            auto* button = new QPushButton(page);
+            button->setObjectName(QStringLiteral("btn_menu") + letter);
+            button->setProperty("index", i);
+            button->setMinimumWidth(220);
+            auto* description = new QLabel(page);
+            description->setObjectName(QStringLiteral("lab_menu") + letter +
+                                       QStringLiteral("説明"));
+            description->setProperty("index", i);
+            description->installEventFilter(this);
+            grid->addWidget(number, i, 0);
+            grid->addWidget(button, i, 1);
+            grid->addWidget(description, i, 2);
+            buttons_[tab][i] = button;
+            descriptions_[tab][i] = description;
+            connect(button, &QPushButton::clicked, this,
+                    [this, i] { LaunchMenuEntry(ctx_, tabs_->currentIndex(), i, kMenuTable); });
+        }
+        grid->setColumnStretch(2, 1);
+        tabs_->addTab(page, QStringLiteral("未設定タイトル"));
+    }
+
+    auto* header = new QHBoxLayout;
+    header->addWidget(title_, 1);
+    header->addWidget(manual_);
+    header->addWidget(exit);
+    auto* layout = new QVBoxLayout(base_);
+    layout->addLayout(header);
+    layout->addWidget(tabs_, 1);
     layout->addWidget(notice_);
-    resize(800, 600);
+
+    title_->installEventFilter(this);
+    manual_->installEventFilter(this);
+    base_->installEventFilter(this);
+    connect(exit, &QPushButton::clicked, this, &MainMenuWindow::exitRequested);
+    connect(tabs_, &QTabWidget::currentChanged, this, &MainMenuWindow::tabChanged);
+
+    base_->resize(twips(kBaseWidthTwips, Qt::Horizontal), twips(kBaseHeightTwips, Qt::Vertical));
+    resize(base_->size());
+}
+
+int MainMenuWindow::twips(int value, Qt::Orientation orientation) const {
+    const QScreen* shown = screen();
+    const qreal dpi = shown == nullptr                ? 96.0
+                      : orientation == Qt::Horizontal ? shown->logicalDotsPerInchX()
+                                                      : shown->logicalDotsPerInchY();
+    return qRound(value * dpi / kTwipsPerInch);
+}
+
+void MainMenuWindow::load() {
+    setWindowTitle(windowTitle() + QStringLiteral("（") +
+                   ctx_.company.text(QStringLiteral("名称")) + QStringLiteral("）"));
+    tabs_->setCurrentIndex(0);
+    suppressTabChange_ = true;
+    title_->setText(ComposeWindowTitle(ctx_));
+    for (int tab = 0; tab < kMenuTabs; ++tab) {
+        buildMenuTab(kMenuTable, tab);
+    }
+}
+
+void MainMenuWindow::buildMenuTab(const QString& table, int tabPosition) {
+    tabs_->setCurrentIndex(tabPosition);
+    tabs_->setTabText(tabPosition, QStringLiteral("未設定タイトル"));
+    for (int i = 0; i < kMenuButtons; ++i) {
+        buttons_[tabPosition][i]->setText(QStringLiteral("未設定"));
+        buttons_[tabPosition][i]->setEnabled(false);
+        descriptions_[tabPosition][i]->clear();
+    }
+    const MenuTabView view = ReadMenuTab(ctx_, table, tabPosition);
+    tabs_->setTabText(tabPosition, view.caption);
+    tabs_->setCurrentIndex(0);
+    for (int i = 0; i < kMenuButtons; ++i) {
+        buttons_[tabPosition][i]->setText(view.buttonCaptions[i]);
+        buttons_[tabPosition][i]->setEnabled(view.enabled[i]);
+        descriptions_[tabPosition][i]->setText(view.descriptions[i]);
+    }
+}
+
+void MainMenuWindow::focusFirstButton() {
+    QPushButton* first = buttons_[tabs_->currentIndex()][0];
+    if (first->isEnabled()) {
+        first->setFocus();
+    }
+}
+
+void MainMenuWindow::tabChanged() {
+    if (suppressTabChange_) {
+        suppressTabChange_ = false;
+        return;
+    }
+    focusFirstButton();
+}
+
+void MainMenuWindow::layoutNormal() {
+    if (const QScreen* shown = screen(); shown != nullptr && windowState() == Qt::WindowNoState) {
+        const QRect area = shown->geometry();
+        move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+    }
+    base_->move(0, 0);
+}
+
+void MainMenuWindow::layoutMaximized() {
+    const QScreen* shown = screen();
+    if (shown == nullptr) {
+        return;
+    }
+    const QRect area = shown->geometry();
+    base_->move((area.width() - base_->width()) / 2 + twips(5, Qt::Horizontal),
+                (area.height() - base_->height()) / 2 - twips(120, Qt::Vertical));
+}
+
+void MainMenuWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (isMaximized()) {
+        layoutMaximized();
+    } else if (!isMinimized()) {
+        layoutNormal();
+    }
+}
+
+bool MainMenuWindow::MayChooseOffice(const AppContext& ctx) {
+    return ctx.staff.code.isEmpty() || LeadingNumber(ctx.staff.categoryPermissions[9]) == 0;
+}
+
+bool MainMenuWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonPress) {
+        if (watched == title_) {
+            focusFirstButton();
+        } else if (watched == manual_) {
+            OpenManual(ctx_);
+        }
+    } else if (event->type() == QEvent::MouseButtonDblClick) {
+        if (watched == base_) {
+            if (MayChooseOffice(ctx_)) {
+                Q_EMIT officeRequested();
+            }
+        } else if (const int index = watched->property("index").toInt();
+                   watched->objectName().startsWith(QStringLiteral("lab_menu"))) {
+            const int tab = watched->objectName().at(8).unicode() - u'a';
+            Q_EMIT settingsRequested(tab, index);
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void MainMenuWindow::closeEvent(QCloseEvent* event) {

@@ -1,29 +1,66 @@
 #pragma once
 
 #include <QWidget>
+#include <array>
 
+#include "menu/MenuStore.h"
 #include "platform/NoticePanel.h"
 
+class QFrame;
 class QLabel;
+class QPushButton;
+class QTabWidget;
+struct AppContext;
 
-// The main menu window menヌモリカマイメニュ: for now its title panel and its notice panel.
+// The main menu window menヌモリカマイメニュ: three tabs of eight program buttons.
 class MainMenuWindow final : public QWidget, public NoticePanel {
     Q_OBJECT
 public:
-    explicit MainMenuWindow(QWidget* parent = nullptr);
+    explicit MainMenuWindow(AppContext& ctx, QWidget* parent = nullptr);
+
+    // Appends the company to the caption, composes the title and builds the three tabs.
+    void load();
+    // Resets one tab and fills it from the menu table.
+    void buildMenuTab(const QString& table, int tabPosition);
+    void focusFirstButton();
+    void layoutNormal();
+    void layoutMaximized();
 
     QLabel* noticePanel() const { return notice_; }
     QLabel* titlePanel() const { return title_; }
+    QFrame* basePanel() const { return base_; }
+    QTabWidget* tabs() const { return tabs_; }
+    QPushButton* menuButton(int tab, int index) const { return buttons_[tab][index]; }
+    QLabel* descriptionLabel(int tab, int index) const { return descriptions_[tab][index]; }
     void setNotice(const QString& text) override;
 
+    // Whether the signed-in person may choose the operating office from the base panel.
+    static bool MayChooseOffice(const AppContext& ctx);
+
 Q_SIGNALS:
-    // The window's close box or the program's exit was asked for.
+    // The exit button or the window's close box.
     void exitRequested();
+    // A description was double-clicked: the slot's settings are to be edited.
+    void settingsRequested(int tab, int index);
+    // The base panel was double-clicked by someone who may choose the operating office.
+    void officeRequested();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void tabChanged();
+    int twips(int value, Qt::Orientation orientation) const;
+
+    AppContext& ctx_;
+    QFrame* base_;
     QLabel* title_;
+    QLabel* manual_;
+    QTabWidget* tabs_;
     QLabel* notice_;
+    std::array<std::array<QPushButton*, kMenuButtons>, kMenuTabs> buttons_{};
+    std::array<std::array<QLabel*, kMenuButtons>, kMenuTabs> descriptions_{};
+    bool suppressTabChange_ = false;
 };

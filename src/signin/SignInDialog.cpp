@@ -64,6 +64,7 @@ SignInDialog::SignInDialog(AppContext& ctx, QWidget* parent)
     buttons->addWidget(cancel);
     grid->addLayout(buttons, 3, 0, 1, 2);
     grid->setColumnStretch(1, 1);
+    setMinimumWidth(360);
 
     setTabOrder(pin_, name_);
     setTabOrder(name_, code_);

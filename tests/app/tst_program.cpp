@@ -7,6 +7,7 @@
 
 #include "TestInstallation.h"
 #include "app/Environment.h"
+#include "menu/Launch.h"
 #include "signin/StaffSignIn.h"
 
 // The installed programs as an administrator and a member of staff use them.
@@ -90,11 +91,109 @@ private Q_SLOTS:
         QCOMPARE(t.ctx.staff.name, QStringLiteral("鈴木"));
     }
 
+    void conditionsResolveOnTheDayTheyRun_data() {
+        QTest::addColumn<QString>("day");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("current period start") << "2024-05-15"
+                                              << "開始日付"
+                                              << "当期期首"
+                                              << "20240401";
+        QTest::newRow("current period end") << "2024-05-15"
+                                            << "終了日付"
+                                            << "当期期末"
+                                            << "20250331";
+        QTest::newRow("previous period start") << "2024-05-15"
+                                               << "開始日付"
+                                               << "前期期首"
+                                               << "20230401";
+        QTest::newRow("previous period end") << "2024-05-15"
+                                             << "終了日付"
+                                             << "前期期末"
+                                             << "20240331";
+        QTest::newRow("next month from 31 January") << "2024-01-31"
+                                                    << "終了日付"
+                                                    << "翌月の日"
+                                                    << "20240229";
+        QTest::newRow("next month's month") << "2024-01-31"
+                                            << "終了年月"
+                                            << "来月"
+                                            << "202402";
+        QTest::newRow("next year from 29 February") << "2024-02-29"
+                                                    << "終了日付"
+                                                    << "来年の日"
+                                                    << "20250228";
+        QTest::newRow("previous month start in January") << "2024-01-10"
+                                                         << "開始日付"
+                                                         << "前月月初"
+                                                         << "20231201";
+        QTest::newRow("empty start date: a month back") << "2024-03-31"
+                                                        << "開始日付"
+                                                        << ""
+                                                        << "20240229";
+        QTest::newRow("empty year-month end: closing month") << "2024-05-15"
+                                                             << "終了年月"
+                                                             << ""
+                                                             << "202405";
+        QTest::newRow("office of the installation") << "2024-05-15"
+                                                    << "事業所コード"
+                                                    << ""
+                                                    << "000";
+    }
+    void conditionsResolveOnTheDayTheyRun() {
+        QFETCH(QString, day);
+        QFETCH(QString, name);
+        QFETCH(QString, value);
+        QFETCH(QString, expected);
+        QCOMPARE(RunAdmin({"init", demoBase(), "--demo"}, true), 0);
+        QCOMPARE(RunAdmin({"condition", demoBase(), name, value}, true, day), 0);
+        QCOMPARE(lastOutput_, expected + "\n");
+    }
+
+    void theCommandIsTheOneAClickStarts() {
+        QCOMPARE(RunAdmin({"init", demoBase(), "--demo"}, true), 0);
+        QCOMPARE(RunAdmin({"command", demoBase(), "00001", "0", "3"}, true, "2024-05-15"), 0);
+        const QString printed = lastOutput_.chopped(1);
+        QCOMPARE(printed, demoBase() + "/prgbin/得意先別売上集計.exe 2024042024040001009999990110");
+
+        TestContext t(demoBase() + "/prgbin");
+        QVERIFY(OpenEnvironment(t.ctx));
+        QVERIFY(LoadCompanySettings(t.ctx));
+        t.ctx.staff.code = QStringLiteral("00001");
+        t.clock.current = QDateTime(QDate(2024, 5, 15), QTime(9, 0));
+        t.shell.startResult = true;
+        LaunchMenuEntry(t.ctx, 0, 3, kMenuTable);
+        QCOMPARE(t.shell.started.value(0).path + " " + t.shell.started.value(0).argument, printed);
+
+        QCOMPARE(RunAdmin({"command", demoBase(), "00001", "1", "7"}, true), 1);
+        QCOMPARE(RunAdmin({"command", demoBase(), "00001", "3", "0"}, true), 2);
+    }
+
 private:
-    int RunAdmin(const QStringList& arguments) {
+    QString demoBase() {
+        if (!demo_) {
+            demo_ = std::make_unique<QTemporaryDir>();
+        }
+        return demo_->filePath(QStringLiteral("demo"));
+    }
+
+    // Runs the admin tool; on a fixed day through faketime when day is given. An installation
+    // that exists already is fine when reuse is set.
+    int RunAdmin(const QStringList& arguments, bool reuse = false, const QString& day = {}) {
+        if (reuse && arguments.value(0) == QLatin1String("init") &&
+            QFileInfo::exists(arguments.value(1))) {
+            return 0;
+        }
         QProcess admin;
         admin.setProcessEnvironment(environment_);
-        admin.start(QStringLiteral(ADMIN_TOOL), arguments);
+        if (day.isEmpty()) {
+            admin.start(QStringLiteral(ADMIN_TOOL), arguments);
+        } else {
+            admin.start(QStringLiteral("faketime"),
+                        QStringList{day + QStringLiteral(" 09:00:00"), QStringLiteral(ADMIN_TOOL)} +
+                            arguments);
+        }
         if (!admin.waitForFinished(30000)) {
             return -1;
         }
@@ -107,6 +206,7 @@ private:
     QProcessEnvironment environment_;
     QString lastError_;
     QString lastOutput_;
+    std::unique_ptr<QTemporaryDir> demo_;
 };
 
 QTEST_GUILESS_MAIN(TestProgram)

@@ -2,39 +2,126 @@
 
 #include <QDir>
 
+#include "app/AppContext.h"
+#include "db/DbAccess.h"
+#include "env/CompanySettings.h"
 #include "env/InstallPaths.h"
 #include "env/Installation.h"
+#include "env/LoadEnvironment.h"
+#include "menu/Launch.h"
+#include "platform/ProcessInfo.h"
 #include "signin/CodeConverter.h"
 #include "signin/StaffSignIn.h"
 
 namespace {
+constexpr int kNothing = 1;
 constexpr int kFailed = 2;
 
 QString Usage() {
     return QStringLiteral(
         "使い方:\n"
-        "  numorika-admin init BASE   BASE に共有インストール (prgbin, conf, data, report, "
-        "manual)\n"
-        "                             を作成し、メニューと動作環境設定をインストールします\n"
+        "  numorika-admin init BASE [--demo]\n"
+        "      BASE に共有インストール (prgbin, conf, data, report, manual) を作成し、\n"
+        "      メニューと動作環境設定をインストールします。--demo でデモの会社・担当者・メニュー\n"
+        "      とデモプログラムも入れます\n"
         "  numorika-admin pin encode PIN\n"
-        "                             暗証番号の保存形式 (M担当者.暗証番号 などに設定する値) "
-        "を表示します\n");
+        "      暗証番号の保存形式 (M担当者.暗証番号 などに設定する値) を表示します\n"
+        "  numorika-admin command BASE STAFF TAB BUTTON\n"
+        "      担当者 STAFF のタブ TAB (0-2)、ボタン BUTTON (0-7) "
+        "が今起動するコマンドを表示します\n"
+        "  numorika-admin condition BASE NAME VALUE\n"
+        "      条件項目 NAME の値 VALUE がコマンドに渡す文字列を表示します\n");
 }
 
-int Init(const QString& base, const QString& programFolder, QTextStream& out, QTextStream& err) {
-    if (const auto error = CreateInstallation(base)) {
+// Boxes of the menu's code reach the administrator's terminal; nothing is ever started.
+class ConsoleDialogs final : public Dialogs {
+public:
+    explicit ConsoleDialogs(QTextStream& err) : err_(err) {}
+    void information(const QString& text) override {
+        QString shown = text;
+        err_ << shown.replace(QLatin1Char('\r'), QLatin1Char('\n')) << '\n';
+    }
+    bool question(const QString& text) override {
+        information(text);
+        return false;
+    }
+    std::optional<QString> openFile(const QStringList&, const QString&) override {
+        return std::nullopt;
+    }
+
+private:
+    QTextStream& err_;
+};
+
+class NoShell final : public Shell {
+public:
+    bool startProgram(const QString&, const QString&) override { return false; }
+    bool openDocument(const QString&, const QString&) override { return false; }
+    bool powerOff() override { return false; }
+};
+
+// The installation's environment, company and office, as the menu started from BASE/prgbin
+// would load them, without writing the menu's start and end rows.
+class Installation {
+public:
+    Installation(const QString& base, QTextStream& err)
+        : dialogs_(err), ctx_(dialogs_, shell_, clock_, Process(base)) {}
+
+    bool load(QTextStream& err) {
+        if (!LoadEnvironment(ctx_) || !OpenBusinessConnection(ctx_)) {
+            err << QStringLiteral("インストールを開けません: ") << ctx_.process.programFolder
+                << '\n';
+            return false;
+        }
+        if (!LoadCompanySettings(ctx_)) {
+            err << QStringLiteral("ユーザ情報が有りません") << '\n';
+            return false;
+        }
+        return true;
+    }
+    AppContext& context() { return ctx_; }
+
+private:
+    static ProcessInfo Process(const QString& base) {
+        ProcessInfo info;
+        info.userName = CurrentUserName();
+        info.programFolder =
+            JoinPath(QDir::toNativeSeparators(QDir(base).absolutePath()), QStringLiteral("prgbin"));
+        info.executableName = kProgramId;
+        info.lockFolder = QDir::tempPath();
+        return info;
+    }
+
+    ConsoleDialogs dialogs_;
+    NoShell shell_;
+    SystemClock clock_;
+    AppContext ctx_;
+};
+
+int Init(const QStringList& arguments, const QString& programFolder, QTextStream& out,
+         QTextStream& err) {
+    const bool demo = arguments.contains(QStringLiteral("--demo"));
+    QStringList rest = arguments;
+    rest.removeAll(QStringLiteral("--demo"));
+    if (rest.size() != 1) {
+        err << Usage();
+        return kFailed;
+    }
+    const QString base = rest[0];
+    if (const auto error = CreateInstallation(base, {demo, CurrentUserName()})) {
         err << *error << '\n';
         return kFailed;
     }
     const QString root = QDir::toNativeSeparators(QDir(base).absolutePath());
     if (const auto error =
-            InstallPrograms(programFolder, JoinPath(root, QStringLiteral("prgbin")))) {
+            InstallPrograms(programFolder, JoinPath(root, QStringLiteral("prgbin")), demo)) {
         err << QStringLiteral("プログラムをインストールできません: ") << *error << '\n';
         return kFailed;
     }
     out << QStringLiteral("インストールを作成しました: ") << root << '\n';
     return 0;
 }
+
 int EncodePin(const QString& pin, QTextStream& out, QTextStream& err) {
     if (!IsPinLongEnough(pin)) {
         err << QStringLiteral("暗証番号は4文字以上にしてください。") << '\n';
@@ -43,16 +130,62 @@ int EncodePin(const QString& pin, QTextStream& out, QTextStream& err) {
     out << CodeConverter::encode(pin) << '\n';
     return 0;
 }
+
+std::optional<int> Position(const QString& text, int count) {
+    bool ok = false;
+    const int value = text.toInt(&ok);
+    return ok && value >= 0 && value < count ? std::optional<int>(value) : std::nullopt;
+}
+
+int Command(const QStringList& arguments, QTextStream& out, QTextStream& err) {
+    const auto tab = Position(arguments[2], kMenuTabs);
+    const auto button = Position(arguments[3], kMenuButtons);
+    if (!tab || !button) {
+        err << Usage();
+        return kFailed;
+    }
+    Installation installation(arguments[0], err);
+    if (!installation.load(err)) {
+        return kFailed;
+    }
+    AppContext& ctx = installation.context();
+    ctx.staff.code = arguments[1];
+    const auto command = ComposeLaunch(ctx, kMenuTable, *tab, *button);
+    if (!command) {
+        err << QStringLiteral("このボタンには起動する設定が有りません。") << '\n';
+        return kNothing;
+    }
+    out << command->commandText << '\n';
+    return 0;
+}
+
+int Condition(const QStringList& arguments, QTextStream& out, QTextStream& err) {
+    Installation installation(arguments[0], err);
+    if (!installation.load(err)) {
+        return kFailed;
+    }
+    out << DefaultConditionValue(arguments[1], arguments[2],
+                                 ConditionSettingsOf(installation.context()))
+        << '\n';
+    return 0;
+}
 }  // namespace
 
 int RunAdminCommand(const QStringList& arguments, const QString& programFolder, QTextStream& out,
                     QTextStream& err) {
-    if (arguments.size() == 2 && arguments[0] == QLatin1String("init")) {
-        return Init(arguments[1], programFolder, out, err);
+    const QString verb = arguments.value(0);
+    const QStringList rest = arguments.mid(1);
+    if (verb == QLatin1String("init")) {
+        return Init(rest, programFolder, out, err);
     }
-    if (arguments.size() == 3 && arguments[0] == QLatin1String("pin") &&
-        arguments[1] == QLatin1String("encode")) {
-        return EncodePin(arguments[2], out, err);
+    if (verb == QLatin1String("pin") && rest.size() == 2 && rest[0] == QLatin1String("encode")) {
+        return EncodePin(rest[1], out, err);
+    }
+    if (verb == QLatin1String("command") && rest.size() == 4) {
+        return Command(rest, out, err);
+    }
+    if (verb == QLatin1String("condition") && rest.size() == 3) {
+        return Condition(rest, out, err);
     }
     err << Usage();
     return kFailed;
