@@ -50,8 +50,9 @@ std::optional<SetupCommand> ComposeEnvironmentSetupCommand(const QString& progra
 }
 
 void StartEnvironmentSetup(AppContext& ctx) {
+    // The program's own folder: a development copy in prgsrc has no setup program to start.
     const auto command =
-        ComposeEnvironmentSetupCommand(ctx.paths.programFolder, ctx.process.executableName);
+        ComposeEnvironmentSetupCommand(ctx.process.programFolder, ctx.process.executableName);
     if (!command || !ctx.shell.startProgram(command->program, command->argument)) {
         ctx.dialogs.information(QStringLiteral("動作環境設定ができません。"));
     }

@@ -1,6 +1,7 @@
 #include "backup/ExitProgram.h"
 
 #include <QCoreApplication>
+#include <QThread>
 
 #include "app/AppContext.h"
 #include "app/Environment.h"
@@ -12,5 +13,10 @@ void ExitProgram(AppContext& ctx) {
     }
     ClearSignedInCode(ctx);
     CloseEnvironmentOnce(ctx);
-    QCoreApplication::quit();
+    // exit, not quit: quit would first ask the windows to close, and the main window leaves that
+    // decision to this procedure. Before the event loop runs there is nothing to leave, and an
+    // exit then would end every later dialog at once.
+    if (QThread::currentThread()->loopLevel() > 0) {
+        QCoreApplication::exit(0);
+    }
 }

@@ -88,9 +88,12 @@ void LoadOfficeSettings(AppContext& ctx) {
                        FillRecord(ctx, recordset, OfficeColumns(),
                                   OfficeSql(ctx.environment.operatingOfficeCode), ctx.office);
     recordset.close();
-    if (found) {
-        ConvertPin(ctx, ctx.office, QStringLiteral("特権暗証番号"));
+    // Without the office's row nothing overrides the company: an unreadable office must never
+    // switch the sign-in off.
+    if (!found) {
+        return;
     }
+    ConvertPin(ctx, ctx.office, QStringLiteral("特権暗証番号"));
     if (ctx.environment.operatingOfficeCode == ZeroString(3)) {
         return;
     }

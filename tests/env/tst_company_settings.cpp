@@ -91,14 +91,21 @@ private Q_SLOTS:
                                              "''000'' WHERE 動作環境定義ID = ''001''")));
     }
 
-    void aFailingOfficeQueryKeepsTheStoredOffice() {
+    void anUnreadableOfficeKeepsTheStoredOfficeAndTheSignIn_data() {
+        QTest::addColumn<QString>("change");
+        QTest::newRow("table missing") << "DROP TABLE M事業所";
+        QTest::newRow("column missing") << "ALTER TABLE M事業所 DROP COLUMN 地区コード";
+    }
+    void anUnreadableOfficeKeepsTheStoredOfficeAndTheSignIn() {
+        QFETCH(QString, change);
         TestInstallation install;
-        Prepare(install, {"001", {}, {}});
-        ExecuteOn(install.businessPath(), "DROP TABLE M事業所");
+        Prepare(install, {"001", {{"暗証番号有無", "1"}}, {{"暗証番号有無", 0}}});
+        ExecuteOn(install.businessPath(), change);
         TestContext t(install.programFolder());
         QVERIFY(OpenEnvironment(t.ctx));
         QVERIFY(LoadCompanySettings(t.ctx));
         QCOMPARE(t.ctx.environment.operatingOfficeCode, QStringLiteral("001"));
+        QCOMPARE(int(t.ctx.pinRequired), 1);
     }
 
     void privilegedPinsAreHeldConverted() {
