@@ -6,6 +6,7 @@
 #include "env/CompanySettings.h"
 #include "env/EnvironmentRecords.h"
 #include "env/InstallPaths.h"
+#include "menu_settings/MenuEditTarget.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/NoticePanel.h"
@@ -41,6 +42,7 @@ struct AppContext {
     qint16 pinRequired = 0;  // 暗証番号有無 of the company, or of the operating office
     qint16 officeCount = 0;  // offices other than "000"
     StaffRecord staff;
+    MenuEditTarget menuEditTarget;
     CodeConverter codeConverter;
     // The main window's notice panel, once the window exists.
     NoticePanel* notice = nullptr;

@@ -13,13 +13,17 @@ DbError NotOpen() {
     return {kUnspecifiedDbError, QStringLiteral("データベースの接続が開かれていません。")};
 }
 
-std::optional<DbError> Execute(const DbConnection& connection, const QString& sql) {
+std::optional<DbError> Execute(const DbConnection& connection, const QString& sql,
+                               int* affected = nullptr) {
     if (!connection.isOpen()) {
         return NotOpen();
     }
     QSqlQuery query(connection.database());
     if (!query.exec(TranslateForEngine(sql))) {
         return ToDbError(query.lastError());
+    }
+    if (affected != nullptr) {
+        *affected = query.numRowsAffected();
     }
     return std::nullopt;
 }
@@ -76,8 +80,8 @@ bool ExecuteConfigLogged(AppContext& ctx, const QString& sql) {
     return true;
 }
 
-bool ExecuteBusiness(AppContext& ctx, const QString& sql, bool log) {
-    if (auto error = Execute(ctx.business, sql)) {
+bool ExecuteBusiness(AppContext& ctx, const QString& sql, bool log, int* affected) {
+    if (auto error = Execute(ctx.business, sql, affected)) {
         WriteErrorRecord(ctx, error->description + sql);
         return false;
     }

@@ -15,7 +15,8 @@ bool OpenBusinessRecordset(AppContext& ctx, Recordset& recordset, const QString&
 bool ExecuteConfig(AppContext& ctx, const QString& sql);
 // Also leaves a "出力終了 " row for the statement.
 bool ExecuteConfigLogged(AppContext& ctx, const QString& sql);
-bool ExecuteBusiness(AppContext& ctx, const QString& sql, bool log);
+// affected, when given, receives the number of rows the statement changed.
+bool ExecuteBusiness(AppContext& ctx, const QString& sql, bool log, int* affected = nullptr);
 
 void WriteStatementRecord(AppContext& ctx, const QString& text);
 void WriteErrorRecord(AppContext& ctx, const QString& text);

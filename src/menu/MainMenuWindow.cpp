@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
@@ -11,6 +12,8 @@
 #include "app/AppContext.h"
 #include "env/WindowTitle.h"
 #include "menu/Launch.h"
+#include "menu_settings/MenuSettingsWindow.h"
+#include "signin/OfficeDialogs.h"
 #include "text/NumberText.h"
 
 namespace {
@@ -100,6 +103,15 @@ MainMenuWindow::MainMenuWindow(AppContext& ctx, QWidget* parent)
     base_->installEventFilter(this);
     connect(exit, &QPushButton::clicked, this, &MainMenuWindow::exitRequested);
     connect(tabs_, &QTabWidget::currentChanged, this, &MainMenuWindow::tabChanged);
+    connect(this, &MainMenuWindow::settingsRequested, this, [this](int tab, int index) {
+        OpenMenuSettings(ctx_, kMenuTable, tab, index, this);
+        buildMenuTab(kMenuTable, tab);
+    });
+    connect(this, &MainMenuWindow::officeRequested, this, [this] {
+        if (ShowOfficeDialog(ctx_, this)) {
+            title_->setText(ComposeWindowTitle(ctx_));
+        }
+    });
 
     base_->resize(twips(kBaseWidthTwips, Qt::Horizontal), twips(kBaseHeightTwips, Qt::Vertical));
     resize(base_->size());
@@ -192,25 +204,33 @@ bool MainMenuWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonPress) {
         if (watched == title_) {
             focusFirstButton();
-        } else if (watched == manual_) {
+            return true;
+        }
+        if (watched == manual_) {
             OpenManual(ctx_);
+            return true;
         }
     } else if (event->type() == QEvent::MouseButtonDblClick) {
         if (watched == base_) {
-            if (MayChooseOffice(ctx_)) {
+            // A double-click that a control let through is no double-click on the base panel.
+            const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
+            if (base_->childAt(at) == nullptr && MayChooseOffice(ctx_)) {
                 Q_EMIT officeRequested();
             }
-        } else if (const int index = watched->property("index").toInt();
-                   watched->objectName().startsWith(QStringLiteral("lab_menu"))) {
+            return true;
+        }
+        if (watched->objectName().startsWith(QStringLiteral("lab_menu"))) {
             const int tab = watched->objectName().at(8).unicode() - u'a';
-            Q_EMIT settingsRequested(tab, index);
+            Q_EMIT settingsRequested(tab, watched->property("index").toInt());
+            return true;
         }
     }
     return QWidget::eventFilter(watched, event);
 }
 
 void MainMenuWindow::closeEvent(QCloseEvent* event) {
-    event->accept();
+    // The exit procedure decides whether the program ends; the window closes only with it.
+    event->ignore();
     Q_EMIT exitRequested();
 }
 

@@ -40,7 +40,7 @@ public:
 Q_SIGNALS:
     // The exit button or the window's close box.
     void exitRequested();
-    // A description was double-clicked: the slot's settings are to be edited.
+    // A description was double-clicked: the slot's settings are edited, then the tab rebuilt.
     void settingsRequested(int tab, int index);
     // The base panel was double-clicked by someone who may choose the operating office.
     void officeRequested();

@@ -99,21 +99,28 @@ bool LookupStaffByLoginId(AppContext& ctx, const QString& loginId, SignInFields&
     return LookupStaffByCode(ctx, fields.code, fields);
 }
 
-PinCheck ConfirmPin(AppContext& ctx, const SignInFields& fields, const QString& typed) {
+PinCheck CheckEnteredPin(Dialogs& dialogs, const QString& typed, const QStringList& accepted) {
     const QString entry = typed.toUpper();
     if (!IsPinLongEnough(entry)) {
-        ctx.dialogs.information(QStringLiteral("暗証番号を入力してください。"));
-        ctx.staff.code.clear();
+        dialogs.information(QStringLiteral("暗証番号を入力してください。"));
         return PinCheck::TooShort;
     }
-    if (entry == ctx.office.text(QStringLiteral("特権暗証番号")) || entry == fields.rememberedPin) {
-        ctx.staff.code = fields.code;
-        SaveSignedInCode(ctx);
+    if (accepted.contains(entry)) {
         return PinCheck::Accepted;
     }
-    ctx.staff.code.clear();
-    ctx.dialogs.information(QStringLiteral("暗証番号が違います。"));
+    dialogs.information(QStringLiteral("暗証番号が違います。"));
     return PinCheck::Wrong;
+}
+
+PinCheck ConfirmPin(AppContext& ctx, const SignInFields& fields, const QString& typed) {
+    const PinCheck check =
+        CheckEnteredPin(ctx.dialogs, typed,
+                        {ctx.office.text(QStringLiteral("特権暗証番号")), fields.rememberedPin});
+    ctx.staff.code = check == PinCheck::Accepted ? fields.code : QString();
+    if (check == PinCheck::Accepted) {
+        SaveSignedInCode(ctx);
+    }
+    return check;
 }
 
 bool LoadStaffRecord(AppContext& ctx, const QString& code) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QString>
+#include <QStringList>
 
 struct AppContext;
 
@@ -35,3 +35,9 @@ bool LoadStaffRecord(AppContext& ctx, const QString& code);
 inline bool IsPinLongEnough(const QString& entry) {
     return entry.size() > 3;
 }
+
+class Dialogs;
+
+// The OK of a PIN dialog: the typed PIN, upper-cased, must have four characters or more and
+// equal one of the accepted (converted) PINs. Tells the user what is wrong.
+PinCheck CheckEnteredPin(Dialogs& dialogs, const QString& typed, const QStringList& accepted);

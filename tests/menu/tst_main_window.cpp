@@ -6,6 +6,7 @@
 #include <QTest>
 
 #include "MenuRows.h"
+#include "Modal.h"
 #include "app/Environment.h"
 #include "menu/MainMenuWindow.h"
 
@@ -179,6 +180,10 @@ private Q_SLOTS:
         Menu m(install, staff);
         m.t.ctx.staff.categoryPermissions[9] = permission;
         QSignalSpy office(m.window.get(), &MainMenuWindow::officeRequested);
+        if (opens) {
+            WhenModal(QStringLiteral("msg運用事業所設定"),
+                      [](QDialog& dialog) { dialog.reject(); });
+        }
         QTest::mouseDClick(m.window->basePanel(), Qt::LeftButton, {}, QPoint(3, 3));
         QCOMPARE(office.count(), opens ? 1 : 0);
     }
@@ -189,8 +194,11 @@ private Q_SLOTS:
         Menu m(install);
         QSignalSpy settings(m.window.get(), &MainMenuWindow::settingsRequested);
         QSignalSpy exit(m.window.get(), &MainMenuWindow::exitRequested);
+        WhenModal(QStringLiteral("wndマイメニュ設定"), [](QDialog& dialog) { dialog.reject(); });
         QTest::mouseDClick(m.window->descriptionLabel(2, 5), Qt::LeftButton);
         QCOMPARE(settings.value(0), (QVariantList{2, 5}));
+        QCOMPARE(m.t.ctx.menuEditTarget.tabPosition, 2);
+        QCOMPARE(m.t.ctx.menuEditTarget.detailPosition, 5);
         QTest::mouseClick(m.window->findChild<QLabel*>("manualpanel"), Qt::LeftButton);
         QCOMPARE(m.t.shell.opened.value(0).path, install.path("manual/ヌモリカマイメニュ.doc"));
         m.window->findChild<QPushButton*>("btn_終了")->click();

@@ -3,8 +3,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
+#include "Modal.h"
 #include "TestInstallation.h"
 #include "app/Environment.h"
 #include "app/Main.h"
@@ -63,21 +63,14 @@ QString StoredSignedInCode(const TestInstallation& install) {
 
 // Answers the sign-in dialog that Main is about to show: with a PIN, or cancels it.
 void AnswerSignIn(const QString& pin) {
-    auto* timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, [timer, pin] {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (dialog == nullptr || dialog->objectName() != QStringLiteral("msg暗証番号確認")) {
-            return;
-        }
-        timer->deleteLater();
+    WhenModal(QStringLiteral("msg暗証番号確認"), [pin](QDialog& dialog) {
         if (pin.isEmpty()) {
-            Field<QPushButton>(*dialog, "btn_キャンセル")->click();
+            Field<QPushButton>(dialog, "btn_キャンセル")->click();
             return;
         }
-        Field<QLineEdit>(*dialog, "暗証番号")->setText(pin);
-        Field<QPushButton>(*dialog, "btn_OK")->click();
+        Field<QLineEdit>(dialog, "暗証番号")->setText(pin);
+        Field<QPushButton>(dialog, "btn_OK")->click();
     });
-    timer->start(10);
 }
 }  // namespace
 

@@ -7,6 +7,7 @@
 
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
+#include "platform/NoticePanel.h"
 #include "platform/Shell.h"
 
 // Records every box; questions are answered from a queue (No when it runs dry).
@@ -63,4 +64,11 @@ class FakeClock final : public Clock {
 public:
     QDateTime now() const override { return current; }
     QDateTime current{QDate(2026, 12, 7), QTime(9, 30, 15)};
+};
+
+// The main window's notice panel, for editors tested without the main window.
+class FakeNotice final : public NoticePanel {
+public:
+    void setNotice(const QString& text) override { notice = text; }
+    QString notice;
 };

@@ -1,0 +1,270 @@
+#include "menu_settings/MenuSettingsWindow.h"
+
+#include <QDir>
+#include <QFocusEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/AppContext.h"
+#include "platform/CaptionPanel.h"
+#include "text/StringHelpers.h"
+
+namespace {
+QPushButton* Button(const QString& name, const QString& caption, QWidget* parent) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    // Enter in a field must not press a button behind the user's back.
+    button->setAutoDefault(false);
+    return button;
+}
+
+bool MovesWithinTheWindow(const QEvent* event) {
+    const auto reason = static_cast<const QFocusEvent*>(event)->reason();
+    return reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
+}
+
+QString Letter(int index) {
+    return QString(QChar(u'A' + index));
+}
+}  // namespace
+
+MenuSettingsWindow::MenuSettingsWindow(AppContext& ctx, QWidget* parent)
+    : QDialog(parent), ctx_(ctx) {
+    setObjectName(QStringLiteral("wndマイメニュ設定"));
+    setWindowTitle(QStringLiteral("マイメニュ設定"));
+    auto* heading = new QLabel(QStringLiteral("マイニュ設定"), this);
+    heading->setObjectName(QStringLiteral("wnd_ttl"));
+    heading->setFrameShape(QFrame::Panel);
+    heading->setFrameShadow(QFrame::Sunken);
+    auto* back = Button(QStringLiteral("btn_戻る"), QStringLiteral("戻る"), this);
+    auto* reread = Button(QStringLiteral("btn_初期画面"), QStringLiteral("最初から"), this);
+    auto* clear = Button(QStringLiteral("btn_画面クリア"), QStringLiteral("画面クリア"), this);
+    auto* save = Button(QStringLiteral("btn_登録"), QStringLiteral("登録"), this);
+    auto* remove = Button(QStringLiteral("btn_削除"), QStringLiteral("削除"), this);
+
+    auto* background = new QFrame(this);
+    background->setObjectName(QStringLiteral("bak_dtla"));
+    auto* fields = new QGridLayout(background);
+    const auto numberField = [&](const QString& name, const QString& caption, int value, int row) {
+        auto* panel = new CaptionPanel(QStringLiteral("itm_ttl_") + name, caption, background);
+        auto* field = new QLineEdit(QString::number(value), background);
+        field->setObjectName(name);
+        field->setReadOnly(true);
+        field->setMaxLength(2);
+        panel->setBuddy(field);
+        fields->addWidget(panel, row, 0);
+        fields->addWidget(field, row, 1);
+    };
+    const MenuEditTarget& target = ctx_.menuEditTarget;
+    numberField(QStringLiteral("タイトルNo"), QStringLiteral("タイトルNo"), target.tabPosition + 1,
+                0);
+    numberField(QStringLiteral("メニュNo"), QStringLiteral("メニュNo"), target.detailPosition + 1,
+                1);
+    const auto textRow = [&](const QString& name, const QString& caption, int limit, int row) {
+        auto* panel = new CaptionPanel(QStringLiteral("itm_ttl_") + name, caption, background);
+        QLineEdit* field = addField(name, caption, limit);
+        panel->setBuddy(field);
+        connect(panel, &CaptionPanel::clicked, field, [field] { field->setFocus(); });
+        fields->addWidget(panel, row, 0);
+        fields->addWidget(field, row, 1, 1, 3);
+        return field;
+    };
+    title_ = textRow(QStringLiteral("タイトル"), QStringLiteral("タイトル"), kTitleLimit, 2);
+    programName_ = textRow(QStringLiteral("プログラム名"), QStringLiteral("プログラム名"),
+                           kProgramNameLimit, 3);
+    auto* pathCaption = new CaptionPanel(
+        QStringLiteral("itm_ttl_filepath"),
+        QStringLiteral("プログラムの場所(下の欄をダブルクリックしプログラムを指定してください)"),
+        background);
+    path_ = addField(QStringLiteral("filepath"), QStringLiteral("プログラムの場所"), 128);
+    pathCaption->setBuddy(path_);
+    fields->addWidget(pathCaption, 4, 0, 1, 4);
+    fields->addWidget(path_, 5, 0, 1, 4);
+    description_ = textRow(QStringLiteral("説明"), QStringLiteral("説明"), kDescriptionLimit, 6);
+
+    // The 26 condition rows, A to M on the left and N to Z on the right.
+    constexpr int kRowsPerColumn = 13;
+    for (int i = 0; i < kConditionCount; ++i) {
+        const int row = 7 + i % kRowsPerColumn;
+        const int column = (i / kRowsPerColumn) * 3;
+        auto* number = new QLabel(QStringLiteral("%1.").arg(i + 1), background);
+        number->setObjectName(QStringLiteral("Lab_項目"));
+        number->setProperty("index", i);
+        auto* caption = new QLabel(QStringLiteral("条件項目"), background);
+        caption->setObjectName(QStringLiteral("itm_ttl_条件項目") + Letter(i));
+        caption->setMinimumWidth(140);
+        QLineEdit* field = addField(QStringLiteral("条件項目値") + Letter(i),
+                                    QStringLiteral("条件項目値") + Letter(i), kConditionValueLimit);
+        caption->setBuddy(field);
+        itemCaptions_[i] = caption;
+        values_[i] = field;
+        auto* pair = new QHBoxLayout;
+        pair->addWidget(number);
+        pair->addWidget(caption);
+        fields->addLayout(pair, row, column, 1, 1);
+        fields->addWidget(field, row, column + 1);
+    }
+
+    notice_ = new QLabel(this);
+    notice_->setObjectName(QStringLiteral("お知らせ"));
+    notice_->setFrameShape(QFrame::Panel);
+    notice_->setFrameShadow(QFrame::Sunken);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(heading, 1);
+    top->addWidget(reread);
+    top->addWidget(back);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(clear);
+    bottom->addWidget(notice_, 1);
+    bottom->addWidget(save);
+    bottom->addWidget(remove);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(background, 1);
+    layout->addLayout(bottom);
+
+    connect(back, &QPushButton::clicked, this, &QDialog::reject);
+    connect(reread, &QPushButton::clicked, this, [this] {
+        ReadRecord(ctx_, record_);
+        showRecord();
+    });
+    connect(clear, &QPushButton::clicked, this, [this] {
+        ClearRecord(record_);
+        showRecord();
+    });
+    connect(save, &QPushButton::clicked, this, &MenuSettingsWindow::save);
+    connect(remove, &QPushButton::clicked, this, &MenuSettingsWindow::remove);
+    for (QLineEdit* typed : {title_, programName_, description_}) {
+        const int limit = typed->property("maxBytes").toInt();
+        connect(typed, &QLineEdit::textChanged, this,
+                [this, limit](const QString& text) { LengthNotice(ctx_, text, limit); });
+    }
+
+    ClearRecord(record_);
+    ReadRecord(ctx_, record_);
+    showRecord();
+}
+
+QLineEdit* MenuSettingsWindow::addField(const QString& name, const QString& caption, int limit) {
+    auto* field = new QLineEdit(this);
+    field->setObjectName(name);
+    field->setAccessibleName(caption);
+    // The limit counts Shift-JIS bytes and is applied when the field is left; a stored text longer
+    // than it is shown whole.
+    field->setProperty("maxBytes", limit);
+    field->installEventFilter(this);
+    return field;
+}
+
+void MenuSettingsWindow::showRecord() {
+    title_->setText(record_.title);
+    programName_->setText(record_.programName);
+    path_->setText(record_.filePath);
+    description_->setText(record_.description);
+    for (int i = 0; i < kConditionCount; ++i) {
+        itemCaptions_[i]->setText(record_.itemNames[i]);
+        values_[i]->setText(record_.values[i]);
+    }
+}
+
+bool MenuSettingsWindow::eventFilter(QObject* watched, QEvent* event) {
+    auto* field = qobject_cast<QLineEdit*>(watched);
+    if (field != nullptr && event->type() == QEvent::FocusOut && MovesWithinTheWindow(event)) {
+        fieldLeft(field);
+    } else if (field == path_ && event->type() == QEvent::MouseButtonDblClick) {
+        chooseProgramFile();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void MenuSettingsWindow::fieldLeft(QLineEdit* field) {
+    if (field == path_) {
+        pathLeft();
+        return;
+    }
+    const int limit = field->property("maxBytes").toInt();
+    QString* target = nullptr;
+    if (field == title_) {
+        target = &record_.title;
+    } else if (field == programName_) {
+        target = &record_.programName;
+    } else if (field == description_) {
+        target = &record_.description;
+    } else {
+        for (int i = 0; i < kConditionCount; ++i) {
+            if (field == values_[i]) {
+                target = &record_.values[i];
+            }
+        }
+    }
+    if (target == nullptr) {
+        return;
+    }
+    CheckText(field->text(), limit, *target);
+    showRecord();
+}
+
+void MenuSettingsWindow::pathLeft() {
+    switch (CheckFilePath(path_->text(), record_)) {
+        case kPathAccepted:
+            showRecord();
+            notice_->clear();
+            break;
+        case kPathRefused:
+            showRecord();
+            notice_->setText(kUnclearProgram);
+            break;
+        default:
+            notice_->clear();
+            break;
+    }
+}
+
+void MenuSettingsWindow::chooseProgramFile() {
+    const QString applicationFolder = QDir::currentPath();
+    const auto chosen = ctx_.dialogs.openFile(ProgramFileFilters(), path_->text());
+    if (chosen) {
+        path_->setText(*chosen);
+        CheckFilePath(*chosen, record_);
+        LookupItemNames(ctx_, record_.programName, record_);
+        showRecord();
+    }
+    QDir::setCurrent(applicationFolder);
+}
+
+void MenuSettingsWindow::commitFocusedField() {
+    if (auto* field = qobject_cast<QLineEdit*>(focusWidget())) {
+        fieldLeft(field);
+    }
+}
+
+void MenuSettingsWindow::save() {
+    commitFocusedField();
+    if (!ctx_.dialogs.question(QStringLiteral("登録しますか?"))) {
+        return;
+    }
+    SaveRecord(ctx_, record_);
+    accept();
+}
+
+void MenuSettingsWindow::remove() {
+    commitFocusedField();
+    if (!ctx_.dialogs.question(QStringLiteral("削除しますか?"))) {
+        return;
+    }
+    DeleteRecord(ctx_, record_);
+    accept();
+}
+
+void OpenMenuSettings(AppContext& ctx, const QString& table, int tabPosition, int detailPosition,
+                      QWidget* parent) {
+    ctx.menuEditTarget = {table, tabPosition, detailPosition};
+    MenuSettingsWindow window(ctx, parent);
+    window.exec();
+}

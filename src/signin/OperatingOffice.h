@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+struct AppContext;
+
+struct OfficeEntry {
+    QString code;
+    QString name;
+};
+
+// The office of a code, as the office dialog shows it; nullopt when there is none.
+std::optional<OfficeEntry> LookupOffice(AppContext& ctx, const QString& code);
+
+// Makes code the operating office, stores it and loads the settings that follow from it.
+void ChangeOperatingOffice(AppContext& ctx, const QString& code);
