@@ -11,6 +11,7 @@
 #include "platform/Dialogs.h"
 #include "platform/NoticePanel.h"
 #include "platform/ProcessInfo.h"
+#include "platform/RegistryStore.h"
 #include "platform/Shell.h"
 #include "records/LinkState.h"
 #include "signin/CodeConverter.h"
@@ -22,14 +23,20 @@ inline const QString kProgramId = QStringLiteral("ヌモリカマイメニュ");
 // Everything the process holds for its whole run. main creates one; every operation and window
 // receives it by reference, and a test builds a fresh one with fakes.
 struct AppContext {
-    AppContext(Dialogs& dialogs, Shell& shell, const Clock& clock, ProcessInfo process)
-        : dialogs(dialogs), shell(shell), clock(clock), process(std::move(process)) {}
+    AppContext(Dialogs& dialogs, Shell& shell, const Clock& clock, RegistryStore& registry,
+               ProcessInfo process)
+        : dialogs(dialogs),
+          shell(shell),
+          clock(clock),
+          registry(registry),
+          process(std::move(process)) {}
     AppContext(const AppContext&) = delete;
     AppContext& operator=(const AppContext&) = delete;
 
     Dialogs& dialogs;
     Shell& shell;
     const Clock& clock;
+    RegistryStore& registry;
     ProcessInfo process;
 
     InstallPaths paths;

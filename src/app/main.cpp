@@ -12,6 +12,7 @@ int main(int argc, char* argv[]) {
     QtDialogs dialogs;
     QtShell shell;
     SystemClock clock;
-    AppContext ctx(dialogs, shell, clock, ReadProcessInfo());
+    FileRegistryStore registry = FileRegistryStore::ForThisUser();
+    AppContext ctx(dialogs, shell, clock, registry, ReadProcessInfo());
     return RunMenuProgram(ctx);
 }

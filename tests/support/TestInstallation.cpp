@@ -58,7 +58,9 @@ QString TestInstallation::path(const QString& relative) const {
 
 TestContext::TestContext(const QString& programFolder, const QString& commandText,
                          const QString& userName)
-    : ctx(dialogs, shell, clock,
+    : registry(lockFolder.filePath(QStringLiteral("hklm.json")),
+               lockFolder.filePath(QStringLiteral("hkcu.json"))),
+      ctx(dialogs, shell, clock, registry,
           TestProcess(programFolder, commandText, userName, lockFolder.path())) {}
 
 QList<QVariantMap> QueryRows(const QString& databasePath, const QString& sql) {

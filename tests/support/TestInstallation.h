@@ -29,10 +29,11 @@ private:
 struct TestContext {
     explicit TestContext(const QString& programFolder, const QString& commandText = {},
                          const QString& userName = QStringLiteral("taro"));
-    QTemporaryDir lockFolder;
+    QTemporaryDir lockFolder;  // also holds the registry hives
     FakeDialogs dialogs;
     FakeShell shell;
     FakeClock clock;
+    FileRegistryStore registry;
     AppContext ctx;
 };
 

@@ -65,7 +65,9 @@ public:
 class Installation {
 public:
     Installation(const QString& base, QTextStream& err)
-        : dialogs_(err), ctx_(dialogs_, shell_, clock_, Process(base)) {}
+        : dialogs_(err),
+          registry_(FileRegistryStore::ForThisUser()),
+          ctx_(dialogs_, shell_, clock_, registry_, Process(base)) {}
 
     bool load(QTextStream& err) {
         if (!LoadEnvironment(ctx_) || !OpenBusinessConnection(ctx_)) {
@@ -95,6 +97,7 @@ private:
     ConsoleDialogs dialogs_;
     NoShell shell_;
     SystemClock clock_;
+    FileRegistryStore registry_;
     AppContext ctx_;
 };
 
