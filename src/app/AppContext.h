@@ -10,6 +10,7 @@
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/NoticePanel.h"
+#include "platform/PleaseWait.h"
 #include "platform/ProcessInfo.h"
 #include "platform/RegistryStore.h"
 #include "platform/Shell.h"
@@ -53,6 +54,8 @@ struct AppContext {
     CodeConverter codeConverter;
     // The main window's notice panel, once the window exists.
     NoticePanel* notice = nullptr;
+    // The please-wait window, where there is a screen to show it on.
+    PleaseWait* pleaseWait = nullptr;
 
     DbConnection config{QStringLiteral("config")};
     DbConnection business{QStringLiteral("business")};

@@ -4,6 +4,7 @@
 
 #include "app/AppContext.h"
 #include "app/Environment.h"
+#include "app/PleaseWaitWindow.h"
 #include "backup/ExitProgram.h"
 #include "env/CompanySettings.h"
 #include "platform/SingleInstance.h"
@@ -45,6 +46,8 @@ int RunMenuProgram(AppContext& ctx) {
                      [&ctx] { ExitProgram(ctx); });
     SingleInstance instance(ctx.process.lockFolder, ctx.process.executableName,
                             ctx.process.userName);
+    PleaseWaitWindow pleaseWait;
+    ctx.pleaseWait = &pleaseWait;
     const auto window = Main(ctx, instance);
     if (!window) {
         return 0;

@@ -7,6 +7,8 @@
 #include <QSqlQuery>
 #include <QUuid>
 
+#include "db/SqlText.h"
+
 namespace {
 bool IsAccessFile(const QByteArray& head) {
     // Jet and ACE files carry their engine's name at offset 4 of the first page.
@@ -43,33 +45,40 @@ std::optional<DbError> CheckDatabaseFile(const QString& path) {
     return std::nullopt;
 }
 
-std::optional<DbError> CreateDatabaseFile(const QString& path, const QStringList& statements) {
-    const QString temporary = path + QStringLiteral(".new");
-    QFile::remove(temporary);
-    const QString name = QStringLiteral("create-") + QUuid::createUuid().toString();
+std::optional<DbError> WithDatabaseFile(
+    const QString& path, const std::function<std::optional<DbError>(QSqlDatabase&)>& work) {
+    const QString name = QStringLiteral("file-") + QUuid::createUuid().toString();
     std::optional<DbError> failure;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(temporary);
-        if (!db.open()) {
-            failure = FileError(db.lastError().text());
-        } else {
-            QSqlQuery query(db);
-            for (const QString& statement : statements) {
-                if (!query.exec(statement)) {
-                    failure = FileError(query.lastError().text() + QLatin1Char(' ') + statement);
-                    break;
-                }
-            }
-            // A file without tables would be empty; the version mark makes it a database file.
-            if (!failure && !query.exec(QStringLiteral("PRAGMA user_version = 1"))) {
-                failure = FileError(query.lastError().text());
-            }
-            query.finish();
-            db.close();
-        }
+        db.setDatabaseName(path);
+        failure = db.open() ? work(db) : FileError(db.lastError().text());
+        db.close();
     }
     QSqlDatabase::removeDatabase(name);
+    return failure;
+}
+
+std::optional<DbError> ExecuteAll(QSqlDatabase& db, const QStringList& statements) {
+    QSqlQuery query(db);
+    for (const QString& statement : statements) {
+        if (!query.exec(statement)) {
+            return FileError(query.lastError().text() + QLatin1Char(' ') + statement);
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<DbError> CreateDatabaseFile(const QString& path, const QStringList& statements,
+                                          const QString& locale) {
+    const QString temporary = path + QStringLiteral(".new");
+    QFile::remove(temporary);
+    const QString format = path.endsWith(QStringLiteral(".mdb"), Qt::CaseInsensitive)
+                               ? QStringLiteral("mdb")
+                               : QStringLiteral("accdb");
+    std::optional<DbError> failure = WithDatabaseFile(temporary, [&](QSqlDatabase& db) {
+        return ExecuteAll(db, DatabaseInfoSchema(format, locale) + statements);
+    });
     if (!failure && !QFile::rename(temporary, path)) {
         failure = FileError(QStringLiteral("ファイル「%1」を作成できません。").arg(path));
     }
@@ -77,4 +86,11 @@ std::optional<DbError> CreateDatabaseFile(const QString& path, const QStringList
         QFile::remove(temporary);
     }
     return failure;
+}
+
+QStringList DatabaseInfoSchema(const QString& format, const QString& locale) {
+    return {
+        QStringLiteral("CREATE TABLE numorika_info (key TEXT NOT NULL PRIMARY KEY, value TEXT)"),
+        QStringLiteral("INSERT INTO numorika_info VALUES ('format', '%1')").arg(format),
+        QStringLiteral("INSERT INTO numorika_info VALUES ('locale', %1)").arg(SqlQuote(locale))};
 }

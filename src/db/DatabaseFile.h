@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 #include "db/DbError.h"
@@ -10,6 +12,21 @@
 // file, which this platform cannot open. nullopt when the file may be opened.
 std::optional<DbError> CheckDatabaseFile(const QString& path);
 
-// Creates a new database file holding the given tables. The file is built under a temporary name
-// and renamed into place, so a failure never leaves half a database at the path.
-std::optional<DbError> CreateDatabaseFile(const QString& path, const QStringList& statements);
+// The locale every database file of the suite is made and compacted with.
+inline const QString kJapaneseLocale = QStringLiteral(";LANGID=0x0411;CP=932;COUNTRY=0");
+
+// Creates a new database file holding the given tables, with its format (by its ending) and
+// locale recorded in numorika_info. The file is built under a temporary name and renamed into
+// place, so a failure never leaves half a database at the path.
+std::optional<DbError> CreateDatabaseFile(const QString& path, const QStringList& statements,
+                                          const QString& locale = kJapaneseLocale);
+
+// The statements of the numorika_info table that records a file's format and locale.
+QStringList DatabaseInfoSchema(const QString& format, const QString& locale);
+
+// Runs work on a private connection to a database file, closed again afterwards.
+std::optional<DbError> WithDatabaseFile(
+    const QString& path, const std::function<std::optional<DbError>(QSqlDatabase&)>& work);
+
+// Executes statements in order; the first failure ends it.
+std::optional<DbError> ExecuteAll(QSqlDatabase& db, const QStringList& statements);

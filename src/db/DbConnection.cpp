@@ -5,6 +5,7 @@
 #include <QUuid>
 
 #include "db/DatabaseFile.h"
+#include "db/Engine.h"
 
 DbError ToDbError(const QSqlError& error) {
     bool numeric = false;
@@ -51,6 +52,9 @@ std::optional<DbError> DbConnection::open(const QString& connectionString,
                 failure->description =
                     QStringLiteral("「%1」はデータベースとして読めません: ").arg(path) +
                     failure->description;
+            } else {
+                probe.finish();
+                AttachLinkedTables(db);
             }
         }
     }

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 
 #include "db/DatabaseFile.h"
+#include "db/Engine.h"
 #include "db/Schema.h"
 #include "db/SqlText.h"
 #include "env/DemoData.h"
@@ -89,6 +90,32 @@ std::optional<QString> WriteDemoDocuments(const QString& root) {
 }
 }  // namespace
 
+namespace {
+// The report database with the data the reports read, and the report forms database whose tables
+// are links to it.
+std::optional<QString> CreateReportDatabases(const QString& root) {
+    const QString folder = JoinPath(root, QStringLiteral("report"));
+    const QString reports = JoinPath(folder, QStringLiteral("repdb.accdb"));
+    const QString forms = JoinPath(folder, QStringLiteral("repfrmdb.accdb"));
+    const QString link = QStringLiteral(";DATABASE=") + reports;
+    if (const auto error = CreateDatabaseFile(
+            reports, {QStringLiteral("CREATE TABLE W帳票データ (帳票ID TEXT, 担当者コード TEXT, "
+                                     "明細 TEXT, 金額 INTEGER)")})) {
+        return error->description;
+    }
+    if (const auto error = CreateDatabaseFile(
+            forms, {QStringLiteral("CREATE TABLE 帳票定義 (帳票ID TEXT NOT NULL PRIMARY KEY, "
+                                   "帳票名 TEXT)")})) {
+        return error->description;
+    }
+    if (const auto error = AddLinkedTable(forms, QStringLiteral("W帳票データ"),
+                                          QStringLiteral("W帳票データ"), link)) {
+        return error->description;
+    }
+    return std::nullopt;
+}
+}  // namespace
+
 std::optional<QString> CreateInstallation(const QString& base, const InstallationOptions& options) {
     const QString root = QDir::toNativeSeparators(QDir(base).absolutePath());
     const QString configStem =
@@ -116,10 +143,18 @@ std::optional<QString> CreateInstallation(const QString& base, const Installatio
     }
     if (const auto error = CreateDatabaseFile(
             configStem + QStringLiteral(".accdb"),
-            ConfigurationSchema() + InitialConfigurationRows(businessPath) + demoConfiguration)) {
+            ConfigurationSchema() + InitialConfigurationRows(businessPath) + demoConfiguration +
+                (options.perUser
+                     ? QStringList{QStringLiteral("UPDATE 動作環境定義 SET インストール区分 = 1")}
+                     : QStringList()))) {
         // Without its configuration the business file would block the next attempt.
         QFile::remove(businessPath);
         return error->description;
+    }
+    if (options.perUser) {
+        if (auto error = CreateReportDatabases(root)) {
+            return error;
+        }
     }
     return options.demo ? WriteDemoDocuments(root) : std::nullopt;
 }

@@ -12,8 +12,9 @@ QString SetupProgramName();
 // company '0001' ("自社") and its head office "000" ("本社"), sign-in switched off.
 // Refuses when either database exists already. Answers the reason of a failure.
 struct InstallationOptions {
-    bool demo = false;  // with the demo company, staff, menus and catalogue
-    QString loginUser;  // the demo's first member of staff signs in as this user
+    bool demo = false;     // with the demo company, staff, menus and catalogue
+    QString loginUser;     // the demo's first member of staff signs in as this user
+    bool perUser = false;  // installation mode 1, with report databases to copy for each user
 };
 std::optional<QString> CreateInstallation(const QString& base,
                                           const InstallationOptions& options = {});

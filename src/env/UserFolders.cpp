@@ -5,6 +5,8 @@
 
 #include "app/AppContext.h"
 #include "db/DbAccess.h"
+#include "db/Engine.h"
+#include "office/AccessRegistration.h"
 #include "platform/Files.h"
 
 namespace {
@@ -61,15 +63,77 @@ void EnsureFolders(Dialogs& dialogs, const QString& path) {
     }
 }
 
+namespace {
+// Copies a file of the shared folder into the user's; a failure is recorded and the next step runs.
+bool CopyIntoUserFolder(AppContext& ctx, const QString& from, const QString& to,
+                        const QString& name) {
+    QString error;
+    if (!CopyFileReplacing(JoinPath(from, name), JoinPath(to, name), &error)) {
+        ReportStep(ctx, error);
+        return false;
+    }
+    return true;
+}
+
+// Points every linked table of a report forms database at the user's report database.
+void RelinkReportForms(AppContext& ctx, const QString& formsFile, const QString& reportFile) {
+    const auto tables = ListTableDefinitions(formsFile);
+    if (!tables) {
+        ReportStep(ctx, QStringLiteral("「%1」を開けません。").arg(formsFile));
+        return;
+    }
+    for (const TableDefinition& table : *tables) {
+        if (table.attributes != kLinkedTableAttributes) {
+            continue;
+        }
+        if (const auto error =
+                RelinkTable(formsFile, table.name, QStringLiteral(";DATABASE=") + reportFile)) {
+            ReportStep(ctx, error->description);
+        }
+    }
+}
+
+// The report databases of one kind, copied once per user. The report database is copied last:
+// its presence is what marks the copy as done, so an interrupted copy is made again next time.
+void PrepareReports(AppContext& ctx, const QString& ending, const QStringList& formFiles) {
+    const QString shared = ctx.paths.reportFolder;
+    const QString own = ctx.paths.userReportFolder;
+    const QString report = QStringLiteral("repdb") + ending;
+    EnsureFolders(ctx.dialogs, JoinPath(own, report));
+    if (QFileInfo::exists(JoinPath(own, report))) {
+        return;
+    }
+    if (ctx.pleaseWait != nullptr) {
+        ctx.pleaseWait->show();
+    }
+    for (const QString& forms : formFiles) {
+        CopyIntoUserFolder(ctx, shared, own, forms);
+    }
+    const bool copied = CopyIntoUserFolder(ctx, shared, own, report);
+    if (copied && RegisterAccess(ctx)) {
+        for (const QString& forms : formFiles) {
+            if (QFileInfo::exists(JoinPath(own, forms))) {
+                RelinkReportForms(ctx, JoinPath(own, forms), JoinPath(own, report));
+            }
+        }
+    }
+    if (ctx.pleaseWait != nullptr) {
+        ctx.pleaseWait->hide();
+    }
+}
+}  // namespace
+
 void PrepareUserFolders(AppContext& ctx) {
     const QString fileName = QStringLiteral("usrcnfg") + DatabaseFileEnding(ctx.paths.configKind);
     const QString target = JoinPath(ctx.paths.userConfigFolder, fileName);
     EnsureFolders(ctx.dialogs, target);
-    if (QFileInfo::exists(target)) {
-        return;
+    if (!QFileInfo::exists(target)) {
+        CopyIntoUserFolder(ctx, ctx.paths.configFolder, ctx.paths.userConfigFolder, fileName);
     }
-    QString error;
-    if (!CopyFileReplacing(JoinPath(ctx.paths.configFolder, fileName), target, &error)) {
-        ReportStep(ctx, error);
+    if (ctx.paths.reportKind == kAccdbFile) {
+        PrepareReports(ctx, QStringLiteral(".accdb"), {QStringLiteral("repfrmdb.accdb")});
+    } else if (ctx.paths.reportKind == kMdbFile) {
+        PrepareReports(ctx, QStringLiteral(".mdb"),
+                       {QStringLiteral("repfrmdb.mdb"), QStringLiteral("repfrmdb.accdb")});
     }
 }

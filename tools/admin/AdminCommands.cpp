@@ -20,10 +20,11 @@ constexpr int kFailed = 2;
 QString Usage() {
     return QStringLiteral(
         "使い方:\n"
-        "  numorika-admin init BASE [--demo]\n"
+        "  numorika-admin init BASE [--demo] [--per-user]\n"
         "      BASE に共有インストール (prgbin, conf, data, report, manual) を作成し、\n"
         "      メニューと動作環境設定をインストールします。--demo でデモの会社・担当者・メニュー\n"
-        "      とデモプログラムも入れます\n"
+        "      とデモプログラムも入れます。--per-user はユーザ別インストール (区分 1) にし、\n"
+        "      report に帳票データベース (repdb, repfrmdb) を置きます\n"
         "  numorika-admin pin encode PIN\n"
         "      暗証番号の保存形式 (M担当者.暗証番号 などに設定する値) を表示します\n"
         "  numorika-admin command BASE STAFF TAB BUTTON\n"
@@ -104,14 +105,16 @@ private:
 int Init(const QStringList& arguments, const QString& programFolder, QTextStream& out,
          QTextStream& err) {
     const bool demo = arguments.contains(QStringLiteral("--demo"));
+    const bool perUser = arguments.contains(QStringLiteral("--per-user"));
     QStringList rest = arguments;
     rest.removeAll(QStringLiteral("--demo"));
+    rest.removeAll(QStringLiteral("--per-user"));
     if (rest.size() != 1) {
         err << Usage();
         return kFailed;
     }
     const QString base = rest[0];
-    if (const auto error = CreateInstallation(base, {demo, CurrentUserName()})) {
+    if (const auto error = CreateInstallation(base, {demo, CurrentUserName(), perUser})) {
         err << *error << '\n';
         return kFailed;
     }

@@ -1,0 +1,197 @@
+#include "db/Engine.h"
+
+#include <QFileInfo>
+#include <QHash>
+#include <QSqlError>
+#include <QSqlQuery>
+
+#include "db/DatabaseFile.h"
+#include "db/DbConnection.h"
+#include "db/SqlText.h"
+
+namespace {
+const QString kLinkPrefix = QStringLiteral(";DATABASE=");
+
+const QString kLinksTable = QStringLiteral(
+    "CREATE TABLE IF NOT EXISTS numorika_links (name TEXT NOT NULL PRIMARY KEY, "
+    "source_table TEXT NOT NULL, attributes INTEGER NOT NULL, connect TEXT)");
+
+QString Identifier(const QString& name) {
+    QString quoted = name;
+    quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
+
+DbError Failure(const QString& description) {
+    return {kUnspecifiedDbError, description};
+}
+
+bool HasTable(QSqlDatabase& db, const QString& schema, const QString& table) {
+    QSqlQuery query(db);
+    query.prepare(QStringLiteral("SELECT 1 FROM %1.sqlite_master WHERE type IN ('table', 'view') "
+                                 "AND name = ?")
+                      .arg(schema));
+    query.addBindValue(table);
+    return query.exec() && query.next();
+}
+
+// Whether a database file holds a table of its own.
+std::optional<DbError> CheckHoldsTable(const QString& file, const QString& table) {
+    if (auto problem = CheckDatabaseFile(file)) {
+        return problem;
+    }
+    return WithDatabaseFile(file, [&](QSqlDatabase& db) -> std::optional<DbError> {
+        if (!HasTable(db, QStringLiteral("main"), table)) {
+            return Failure(QStringLiteral("「%1」にテーブル「%2」が有りません。").arg(file, table));
+        }
+        return std::nullopt;
+    });
+}
+}  // namespace
+
+QString LinkedFile(const QString& connect) {
+    return connect.startsWith(kLinkPrefix, Qt::CaseInsensitive) ? connect.mid(kLinkPrefix.size())
+                                                                : QString();
+}
+
+std::optional<QList<TableDefinition>> ListTableDefinitions(const QString& path) {
+    if (CheckDatabaseFile(path)) {
+        return std::nullopt;
+    }
+    QList<TableDefinition> tables;
+    const auto failure = WithDatabaseFile(path, [&](QSqlDatabase& db) -> std::optional<DbError> {
+        QSqlQuery query(db);
+        if (!query.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND "
+                                       "name NOT LIKE 'sqlite_%' AND name NOT LIKE 'numorika_%' "
+                                       "ORDER BY name"))) {
+            return ToDbError(query.lastError());
+        }
+        while (query.next()) {
+            tables.append({query.value(0).toString(), 0, {}, {}});
+        }
+        if (HasTable(db, QStringLiteral("main"), QStringLiteral("numorika_links")) &&
+            query.exec(QStringLiteral("SELECT name, attributes, connect, source_table FROM "
+                                      "numorika_links ORDER BY name"))) {
+            while (query.next()) {
+                tables.append({query.value(0).toString(), query.value(1).toLongLong(),
+                               query.value(2).toString(), query.value(3).toString()});
+            }
+        }
+        return std::nullopt;
+    });
+    if (failure) {
+        return std::nullopt;
+    }
+    return tables;
+}
+
+std::optional<DbError> AddLinkedTable(const QString& path, const QString& name,
+                                      const QString& sourceTable, const QString& connect,
+                                      qint64 attributes) {
+    return WithDatabaseFile(path, [&](QSqlDatabase& db) -> std::optional<DbError> {
+        QSqlQuery query(db);
+        if (!query.exec(kLinksTable)) {
+            return ToDbError(query.lastError());
+        }
+        query.prepare(QStringLiteral("INSERT INTO numorika_links VALUES (?, ?, ?, ?)"));
+        query.addBindValue(name);
+        query.addBindValue(sourceTable);
+        query.addBindValue(attributes);
+        query.addBindValue(connect);
+        return query.exec() ? std::nullopt : std::optional(ToDbError(query.lastError()));
+    });
+}
+
+std::optional<DbError> RelinkTable(const QString& path, const QString& name,
+                                   const QString& connect) {
+    QString sourceTable;
+    auto failure = WithDatabaseFile(path, [&](QSqlDatabase& db) -> std::optional<DbError> {
+        QSqlQuery query(db);
+        query.prepare(QStringLiteral("SELECT source_table FROM numorika_links WHERE name = ?"));
+        query.addBindValue(name);
+        if (!query.exec() || !query.next()) {
+            return Failure(QStringLiteral("リンクテーブル「%1」が有りません。").arg(name));
+        }
+        sourceTable = query.value(0).toString();
+        return std::nullopt;
+    });
+    if (failure) {
+        return failure;
+    }
+    // The link is refreshed before it is stored: a link to a file without the table is refused.
+    if (auto missing = CheckHoldsTable(LinkedFile(connect), sourceTable)) {
+        return missing;
+    }
+    return WithDatabaseFile(path, [&](QSqlDatabase& db) -> std::optional<DbError> {
+        QSqlQuery query(db);
+        query.prepare(QStringLiteral("UPDATE numorika_links SET connect = ? WHERE name = ?"));
+        query.addBindValue(connect);
+        query.addBindValue(name);
+        return query.exec() ? std::nullopt : std::optional(ToDbError(query.lastError()));
+    });
+}
+
+void AttachLinkedTables(QSqlDatabase& db) {
+    if (!HasTable(db, QStringLiteral("main"), QStringLiteral("numorika_links"))) {
+        return;
+    }
+    QList<TableDefinition> links;
+    {
+        QSqlQuery query(db);
+        if (!query.exec(QStringLiteral("SELECT name, connect, source_table FROM numorika_links"))) {
+            return;
+        }
+        while (query.next()) {
+            links.append({query.value(0).toString(), 0, query.value(1).toString(),
+                          query.value(2).toString()});
+        }
+    }
+    QHash<QString, QString> schemas;  // file -> attached schema
+    QSqlQuery query(db);
+    for (const TableDefinition& link : links) {
+        const QString file = LinkedFile(link.connect);
+        if (file.isEmpty() || CheckDatabaseFile(file)) {
+            continue;
+        }
+        QString schema = schemas.value(file);
+        if (schema.isEmpty()) {
+            schema = QStringLiteral("link%1").arg(schemas.size() + 1);
+            if (!query.exec(
+                    QStringLiteral("ATTACH DATABASE %1 AS %2").arg(SqlQuote(file), schema))) {
+                continue;
+            }
+            schemas.insert(file, schema);
+        }
+        if (HasTable(db, schema, link.sourceTable)) {
+            query.exec(QStringLiteral("CREATE TEMP VIEW %1 AS SELECT * FROM %2.%3")
+                           .arg(Identifier(link.name), schema, Identifier(link.sourceTable)));
+        }
+    }
+}
+
+std::optional<DbError> CompactDatabase(const QString& source, const QString& target,
+                                       const QString& locale) {
+    if (QFileInfo::exists(target)) {
+        return Failure(QStringLiteral("「%1」が既に有ります。").arg(target));
+    }
+    if (auto problem = CheckDatabaseFile(source)) {
+        return problem;
+    }
+    auto failure = WithDatabaseFile(source, [&](QSqlDatabase& db) -> std::optional<DbError> {
+        QSqlQuery query(db);
+        if (!query.exec(QStringLiteral("VACUUM INTO ") + SqlQuote(target))) {
+            return ToDbError(query.lastError());
+        }
+        return std::nullopt;
+    });
+    if (failure) {
+        return failure;
+    }
+    return WithDatabaseFile(target, [&](QSqlDatabase& db) {
+        return ExecuteAll(db, {QStringLiteral("CREATE TABLE IF NOT EXISTS numorika_info (key TEXT "
+                                              "NOT NULL PRIMARY KEY, value TEXT)"),
+                               QStringLiteral("INSERT OR REPLACE INTO numorika_info VALUES "
+                                              "('locale', %1)")
+                                   .arg(SqlQuote(locale))});
+    });
+}

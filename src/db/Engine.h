@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QList>
+#include <QSqlDatabase>
+#include <QString>
+#include <optional>
+
+#include "db/DbError.h"
+
+// The attributes of a table linked to a table of another database file.
+inline constexpr qint64 kLinkedTableAttributes = 1073741824;
+
+// A table of a database file as the engine lists it. A linked table has no rows of its own: its
+// Connect text ";DATABASE=<file>" names the file that holds sourceTable.
+struct TableDefinition {
+    QString name;
+    qint64 attributes = 0;
+    QString connect;
+    QString sourceTable;
+};
+
+// The file a Connect text links to; empty for any other text.
+QString LinkedFile(const QString& connect);
+
+// The tables of a database file, its own and the linked ones; nullopt when it cannot be read.
+std::optional<QList<TableDefinition>> ListTableDefinitions(const QString& path);
+
+// Adds a linked table to a database file.
+std::optional<DbError> AddLinkedTable(const QString& path, const QString& name,
+                                      const QString& sourceTable, const QString& connect,
+                                      qint64 attributes = kLinkedTableAttributes);
+
+// Points a linked table at another file and refreshes the link: the file must hold the table.
+std::optional<DbError> RelinkTable(const QString& path, const QString& name,
+                                   const QString& connect);
+
+// Makes the linked tables of an open database readable on that connection: each becomes a
+// temporary view on the table of its file. Links whose file cannot be reached are left out.
+void AttachLinkedTables(QSqlDatabase& db);
+
+// Compacts a database file into a new file (which must not exist), recording the locale.
+std::optional<DbError> CompactDatabase(const QString& source, const QString& target,
+                                       const QString& locale);

@@ -1,0 +1,55 @@
+#include "env/Optimisation.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+
+#include "app/AppContext.h"
+#include "app/Environment.h"
+#include "db/DatabaseFile.h"
+#include "db/Engine.h"
+#include "platform/Files.h"
+
+namespace {
+// Compacts path into target and copies the result back; the target stays beside the file.
+bool CompactThrough(const QString& path, const QString& target) {
+    if (QFileInfo::exists(target) && !QFile::remove(target)) {
+        return false;
+    }
+    return !CompactDatabase(path, target, kJapaneseLocale) && CopyFileReplacing(target, path);
+}
+}  // namespace
+
+QString CompactionTarget(const QString& path) {
+    for (const QString& ending : {QStringLiteral(".accdb"), QStringLiteral(".mdb")}) {
+        const qsizetype at = path.indexOf(ending, 0, Qt::CaseInsensitive);
+        if (at >= 0) {
+            return path.left(at) + QStringLiteral("bak") + ending;
+        }
+    }
+    return {};
+}
+
+bool CompactDatabaseFile(const QString& path) {
+    const QString target = CompactionTarget(path);
+    return !target.isEmpty() && CompactThrough(path, target);
+}
+
+void OptimiseConfiguration(AppContext& ctx) {
+    if (ctx.notice != nullptr) {
+        ctx.notice->setNotice(QStringLiteral("動作環境定義情報の最適化"));
+    }
+    QCoreApplication::processEvents();
+    CloseEnvironment(ctx);
+    const QString ending = DatabaseFileEnding(ctx.paths.configKind);
+    if (!ending.isEmpty()) {
+        CompactThrough(JoinPath(ctx.paths.userConfigFolder, QStringLiteral("usrcnfg") + ending),
+                       JoinPath(ctx.paths.userConfigFolder, QStringLiteral("usrcnfgbak") + ending));
+    }
+    const QString reportEnding = DatabaseFileEnding(ctx.paths.reportKind);
+    if (!reportEnding.isEmpty()) {
+        CompactDatabaseFile(
+            JoinPath(ctx.paths.userReportFolder, QStringLiteral("repdb") + reportEnding));
+    }
+    OpenEnvironment(ctx);
+}
