@@ -42,7 +42,8 @@ struct PerUser {
     }
     QString own(const QString& file) const { return install.path("users/taro/" + file); }
     QString linkOf(const QString& forms, const QString& table) const {
-        for (const TableDefinition& definition : *ListTableDefinitions(forms)) {
+        const auto tables = ListTableDefinitions(forms);
+        for (const TableDefinition& definition : tables.value_or(QList<TableDefinition>())) {
             if (definition.name == table) {
                 return definition.connect;
             }
