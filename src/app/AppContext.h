@@ -63,5 +63,6 @@ struct AppContext {
     qint64 statementCounter = 0;
     QString commandText;
     LinkState link;
+    qint16 exitChoice = 0;  // of the exit dialog; 10 switches the workstation off at the end
     bool ended = false;  // the end of the program has run; nothing may close the environment again
 };

@@ -5,6 +5,7 @@
 #include "app/AppContext.h"
 #include "app/Environment.h"
 #include "app/PleaseWaitWindow.h"
+#include "backup/ExitDialog.h"
 #include "backup/ExitProgram.h"
 #include "env/CompanySettings.h"
 #include "platform/SingleInstance.h"
@@ -34,8 +35,9 @@ std::unique_ptr<MainMenuWindow> Main(AppContext& ctx, SingleInstance& instance) 
     }
     ctx.notice = window.get();
     window->load();
-    QObject::connect(window.get(), &MainMenuWindow::exitRequested, window.get(),
-                     [&ctx] { ExitProgram(ctx); });
+    MainMenuWindow* shown = window.get();
+    QObject::connect(shown, &MainMenuWindow::exitRequested, shown,
+                     [&ctx, shown] { OnExitRequested(ctx, *shown); });
     window->show();
     return window;
 }

@@ -5,6 +5,7 @@
 
 #include "app/AppContext.h"
 #include "app/Environment.h"
+#include "backup/ExitChoice.h"
 #include "signin/SignedInCode.h"
 
 void ExitProgram(AppContext& ctx) {
@@ -13,6 +14,9 @@ void ExitProgram(AppContext& ctx) {
     }
     ClearSignedInCode(ctx);
     CloseEnvironmentOnce(ctx);
+    if (ctx.exitChoice == kBackupEndAndPowerOff) {
+        ctx.shell.powerOff();
+    }
     // exit, not quit: quit would first ask the windows to close, and the main window leaves that
     // decision to this procedure. Before the event loop runs there is nothing to leave, and an
     // exit then would end every later dialog at once.

@@ -4,6 +4,7 @@
 #include <QSqlQuery>
 
 #include "app/AppContext.h"
+#include "db/DatabaseFile.h"
 #include "db/JetTranslator.h"
 #include "db/SqlText.h"
 #include "records/RunHistory.h"
@@ -13,23 +14,38 @@ DbError NotOpen() {
     return {kUnspecifiedDbError, QStringLiteral("データベースの接続が開かれていません。")};
 }
 
-std::optional<DbError> Execute(const DbConnection& connection, const QString& sql,
-                               int* affected = nullptr) {
+}  // namespace
+
+std::optional<DbError> ExecuteStatement(const DbConnection& connection, const QString& sql,
+                                        int* affected) {
     if (!connection.isOpen()) {
         return NotOpen();
     }
+    const EngineStatement statement = TranslateStatement(sql);
     QSqlQuery query(connection.database());
-    if (!query.exec(TranslateForEngine(sql))) {
-        return ToDbError(query.lastError());
+    if (!statement.attachFile.isEmpty()) {
+        if (auto problem = CheckDatabaseFile(statement.attachFile)) {
+            return problem;
+        }
+        if (!query.exec(QStringLiteral("ATTACH DATABASE %1 AS %2")
+                            .arg(SqlQuote(statement.attachFile), kTargetSchema))) {
+            return ToDbError(query.lastError());
+        }
     }
-    if (affected != nullptr) {
+    std::optional<DbError> failure;
+    if (!query.exec(statement.sql)) {
+        failure = ToDbError(query.lastError());
+    } else if (affected != nullptr) {
         *affected = query.numRowsAffected();
     }
-    return std::nullopt;
+    if (!statement.attachFile.isEmpty()) {
+        query.exec(QStringLiteral("DETACH DATABASE ") + kTargetSchema);
+    }
+    return failure;
 }
 
-std::optional<DbError> Open(const DbConnection& connection, Recordset& recordset,
-                            const QString& sql) {
+std::optional<DbError> OpenRecordset(const DbConnection& connection, Recordset& recordset,
+                                     const QString& sql) {
     if (!connection.isOpen()) {
         recordset.close();
         return NotOpen();
@@ -37,6 +53,7 @@ std::optional<DbError> Open(const DbConnection& connection, Recordset& recordset
     return recordset.open(connection.database(), TranslateForEngine(sql));
 }
 
+namespace {
 // A failing statement on the run history is not recorded in that same table.
 void RecordConfigFailure(AppContext& ctx, const DbError& error, const QString& sql) {
     if (!sql.contains(QStringLiteral("プログラム稼動履歴"), Qt::CaseInsensitive)) {
@@ -46,7 +63,7 @@ void RecordConfigFailure(AppContext& ctx, const DbError& error, const QString& s
 }  // namespace
 
 bool OpenConfigRecordset(AppContext& ctx, Recordset& recordset, const QString& sql) {
-    if (auto error = Open(ctx.config, recordset, sql)) {
+    if (auto error = OpenRecordset(ctx.config, recordset, sql)) {
         RecordConfigFailure(ctx, *error, sql);
         return false;
     }
@@ -54,7 +71,7 @@ bool OpenConfigRecordset(AppContext& ctx, Recordset& recordset, const QString& s
 }
 
 bool OpenBusinessRecordset(AppContext& ctx, Recordset& recordset, const QString& sql, bool log) {
-    if (auto error = Open(ctx.business, recordset, sql)) {
+    if (auto error = OpenRecordset(ctx.business, recordset, sql)) {
         WriteErrorRecord(ctx, error->description + sql);
         return false;
     }
@@ -65,7 +82,7 @@ bool OpenBusinessRecordset(AppContext& ctx, Recordset& recordset, const QString&
 }
 
 bool ExecuteConfig(AppContext& ctx, const QString& sql) {
-    if (auto error = Execute(ctx.config, sql)) {
+    if (auto error = ExecuteStatement(ctx.config, sql)) {
         RecordConfigFailure(ctx, *error, sql);
         return false;
     }
@@ -81,7 +98,7 @@ bool ExecuteConfigLogged(AppContext& ctx, const QString& sql) {
 }
 
 bool ExecuteBusiness(AppContext& ctx, const QString& sql, bool log, int* affected) {
-    if (auto error = Execute(ctx.business, sql, affected)) {
+    if (auto error = ExecuteStatement(ctx.business, sql, affected)) {
         WriteErrorRecord(ctx, error->description + sql);
         return false;
     }

@@ -2,9 +2,16 @@
 
 #include <QString>
 
+#include "db/DbConnection.h"
 #include "db/Recordset.h"
 
 struct AppContext;
+
+// A statement or query on a given connection, rewritten for the engine; nothing is recorded.
+std::optional<DbError> ExecuteStatement(const DbConnection& connection, const QString& sql,
+                                        int* affected = nullptr);
+std::optional<DbError> OpenRecordset(const DbConnection& connection, Recordset& recordset,
+                                     const QString& sql);
 
 // Every statement of the system goes through these. They answer true on success; a failure is
 // recorded as an "エラー " row of the run history and never shown.

@@ -2,6 +2,19 @@
 
 #include <QString>
 
-// Statements are composed and logged in the suite's own dialect; just before execution this
-// rewrites what the engine cannot read. "SELECT [DISTINCT] TOP n …" becomes "SELECT … LIMIT n".
+// Statements are composed and logged in the suite's own dialect; just before execution they are
+// rewritten for the engine:
+// - "SELECT [DISTINCT] TOP n …" becomes "SELECT … LIMIT n";
+// - "SELECT * INTO t IN 'file' FROM …" creates t in the file from the rows selected;
+// - "INSERT INTO t IN 'file' SELECT …" appends the rows selected to t in the file.
+// For the two IN forms the file is attached to the connection as kTargetSchema while the
+// statement runs.
+struct EngineStatement {
+    QString sql;
+    QString attachFile;  // empty when the statement names no other file
+};
+
+inline const QString kTargetSchema = QStringLiteral("numorika_target");
+
+EngineStatement TranslateStatement(const QString& sql);
 QString TranslateForEngine(const QString& sql);

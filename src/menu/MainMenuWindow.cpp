@@ -51,8 +51,8 @@ MainMenuWindow::MainMenuWindow(AppContext& ctx, QWidget* parent)
     manual_->setAlignment(Qt::AlignCenter);
     manual_->setCursor(Qt::PointingHandCursor);
     manual_->setAccessibleName(QStringLiteral("Manual"));
-    auto* exit = new QPushButton(QStringLiteral("終了"), base_);
-    exit->setObjectName(QStringLiteral("btn_終了"));
+    exit_ = new QPushButton(QStringLiteral("終了"), base_);
+    exit_->setObjectName(QStringLiteral("btn_終了"));
     notice_ = Panel(QStringLiteral("お知らせ"), QString(), base_);
     notice_->setAccessibleName(QStringLiteral("お知らせ"));
 
@@ -92,7 +92,7 @@ MainMenuWindow::MainMenuWindow(AppContext& ctx, QWidget* parent)
     auto* header = new QHBoxLayout;
     header->addWidget(title_, 1);
     header->addWidget(manual_);
-    header->addWidget(exit);
+    header->addWidget(exit_);
     auto* layout = new QVBoxLayout(base_);
     layout->addLayout(header);
     layout->addWidget(tabs_, 1);
@@ -101,7 +101,7 @@ MainMenuWindow::MainMenuWindow(AppContext& ctx, QWidget* parent)
     title_->installEventFilter(this);
     manual_->installEventFilter(this);
     base_->installEventFilter(this);
-    connect(exit, &QPushButton::clicked, this, &MainMenuWindow::exitRequested);
+    connect(exit_, &QPushButton::clicked, this, &MainMenuWindow::exitRequested);
     connect(tabs_, &QTabWidget::currentChanged, this, &MainMenuWindow::tabChanged);
     connect(this, &MainMenuWindow::settingsRequested, this, [this](int tab, int index) {
         OpenMenuSettings(ctx_, kMenuTable, tab, index, this);

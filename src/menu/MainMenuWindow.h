@@ -30,6 +30,7 @@ public:
     QLabel* titlePanel() const { return title_; }
     QFrame* basePanel() const { return base_; }
     QTabWidget* tabs() const { return tabs_; }
+    QPushButton* exitButton() const { return exit_; }
     QPushButton* menuButton(int tab, int index) const { return buttons_[tab][index]; }
     QLabel* descriptionLabel(int tab, int index) const { return descriptions_[tab][index]; }
     void setNotice(const QString& text) override;
@@ -60,6 +61,7 @@ private:
     QLabel* manual_;
     QTabWidget* tabs_;
     QLabel* notice_;
+    QPushButton* exit_;
     std::array<std::array<QPushButton*, kMenuButtons>, kMenuTabs> buttons_{};
     std::array<std::array<QLabel*, kMenuButtons>, kMenuTabs> descriptions_{};
     bool suppressTabChange_ = false;

@@ -1,5 +1,6 @@
 #include "platform/Files.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSaveFile>
 
@@ -34,4 +35,21 @@ bool CopyFileReplacing(const QString& source, const QString& target, QString* er
         return fail(out.errorString() + QStringLiteral(": ") + target);
     }
     return true;
+}
+
+bool CopyFolder(const QString& source, const QString& target) {
+    const QDir from(source);
+    if (!from.exists() || !QDir().mkpath(target)) {
+        return false;
+    }
+    bool copied = true;
+    const QDir to(target);
+    for (const QFileInfo& entry :
+         from.entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden)) {
+        const QString destination = to.filePath(entry.fileName());
+        copied = (entry.isDir() ? CopyFolder(entry.filePath(), destination)
+                                : CopyFileReplacing(entry.filePath(), destination)) &&
+                 copied;
+    }
+    return copied;
 }

@@ -1,7 +1,9 @@
 #include <QFile>
 #include <QLabel>
+#include <QPushButton>
 #include <QTest>
 
+#include "Modal.h"
 #include "TestInstallation.h"
 #include "app/Environment.h"
 #include "app/Main.h"
@@ -96,6 +98,13 @@ private Q_SLOTS:
         QVERIFY(window->findChild<QLabel*>(QStringLiteral("prg_ttl")));
         QCOMPARE(HistoryNotes(install.configPath()), QStringList{QStringLiteral("開始 ")});
 
+        WhenModal(QStringLiteral("msg終了確認"),
+                  [](QDialog& dialog) { dialog.findChild<QPushButton*>("btn_いいえ")->click(); });
+        window->close();
+        QVERIFY(window->isVisible());
+        QVERIFY(!t.ctx.ended);
+        WhenModal(QStringLiteral("msg終了確認"),
+                  [](QDialog& dialog) { dialog.findChild<QPushButton*>("btn_終了")->click(); });
         window->close();
         QVERIFY(t.ctx.ended);
         QCOMPARE(HistoryNotes(install.configPath()),

@@ -3,6 +3,8 @@
 #include <QDir>
 
 #include "app/AppContext.h"
+#include "backup/Backup.h"
+#include "backup/BackupRules.h"
 #include "db/DbAccess.h"
 #include "env/CompanySettings.h"
 #include "env/InstallPaths.h"
@@ -30,6 +32,9 @@ QString Usage() {
         "  numorika-admin command BASE STAFF TAB BUTTON\n"
         "      担当者 STAFF のタブ TAB (0-2)、ボタン BUTTON (0-7) "
         "が今起動するコマンドを表示します\n"
+        "  numorika-admin backup BASE [--folder DIR]\n"
+        "      業務データを BACKUPフォルダ (または DIR) の曜日フォルダにバックアップします\n"
+        "      (終了状態 0: 完了, 1: 対象データなし, 2: エラー)\n"
         "  numorika-admin condition BASE NAME VALUE\n"
         "      条件項目 NAME の値 VALUE がコマンドに渡す文字列を表示します\n");
 }
@@ -165,6 +170,58 @@ int Command(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     return 0;
 }
 
+// Progress of a headless backup goes to the terminal.
+class StderrNotice final : public NoticePanel {
+public:
+    explicit StderrNotice(QTextStream& err) : err_(err) {}
+    void setNotice(const QString& text) override { err_ << text << Qt::endl; }
+
+private:
+    QTextStream& err_;
+};
+
+int Backup(const QStringList& arguments, QTextStream& out, QTextStream& err) {
+    QStringList rest = arguments;
+    QString folder;
+    if (const qsizetype at = rest.indexOf(QStringLiteral("--folder")); at >= 0) {
+        folder = rest.value(at + 1);
+        rest.remove(at, qMin<qsizetype>(2, rest.size() - at));
+        if (folder.isEmpty()) {
+            err << Usage();
+            return kFailed;
+        }
+    }
+    if (rest.size() != 1) {
+        err << Usage();
+        return kFailed;
+    }
+    Installation installation(rest[0], err);
+    if (!installation.load(err)) {
+        return kFailed;
+    }
+    AppContext& ctx = installation.context();
+    if (folder.isEmpty()) {
+        folder = ctx.company.text(QStringLiteral("BACKUPフォルダ"));
+    }
+    if (folder.trimmed().isEmpty()) {
+        err << QStringLiteral(
+                   "バックアップフォルダが設定されていません (--folder DIR で指定できます)。")
+            << '\n';
+        return kFailed;
+    }
+    StderrNotice notice(err);
+    ctx.notice = &notice;
+    const QString weekday = WeekdayFolder(QDir::toNativeSeparators(QDir(folder).absolutePath()),
+                                          ctx.clock.now().date());
+    if (!BackupDatabases(ctx, weekday)) {
+        err << QStringLiteral("対象データが有りません。") << '\n';
+        return kNothing;
+    }
+    CopyUserFolders(ctx, weekday);
+    out << QStringLiteral("バックアップを完了しました: ") << weekday << '\n';
+    return 0;
+}
+
 int Condition(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     Installation installation(arguments[0], err);
     if (!installation.load(err)) {
@@ -189,6 +246,9 @@ int RunAdminCommand(const QStringList& arguments, const QString& programFolder, 
     }
     if (verb == QLatin1String("command") && rest.size() == 4) {
         return Command(rest, out, err);
+    }
+    if (verb == QLatin1String("backup")) {
+        return Backup(rest, out, err);
     }
     if (verb == QLatin1String("condition") && rest.size() == 3) {
         return Condition(rest, out, err);

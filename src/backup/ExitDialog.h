@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QDialog>
+
+#include "backup/ExitChoice.h"
+
+class QPushButton;
+struct AppContext;
+
+// msg終了確認: end, back up first, or back up and switch the workstation off.
+class ExitDialog final : public QDialog {
+    Q_OBJECT
+public:
+    ExitDialog(AppContext& ctx, const QString& title, QWidget* parent = nullptr);
+
+private:
+    AppContext& ctx_;
+};
+
+// Shows the exit dialog; answers the choice (kStay when it was closed otherwise).
+qint16 ConfirmExit(AppContext& ctx, const QString& title, QWidget* parent = nullptr);
+
+class MainMenuWindow;
+
+// The main window's exit button and close box. False when the window stays open.
+bool OnExitRequested(AppContext& ctx, MainMenuWindow& window);
+
+// Optimises the configuration, backs up into the weekday folder, copies the photo and document
+// folders, and tells the outcome. The please-wait window and the notice show the progress.
+void RunBackup(AppContext& ctx, MainMenuWindow& window);
