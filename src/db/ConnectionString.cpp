@@ -71,3 +71,19 @@ bool IsFileProvider(const QString& provider) {
     return name.startsWith(QLatin1String("Microsoft.ACE.OLEDB."), Qt::CaseInsensitive) ||
            name.startsWith(QLatin1String("Microsoft.Jet.OLEDB."), Qt::CaseInsensitive);
 }
+
+bool IsServerProvider(const QString& provider) {
+    return provider.contains(QLatin1String("PostgreSQL"), Qt::CaseInsensitive) ||
+           provider.contains(QLatin1String("PGNP"), Qt::CaseInsensitive);
+}
+
+ServerAddress ParseServerAddress(const QString& server) {
+    const QString text = server.trimmed();
+    const qsizetype colon = text.lastIndexOf(QLatin1Char(':'));
+    if (colon < 0) {
+        return {text, 0};
+    }
+    bool numeric = false;
+    const int port = text.mid(colon + 1).toInt(&numeric);
+    return numeric ? ServerAddress{text.left(colon), port} : ServerAddress{text, 0};
+}

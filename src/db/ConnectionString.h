@@ -32,3 +32,14 @@ QMap<QString, QString> ParseConnectionString(const QString& text);
 
 // True for the Jet and ACE providers, which reach a database file.
 bool IsFileProvider(const QString& provider);
+
+// True for a provider that names PostgreSQL, the server of kind "S".
+bool IsServerProvider(const QString& provider);
+
+// サーバー名 of a server database: a host name or a socket folder (an absolute path), either
+// optionally followed by ":port".
+struct ServerAddress {
+    QString host;
+    int port = 0;  // 0: the server's default
+};
+ServerAddress ParseServerAddress(const QString& server);

@@ -31,6 +31,10 @@ std::optional<DbError> ExecuteStatement(const DbConnection& connection, const QS
                             .arg(SqlQuote(statement.attachFile), kTargetSchema))) {
             return ToDbError(query.lastError());
         }
+        // The target is a backup being written: a crash leaves an incomplete backup whatever
+        // is synced, so no statement waits for the disk.
+        query.exec(QStringLiteral("PRAGMA %1.synchronous = OFF").arg(kTargetSchema));
+        query.exec(QStringLiteral("PRAGMA %1.journal_mode = OFF").arg(kTargetSchema));
     }
     std::optional<DbError> failure;
     if (!query.exec(statement.sql)) {
@@ -121,7 +125,9 @@ bool OpenBusinessConnection(AppContext& ctx) {
     std::optional<DbError> failure;
     if (definition.kind == QLatin1String("A")) {
         failure = ctx.business.open(ComposeBusinessConnectionString(definition));
-    } else if (definition.kind == QLatin1String("S") || definition.kind == QLatin1String("O")) {
+    } else if (definition.kind == QLatin1String("S")) {
+        failure = ctx.business.open(ComposeBusinessConnectionString(definition));
+    } else if (definition.kind == QLatin1String("O")) {
         failure =
             DbError{kUnspecifiedDbError,
                     QStringLiteral("データベース種別「%1」の接続はこの版ではまだ使用できません。")

@@ -26,6 +26,9 @@ std::optional<DbError> DbConnection::open(const QString& connectionString,
     close();
     const auto fields = ParseConnectionString(connectionString);
     const QString provider = fields.value(QStringLiteral("provider"));
+    if (IsServerProvider(provider)) {
+        return openServer(fields, settings);
+    }
     if (!IsFileProvider(provider)) {
         return DbError{
             kUnspecifiedDbError,
@@ -62,6 +65,40 @@ std::optional<DbError> DbConnection::open(const QString& connectionString,
         close();
     }
     return failure;
+}
+
+std::optional<DbError> DbConnection::openServer(const QMap<QString, QString>& fields,
+                                                const ConnectionSettings& settings) {
+    const ServerAddress address = ParseServerAddress(fields.value(QStringLiteral("data source")));
+    const QString password = fields.value(QStringLiteral("password"));
+    std::optional<DbError> failure;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name_);
+        db.setHostName(address.host);
+        if (address.port > 0) {
+            db.setPort(address.port);
+        }
+        db.setDatabaseName(fields.value(QStringLiteral("initial catalog")));
+        db.setUserName(fields.value(QStringLiteral("user id")));
+        db.setPassword(password);
+        db.setConnectOptions(QStringLiteral("connect_timeout=%1").arg(settings.connectionTimeout));
+        if (!db.open()) {
+            failure = ToDbError(db.lastError());
+            // The description reaches the run history: it never carries the password.
+            if (!password.isEmpty()) {
+                failure->description.replace(password, QStringLiteral("****"));
+            }
+        }
+    }
+    if (failure) {
+        close();
+    }
+    return failure;
+}
+
+bool DbConnection::isServer() const {
+    return QSqlDatabase::contains(name_) &&
+           QSqlDatabase::database(name_, false).driverName() == QLatin1String("QPSQL");
 }
 
 void DbConnection::close() {

@@ -22,11 +22,16 @@ public:
                                 const ConnectionSettings& settings = {});
     void close();
     bool isOpen() const;
+    // A server database (PostgreSQL) rather than a database file.
+    bool isServer() const;
     QSqlDatabase database() const;
 
     bool openFlag = false;
 
 private:
+    std::optional<DbError> openServer(const QMap<QString, QString>& fields,
+                                      const ConnectionSettings& settings);
+
     QString name_;
 };
 

@@ -102,9 +102,9 @@ private Q_SLOTS:
         QTest::newRow("empty kind") << ""
                                     << ""
                                     << "データベース種別「」は不明です。";
-        QTest::newRow("server kind not yet") << "S"
-                                             << ""
-                                             << "データベース種別「S」の接続";
+        QTest::newRow("server down") << "S"
+                                     << "server"
+                                     << "/nonexistent-numorika-socket";
         QTest::newRow("other kind not yet") << "O"
                                             << ""
                                             << "データベース種別「O」の接続";
@@ -122,6 +122,11 @@ private Q_SLOTS:
         TestInstallation install;
         if (fileContent == QLatin1String("missing")) {
             QVERIFY(QFile::remove(install.businessPath()));
+        } else if (fileContent == QLatin1String("server")) {
+            ExecuteOn(
+                install.configPath(),
+                "UPDATE データベース定義 SET プロバイダ名 = 'PostgreSQL', サーバー名 = "
+                "'/nonexistent-numorika-socket:5999', データベース名 = 'gnr', ユーザーID = 'u'");
         } else if (fileContent == QLatin1String("access")) {
             QFile file(install.businessPath());
             QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
