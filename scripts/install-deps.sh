@@ -4,7 +4,8 @@ set -euo pipefail
 
 packages=(
     g++ cmake ninja-build
-    qt6-base-dev libqt6sql6-sqlite
+    qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql
+    postgresql-15          # the server tests start a throwaway cluster of their own
     fonts-ipafont-gothic   # Japanese text renders as boxes without a Japanese font
     sqlite3
     faketime               # the date tests run the admin tool on fixed days

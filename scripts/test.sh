@@ -1,8 +1,15 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds and runs every test.
+# Installs what is missing, builds and runs every test. The server tests run against a
+# throwaway PostgreSQL cluster that is stopped again however the tests end.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 scripts/build.sh
 export QT_QPA_PLATFORM=offscreen
+if server=$(scripts/test-server.sh start); then
+    eval "export $(echo "$server" | tr '\n' ' ')"
+    trap 'scripts/test-server.sh stop "$NUMORIKA_TEST_PG_DIR"' EXIT
+else
+    echo "No PostgreSQL cluster: the server tests are skipped." >&2
+fi
 ctest --test-dir "${BUILD_DIR:-build}" --output-on-failure --parallel "$(nproc)"

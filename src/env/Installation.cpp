@@ -32,6 +32,8 @@ QStringList InitialConfigurationRows(const QString& businessPath) {
     };
 }
 
+}  // namespace
+
 // A working start: the company and its head office, with sign-in switched off until the
 // administrator gives the staff their PINs.
 QStringList InitialBusinessRows() {
@@ -43,6 +45,7 @@ QStringList InitialBusinessRows() {
     };
 }
 
+namespace {
 std::optional<QString> ExistingDatabase(const QString& stem) {
     for (const QString& ending : {QStringLiteral(".accdb"), QStringLiteral(".mdb")}) {
         if (QFileInfo::exists(stem + ending)) {

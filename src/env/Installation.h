@@ -19,6 +19,9 @@ struct InstallationOptions {
 std::optional<QString> CreateInstallation(const QString& base,
                                           const InstallationOptions& options = {});
 
+// The company '0001' and its head office "000" of a new business database.
+QStringList InitialBusinessRows();
+
 // Copies the menu and the setup program from fromFolder into the program folder; for a demo also
 // the demo program under the name of every demo program.
 std::optional<QString> InstallPrograms(const QString& fromFolder, const QString& programFolder,

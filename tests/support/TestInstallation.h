@@ -9,20 +9,29 @@
 #include "app/AppContext.h"
 
 // A temporary installation built with the same code as numorika-admin init:
-// base/prgbin, conf, data, report, manual and the two databases.
+// base/prgbin, conf, data, report, manual and the two databases. When the test runs for the
+// server (NUMORIKA_TEST_BACKEND=server), the business database is a fresh PostgreSQL database
+// on the cluster NUMORIKA_TEST_PG names, and businessPath() names it for the helpers below.
 class TestInstallation {
 public:
     enum Content { Databases, FoldersOnly, Nothing };
     explicit TestInstallation(Content content = Databases);
+    ~TestInstallation();
+    TestInstallation(const TestInstallation&) = delete;
+    TestInstallation& operator=(const TestInstallation&) = delete;
 
     QString base() const;  // with its trailing separator
     QString path(const QString& relative) const;
     QString programFolder() const { return path(QStringLiteral("prgbin")); }
     QString configPath() const { return path(QStringLiteral("conf/usrcnfg.accdb")); }
-    QString businessPath() const { return path(QStringLiteral("data/gnrdb.accdb")); }
+    QString businessPath() const;
+    bool onServer() const { return !serverDatabase_.isEmpty(); }
 
 private:
+    void moveBusinessToServer();
+
     QTemporaryDir dir_;
+    QString serverDatabase_;
 };
 
 // A fresh context with fakes, as the menu started from programFolder would have it.
