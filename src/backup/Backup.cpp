@@ -37,19 +37,24 @@ bool CreateBackupFile(const QString& path) {
     return !CreateDatabaseFile(path, {});
 }
 
-// The business database as the backup opens it: the file its connection text names.
+// The business database as the backup opens it: the file its connection text names, or the
+// server of kind S.
 bool OpenBackupSource(AppContext& ctx, DbConnection& source) {
     const DatabaseDefinition& definition = ctx.databaseDefinition;
-    const DaoOpenArguments arguments = ComposeDaoOpenArguments(definition);
-    if (definition.kind != QLatin1String("A")) {
+    QString connection;
+    if (definition.kind == QLatin1String("A")) {
+        connection = QStringLiteral("Provider=Microsoft.ACE.OLEDB.12.0;Data Source=") +
+                     ComposeDaoOpenArguments(definition).name;
+    } else if (definition.kind == QLatin1String("S")) {
+        connection = ComposeBusinessConnectionString(definition);
+    } else {
         WriteErrorRecord(ctx,
                          QStringLiteral("DB_OPEN ERROR") + QString::number(kUnspecifiedDbError) +
                              QStringLiteral(" データベース種別「%1」はバックアップできません。")
                                  .arg(definition.kind));
         return false;
     }
-    if (const auto error = source.open(
-            QStringLiteral("Provider=Microsoft.ACE.OLEDB.12.0;Data Source=") + arguments.name)) {
+    if (const auto error = source.open(connection)) {
         WriteErrorRecord(ctx, QStringLiteral("DB_OPEN ERROR") + QString::number(error->number) +
                                   QLatin1Char(' ') + error->description);
         return false;
@@ -60,9 +65,15 @@ bool OpenBackupSource(AppContext& ctx, DbConnection& source) {
 QStringList TableNames(const DbConnection& source) {
     QStringList names;
     QSqlQuery query(source.database());
-    if (query.exec(
-            QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT "
-                           "LIKE 'sqlite_%' AND name NOT LIKE 'numorika_%' ORDER BY name"))) {
+    const QString sql =
+        source.isServer()
+            ? QStringLiteral(
+                  "SELECT table_name FROM information_schema.tables WHERE table_schema "
+                  "= current_schema() AND table_type = 'BASE TABLE' ORDER BY 1")
+            : QStringLiteral(
+                  "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT "
+                  "LIKE 'sqlite_%' AND name NOT LIKE 'numorika_%' ORDER BY name");
+    if (query.exec(sql)) {
         while (query.next()) {
             names << query.value(0).toString();
         }
@@ -73,6 +84,10 @@ QStringList TableNames(const DbConnection& source) {
 // Whether an index of the table starts with the key column, so that a range is found without
 // reading the whole table.
 bool KeyIsIndexed(const DbConnection& source, const QString& table, const QString& key) {
+    // A server plans its own ranges.
+    if (source.isServer()) {
+        return true;
+    }
     QSqlQuery indexes(source.database());
     if (!indexes.exec(QStringLiteral("PRAGMA index_list(%1)").arg(SqlQuote(table)))) {
         return false;
@@ -170,17 +185,32 @@ qint64 CopyTableToBackup(AppContext& ctx, QString& target, const DbConnection& s
             fileRows = 0;
         }
     };
+    // The slices: whole key values up to the limit, and the Null keys on their own, which the
+    // range conditions never take (a server sorts them last, SQLite first).
+    struct Slice {
+        QString condition;
+        QString lookup;
+        qint64 rows;
+    };
+    QList<Slice> slices;
     qint64 sliceRows = 0;
     QString lower;
     QString upper;
-    for (qsizetype i = 0; i < groups.size(); ++i) {
-        const KeyGroup& group = groups[i];
-        const bool more = i + 1 < groups.size();
+    const auto closeSlice = [&] {
+        if (sliceRows > 0) {
+            slices.append(
+                {key + QStringLiteral(" >= ") + SqlQuote(lower) + QStringLiteral(" AND ") + key +
+                     QStringLiteral(" <= ") + SqlQuote(upper),
+                 QStringLiteral("k >= %1 AND k <= %2").arg(SqlQuote(lower), SqlQuote(upper)),
+                 sliceRows});
+            sliceRows = 0;
+        }
+    };
+    for (const KeyGroup& group : groups) {
         if (group.key.isNull()) {
-            // The range conditions never take a Null key: those rows go out in a slice of their
-            // own.
-            writeSlice(key + QStringLiteral(" IS NULL"), QStringLiteral("k IS NULL"), group.rows,
-                       more);
+            closeSlice();
+            slices.append(
+                {key + QStringLiteral(" IS NULL"), QStringLiteral("k IS NULL"), group.rows});
             continue;
         }
         if (sliceRows == 0) {
@@ -188,13 +218,13 @@ qint64 CopyTableToBackup(AppContext& ctx, QString& target, const DbConnection& s
         }
         sliceRows += group.rows;
         upper = group.key.toString();
-        if (sliceRows > limits.sliceRows || !more) {
-            writeSlice(key + QStringLiteral(" >= ") + SqlQuote(lower) + QStringLiteral(" AND ") +
-                           key + QStringLiteral(" <= ") + SqlQuote(upper),
-                       QStringLiteral("k >= %1 AND k <= %2").arg(SqlQuote(lower), SqlQuote(upper)),
-                       sliceRows, more);
-            sliceRows = 0;
+        if (sliceRows > limits.sliceRows) {
+            closeSlice();
         }
+    }
+    closeSlice();
+    for (qsizetype i = 0; i < slices.size(); ++i) {
+        writeSlice(slices[i].condition, slices[i].lookup, slices[i].rows, i + 1 < slices.size());
     }
     if (!indexed) {
         Execute(ctx, source, QStringLiteral("DROP TABLE IF EXISTS temp.numorika_slices"));
@@ -219,7 +249,13 @@ bool BackupDatabaseGroup(AppContext& ctx, const QString& target, const QString& 
     qint64 total = 0;
     QString current = target;
     for (const QString& listed : TableNames(source)) {
-        const QString table = CutAtDot(listed);
+        // The server folds the letter that starts the name of an unquoted table (m担当者); the
+        // backup names the table as the system writes it.
+        QString name = listed;
+        if (source.isServer() && !name.isEmpty() && name[0].unicode() < 0x80) {
+            name[0] = name[0].toUpper();
+        }
+        const QString table = CutAtDot(name);
         if (!IsBackupTable(table) || !BelongsToGroup(table, group)) {
             continue;
         }

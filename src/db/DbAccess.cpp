@@ -5,6 +5,7 @@
 
 #include "app/AppContext.h"
 #include "db/DatabaseFile.h"
+#include "db/Engine.h"
 #include "db/JetTranslator.h"
 #include "db/SqlText.h"
 #include "records/RunHistory.h"
@@ -22,6 +23,10 @@ std::optional<DbError> ExecuteStatement(const DbConnection& connection, const QS
         return NotOpen();
     }
     const EngineStatement statement = TranslateStatement(sql);
+    if (!statement.attachFile.isEmpty() && connection.isServer()) {
+        return CopyRowsIntoFile(connection.database(), statement.rowsQuery, statement.attachFile,
+                                statement.targetTable, statement.createsTable);
+    }
     QSqlQuery query(connection.database());
     if (!statement.attachFile.isEmpty()) {
         if (auto problem = CheckDatabaseFile(statement.attachFile)) {

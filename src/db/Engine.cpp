@@ -3,7 +3,9 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QSqlError>
+#include <QSqlField>
 #include <QSqlQuery>
+#include <QSqlRecord>
 
 #include "db/DatabaseFile.h"
 #include "db/DbConnection.h"
@@ -193,5 +195,61 @@ std::optional<DbError> CompactDatabase(const QString& source, const QString& tar
                                QStringLiteral("INSERT OR REPLACE INTO numorika_info VALUES "
                                               "('locale', %1)")
                                    .arg(SqlQuote(locale))});
+    });
+}
+
+std::optional<DbError> CopyRowsIntoFile(const QSqlDatabase& source, const QString& query,
+                                        const QString& file, const QString& table, bool create) {
+    if (auto problem = CheckDatabaseFile(file)) {
+        return problem;
+    }
+    QSqlQuery rows(source);
+    rows.setForwardOnly(true);
+    if (!rows.exec(query)) {
+        return ToDbError(rows.lastError());
+    }
+    const QSqlRecord columns = rows.record();
+    return WithDatabaseFile(file, [&](QSqlDatabase& db) -> std::optional<DbError> {
+        QSqlQuery target(db);
+        target.exec(QStringLiteral("PRAGMA synchronous = OFF"));
+        target.exec(QStringLiteral("PRAGMA journal_mode = OFF"));
+        if (create) {
+            QStringList definitions;
+            for (int i = 0; i < columns.count(); ++i) {
+                const QMetaType type = columns.field(i).metaType();
+                const bool whole = type.id() == QMetaType::Int ||
+                                   type.id() == QMetaType::LongLong ||
+                                   type.id() == QMetaType::Short || type.id() == QMetaType::UInt;
+                const bool real = type.id() == QMetaType::Double;
+                definitions << Identifier(columns.fieldName(i)) + QLatin1Char(' ') +
+                                   (whole  ? QStringLiteral("INTEGER")
+                                    : real ? QStringLiteral("REAL")
+                                           : QStringLiteral("TEXT"));
+            }
+            if (!target.exec(QStringLiteral("CREATE TABLE %1 (%2)")
+                                 .arg(Identifier(table), definitions.join(QStringLiteral(", "))))) {
+                return ToDbError(target.lastError());
+            }
+        }
+        QStringList marks(columns.count(), QStringLiteral("?"));
+        if (!db.transaction() ||
+            !target.prepare(QStringLiteral("INSERT INTO %1 VALUES (%2)")
+                                .arg(Identifier(table), marks.join(QLatin1Char(','))))) {
+            return ToDbError(target.lastError());
+        }
+        while (rows.next()) {
+            for (int i = 0; i < columns.count(); ++i) {
+                target.bindValue(i, rows.value(i));
+            }
+            if (!target.exec()) {
+                const DbError error = ToDbError(target.lastError());
+                db.rollback();
+                return error;
+            }
+        }
+        if (!db.commit()) {
+            return ToDbError(db.lastError());
+        }
+        return std::nullopt;
     });
 }

@@ -41,3 +41,8 @@ void AttachLinkedTables(QSqlDatabase& db);
 // Compacts a database file into a new file (which must not exist), recording the locale.
 std::optional<DbError> CompactDatabase(const QString& source, const QString& target,
                                        const QString& locale);
+
+// Streams the rows of a query on another database (a server) into a table of a database file,
+// creating the table from the query's columns when asked; the rows are never held all at once.
+std::optional<DbError> CopyRowsIntoFile(const QSqlDatabase& source, const QString& query,
+                                        const QString& file, const QString& table, bool create);

@@ -12,6 +12,11 @@
 struct EngineStatement {
     QString sql;
     QString attachFile;  // empty when the statement names no other file
+    // For the IN forms, the parts a server database needs, which cannot attach the file: the
+    // table in the file, the query that gives the rows, and whether the table is created.
+    QString targetTable;
+    QString rowsQuery;
+    bool createsTable = false;
 };
 
 inline const QString kTargetSchema = QStringLiteral("numorika_target");

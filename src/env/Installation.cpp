@@ -4,7 +4,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "db/ConnectionString.h"
 #include "db/DatabaseFile.h"
+#include "db/DbConnection.h"
 #include "db/Engine.h"
 #include "db/Schema.h"
 #include "db/SqlText.h"
@@ -13,15 +15,65 @@
 #include "platform/Files.h"
 
 namespace {
-QStringList InitialConfigurationRows(const QString& businessPath) {
+// The 'GNR' row: where the business database is.
+QString DefinitionRow(const DatabaseDefinition& definition) {
+    return QStringLiteral(
+               "INSERT INTO データベース定義 (情報種類, db, dbmw, ドライバ名, データベース名, "
+               "サーバー名, 接続文字列, ユーザーID, パスワード, プロバイダ名, データソース名) "
+               "VALUES ('GNR', %1, '', %2, %3, %4, %5, %6, %7, %8, %9)")
+        .arg(SqlQuote(definition.kind), SqlQuote(definition.driverName),
+             SqlQuote(definition.databaseName), SqlQuote(definition.serverName),
+             SqlQuote(definition.connectionText), SqlQuote(definition.userId),
+             SqlQuote(definition.password), SqlQuote(definition.providerName),
+             SqlQuote(definition.dataSourceName));
+}
+
+DatabaseDefinition FileDefinition(const QString& businessPath) {
+    DatabaseDefinition definition;
+    definition.kind = QStringLiteral("A");
+    definition.connectionText = QStringLiteral("DBQ=") + businessPath;
+    definition.providerName = QStringLiteral("Microsoft.ACE.OLEDB.12.0");
+    definition.dataSourceName = businessPath;
+    return definition;
+}
+
+// A libpq connection text ("host=… port=… dbname=… user=… password=…") as a definition of kind S.
+DatabaseDefinition ServerDefinition(const QString& connection) {
+    QMap<QString, QString> values;
+    for (const QString& pair : connection.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        const qsizetype equals = pair.indexOf(QLatin1Char('='));
+        if (equals > 0) {
+            values.insert(pair.left(equals), pair.mid(equals + 1));
+        }
+    }
+    DatabaseDefinition definition;
+    definition.kind = QStringLiteral("S");
+    definition.providerName = QStringLiteral("PostgreSQL");
+    definition.serverName = values.value(QStringLiteral("host"), QStringLiteral("localhost")) +
+                            (values.contains(QStringLiteral("port"))
+                                 ? QLatin1Char(':') + values.value(QStringLiteral("port"))
+                                 : QString());
+    definition.databaseName = values.value(QStringLiteral("dbname"));
+    definition.userId = values.value(QStringLiteral("user"));
+    definition.password = values.value(QStringLiteral("password"));
+    return definition;
+}
+
+std::optional<QString> CreateServerSchema(const DatabaseDefinition& definition,
+                                          const QStringList& statements) {
+    DbConnection server(QStringLiteral("init"));
+    if (const auto error = server.open(ComposeBusinessConnectionString(definition))) {
+        return error->description;
+    }
+    QSqlDatabase db = server.database();
+    if (const auto error = ExecuteAll(db, statements)) {
+        return error->description;
+    }
+    return std::nullopt;
+}
+
+QStringList InitialConfigurationRows() {
     return {
-        QStringLiteral(
-            "INSERT INTO データベース定義 (情報種類, db, dbmw, ドライバ名, データベース名, "
-            "サーバー名, 接続文字列, ユーザーID, パスワード, プロバイダ名, データソース名) "
-            "VALUES ('GNR', 'A', '', '', '', '', ") +
-            SqlQuote(QStringLiteral("DBQ=") + businessPath) +
-            QStringLiteral(", '', '', 'Microsoft.ACE.OLEDB.12.0', ") + SqlQuote(businessPath) +
-            QLatin1Char(')'),
         QStringLiteral(
             "INSERT INTO 動作環境定義 (動作環境定義ID, 運用事業所コード, インストール区分, "
             "CL更新実行区分, バックアップ日付, 運用条件切替日付, バックアップ方法, "
@@ -136,22 +188,32 @@ std::optional<QString> CreateInstallation(const QString& base, const Installatio
             return QStringLiteral("フォルダを作成できません: %1").arg(path);
         }
     }
-    const QString businessPath = businessStem + QStringLiteral(".accdb");
-    const QStringList demoBusiness =
-        options.demo ? DemoBusinessRows(root, options.loginUser) : QStringList();
+    const bool onServer = !options.serverConnection.isEmpty();
+    const QString businessPath = onServer ? QString() : businessStem + QStringLiteral(".accdb");
+    const QStringList businessRows =
+        BusinessSchema() + InitialBusinessRows() +
+        (options.demo ? DemoBusinessRows(root, options.loginUser) : QStringList());
     const QStringList demoConfiguration = options.demo ? DemoConfigurationRows() : QStringList();
-    if (const auto error = CreateDatabaseFile(
-            businessPath, BusinessSchema() + InitialBusinessRows() + demoBusiness)) {
+    const DatabaseDefinition definition =
+        onServer ? ServerDefinition(options.serverConnection) : FileDefinition(businessPath);
+    if (onServer) {
+        if (auto error = CreateServerSchema(definition, businessRows)) {
+            return error;
+        }
+    } else if (const auto error = CreateDatabaseFile(businessPath, businessRows)) {
         return error->description;
     }
     if (const auto error = CreateDatabaseFile(
             configStem + QStringLiteral(".accdb"),
-            ConfigurationSchema() + InitialConfigurationRows(businessPath) + demoConfiguration +
+            ConfigurationSchema() + QStringList{DefinitionRow(definition)} +
+                InitialConfigurationRows() + demoConfiguration +
                 (options.perUser
                      ? QStringList{QStringLiteral("UPDATE 動作環境定義 SET インストール区分 = 1")}
                      : QStringList()))) {
         // Without its configuration the business file would block the next attempt.
-        QFile::remove(businessPath);
+        if (!onServer) {
+            QFile::remove(businessPath);
+        }
         return error->description;
     }
     if (options.perUser) {

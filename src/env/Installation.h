@@ -15,6 +15,9 @@ struct InstallationOptions {
     bool demo = false;     // with the demo company, staff, menus and catalogue
     QString loginUser;     // the demo's first member of staff signs in as this user
     bool perUser = false;  // installation mode 1, with report databases to copy for each user
+    // A PostgreSQL database ("host=… port=… dbname=… user=… password=…") that receives the
+    // business tables instead of data/gnrdb.accdb.
+    QString serverConnection;
 };
 std::optional<QString> CreateInstallation(const QString& base,
                                           const InstallationOptions& options = {});

@@ -31,13 +31,16 @@ struct Backup {
     void salesDetail(int n, int dates, bool indexed, const QString& table = "T営業受注明細") {
         ExecuteOn(install.businessPath(),
                   QStringLiteral("CREATE TABLE %1 (番号 INTEGER, 営業受注日付 TEXT)").arg(table));
+        const QString date =
+            install.onServer() ? QStringLiteral("'2024' || lpad((i % %1)::text, 4, '0')").arg(dates)
+                               : QStringLiteral("printf('2024%04d', i % ") +
+                                     QString::number(dates) + QLatin1Char(')');
         ExecuteOn(install.businessPath(),
-                  QStringLiteral(
-                      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < "
-                      "%1) INSERT INTO %2 SELECT i, printf('2024%04d', i % %3) FROM n")
-                      .arg(n)
-                      .arg(table)
-                      .arg(dates));
+                  QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                                 "WHERE i < %1) INSERT INTO %2 SELECT i, ")
+                          .arg(n)
+                          .arg(table) +
+                      date + QStringLiteral(" FROM n"));
         if (indexed) {
             ExecuteOn(install.businessPath(),
                       QStringLiteral("CREATE INDEX 日付 ON %1 (営業受注日付)").arg(table));
@@ -143,7 +146,9 @@ private Q_SLOTS:
         QVERIFY(BackupDatabases(b.t.ctx, b.folder));
         QStringList slices = b.notice.texts.filter(QStringLiteral("T営業受注明細 "));
         QCOMPARE(slices.size(), 4);
-        QCOMPARE(slices[0], QStringLiteral("T営業受注明細 営業受注日付 IS NULL"));
+        // The Null keys go in a slice of their own, first or last as the engine sorts them.
+        QCOMPARE(slices.removeAll(QStringLiteral("T営業受注明細 営業受注日付 IS NULL")), 1);
+        slices.prepend(QString());
         QVERIFY(slices[1].startsWith(
             QStringLiteral("T営業受注明細 営業受注日付 >= '20240000' AND 営業受注日付 <= '2024")));
         QVERIFY(slices[3].endsWith(QStringLiteral("営業受注日付 <= 'it''s'")));

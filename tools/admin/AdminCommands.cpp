@@ -22,11 +22,13 @@ constexpr int kFailed = 2;
 QString Usage() {
     return QStringLiteral(
         "使い方:\n"
-        "  numorika-admin init BASE [--demo] [--per-user]\n"
+        "  numorika-admin init BASE [--demo] [--per-user] [--server \"host=… dbname=… user=…\"]\n"
         "      BASE に共有インストール (prgbin, conf, data, report, manual) を作成し、\n"
         "      メニューと動作環境設定をインストールします。--demo でデモの会社・担当者・メニュー\n"
         "      とデモプログラムも入れます。--per-user はユーザ別インストール (区分 1) にし、\n"
-        "      report に帳票データベース (repdb, repfrmdb) を置きます\n"
+        "      report に帳票データベース (repdb, repfrmdb) を置きます。--server "
+        "は業務データベースを\n"
+        "      PostgreSQL に作成し、データベース定義を種別 S にします\n"
         "  numorika-admin pin encode PIN\n"
         "      暗証番号の保存形式 (M担当者.暗証番号 などに設定する値) を表示します\n"
         "  numorika-admin command BASE STAFF TAB BUTTON\n"
@@ -114,12 +116,21 @@ int Init(const QStringList& arguments, const QString& programFolder, QTextStream
     QStringList rest = arguments;
     rest.removeAll(QStringLiteral("--demo"));
     rest.removeAll(QStringLiteral("--per-user"));
+    QString server;
+    if (const qsizetype at = rest.indexOf(QStringLiteral("--server")); at >= 0) {
+        server = rest.value(at + 1);
+        rest.remove(at, qMin<qsizetype>(2, rest.size() - at));
+        if (server.isEmpty()) {
+            err << Usage();
+            return kFailed;
+        }
+    }
     if (rest.size() != 1) {
         err << Usage();
         return kFailed;
     }
     const QString base = rest[0];
-    if (const auto error = CreateInstallation(base, {demo, CurrentUserName(), perUser})) {
+    if (const auto error = CreateInstallation(base, {demo, CurrentUserName(), perUser, server})) {
         err << *error << '\n';
         return kFailed;
     }
