@@ -6,6 +6,7 @@ packages=(
     g++ cmake ninja-build
     qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql
     postgresql-15          # the server tests start a throwaway cluster of their own
+    libqt6sql6-odbc unixodbc odbc-postgresql   # kind "O": other sources through ODBC
     fonts-ipafont-gothic   # Japanese text renders as boxes without a Japanese font
     sqlite3
     faketime               # the date tests run the admin tool on fixed days

@@ -133,10 +133,9 @@ bool OpenBusinessConnection(AppContext& ctx) {
     } else if (definition.kind == QLatin1String("S")) {
         failure = ctx.business.open(ComposeBusinessConnectionString(definition));
     } else if (definition.kind == QLatin1String("O")) {
-        failure =
-            DbError{kUnspecifiedDbError,
-                    QStringLiteral("データベース種別「%1」の接続はこの版ではまだ使用できません。")
-                        .arg(definition.kind)};
+        // Another source is reached through ODBC, with the connect text of the direct open
+        // less its "ODBC;" mark.
+        failure = ctx.business.openOdbc(ComposeDaoOpenArguments(definition).connect.mid(5));
     } else {
         // An unknown kind opens nothing; answering success would only move the failure to every
         // later statement.

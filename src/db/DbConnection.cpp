@@ -1,5 +1,6 @@
 #include "db/DbConnection.h"
 
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUuid>
@@ -96,9 +97,35 @@ std::optional<DbError> DbConnection::openServer(const QMap<QString, QString>& fi
     return failure;
 }
 
+std::optional<DbError> DbConnection::openOdbc(const QString& connect,
+                                              const ConnectionSettings& settings) {
+    close();
+    std::optional<DbError> failure;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), name_);
+        db.setDatabaseName(connect);
+        db.setConnectOptions(
+            QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=%1").arg(settings.connectionTimeout));
+        if (!db.open()) {
+            failure = ToDbError(db.lastError());
+            // The connect text carries the password as PWD=…; it never reaches an error row.
+            static const QRegularExpression password(QStringLiteral("PWD=[^;]*"),
+                                                     QRegularExpression::CaseInsensitiveOption);
+            failure->description.replace(password, QStringLiteral("PWD=****"));
+        }
+    }
+    if (failure) {
+        close();
+    }
+    return failure;
+}
+
 bool DbConnection::isServer() const {
-    return QSqlDatabase::contains(name_) &&
-           QSqlDatabase::database(name_, false).driverName() == QLatin1String("QPSQL");
+    if (!QSqlDatabase::contains(name_)) {
+        return false;
+    }
+    const QString driver = QSqlDatabase::database(name_, false).driverName();
+    return driver == QLatin1String("QPSQL") || driver == QLatin1String("QODBC");
 }
 
 void DbConnection::close() {

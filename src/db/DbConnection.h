@@ -20,9 +20,12 @@ public:
     // Opens the database a connection text names; any earlier connection is closed first.
     std::optional<DbError> open(const QString& connectionString,
                                 const ConnectionSettings& settings = {});
+    // Opens an ODBC data source with a connect text "Driver={…};UID=…;PWD=…;…".
+    std::optional<DbError> openOdbc(const QString& connect,
+                                    const ConnectionSettings& settings = {});
     void close();
     bool isOpen() const;
-    // A server database (PostgreSQL) rather than a database file.
+    // A server database (PostgreSQL, or a source reached through ODBC) rather than a file.
     bool isServer() const;
     QSqlDatabase database() const;
 

@@ -1,3 +1,4 @@
+#include <QSqlDatabase>
 #include <QTest>
 
 #include "TestInstallation.h"
@@ -142,6 +143,29 @@ private Q_SLOTS:
         QCOMPARE(links[4].text("業務名"), QStringLiteral("給与"));
         QCOMPARE(int(links[3].number("連携有無区分")), 1);
         QCOMPARE(HistoryNotes(install.configPath()), QStringList{QStringLiteral("開始 ")});
+    }
+
+    void readsTheCompanyThroughOdbc() {
+        TestInstallation install;
+        if (!install.onServer() || !QSqlDatabase::isDriverAvailable(QStringLiteral("QODBC"))) {
+            QSKIP("needs the PostgreSQL test cluster and the ODBC driver");
+        }
+        const auto server =
+            QueryRows(install.configPath(), "SELECT サーバー名 FROM データベース定義")[0]
+                .value("サーバー名")
+                .toString();
+        ExecuteOn(
+            install.configPath(),
+            "UPDATE データベース定義 SET db = 'O', ドライバ名 = 'PostgreSQL Unicode', 接続文字列 = "
+            "'Server=" +
+                server.section(':', 0, 0) + ";Port=" + server.section(':', 1) + "'");
+        ExecuteOn(install.businessPath(), "UPDATE Mユーザ SET 郵便番号 = '100-0001'");
+        TestContext t(install.programFolder());
+        QVERIFY(OpenEnvironment(t.ctx));
+        QVERIFY(LoadCompanySettings(t.ctx));
+        QCOMPARE(t.ctx.company.text("名称"), QStringLiteral("自社"));
+        QCOMPARE(t.ctx.company.text("郵便番号"), QStringLiteral("100-0001"));
+        QCOMPARE(int(t.ctx.company.number("決算月")), 3);
     }
 
     void noCompanyRow_data() {
