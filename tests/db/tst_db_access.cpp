@@ -105,9 +105,9 @@ private Q_SLOTS:
         QTest::newRow("server down") << "S"
                                      << "server"
                                      << "/nonexistent-numorika-socket";
-        QTest::newRow("other kind not yet") << "O"
-                                            << ""
-                                            << "データベース種別「O」の接続";
+        QTest::newRow("other source without a driver") << "O"
+                                                       << ""
+                                                       << "ODBC";
         QTest::newRow("file missing") << "A"
                                       << "missing"
                                       << "見つかりません";
