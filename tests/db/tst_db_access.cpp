@@ -105,9 +105,9 @@ private Q_SLOTS:
         QTest::newRow("server down") << "S"
                                      << "server"
                                      << "/nonexistent-numorika-socket";
-        QTest::newRow("other source without a driver") << "O"
-                                                       << ""
-                                                       << "ODBC";
+        QTest::newRow("other source that cannot be reached") << "O"
+                                                             << ""
+                                                             << "DB_OPEN ERROR";
         QTest::newRow("file missing") << "A"
                                       << "missing"
                                       << "見つかりません";
