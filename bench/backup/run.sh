@@ -201,9 +201,9 @@ for rows in "${sizes[@]}"; do
             "$results/mem-$rows-$kind.txt")
         echo "$kb" >"$results/peak-$rows-$kind"
         db="$base/data/gnrdb.accdb"
-        for spec in "T営業受注明細 tridb*.mdb 営業受注明細番号||摘要" "M得意先 mstdb*.mdb 得意先コード||担当者コード" \
+        for entry in "T営業受注明細 tridb*.mdb 営業受注明細番号||摘要" "M得意先 mstdb*.mdb 得意先コード||担当者コード" \
             "K在庫 mstdb*.mdb 商品コード||倉庫コード"; do
-            read -r table pattern column <<<"$spec"
+            read -r table pattern column <<<"$entry"
             want=$(source_rows "$table" "$db" "$column")
             got=$(backup_rows "$table" "$pattern" "$column")
             files=$(ls "$out"/ヌモリカ/*/ 2>/dev/null | grep -c "^${pattern%%\**}" || true)
