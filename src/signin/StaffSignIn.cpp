@@ -47,21 +47,32 @@ QString StaffLookupSql(const QString& condition, const QString& today, const QSt
            SqlQuote(ZeroString(3)) + QLatin1Char(')');
 }
 
+namespace {
+// Opens the person the condition picks, among those who may sign in today; a miss forgets the
+// person shown before.
+bool OpenStaff(AppContext& ctx, Recordset& recordset, const QString& condition,
+               SignInFields& fields) {
+    const QString today = ctx.clock.now().date().toString(QStringLiteral("yyyyMMdd"));
+    if (OpenBusinessRecordset(ctx, recordset,
+                              StaffLookupSql(condition, today, ctx.environment.operatingOfficeCode),
+                              false)) {
+        fields.code = recordset.text(QStringLiteral("コード"));
+        fields.name = recordset.text(QStringLiteral("氏名"));
+        return true;
+    }
+    recordset.close();
+    fields.name.clear();
+    fields.rememberedPin.clear();
+    return false;
+}
+}  // namespace
+
 bool LookupStaffByCode(AppContext& ctx, const QString& code, SignInFields& fields) {
     Recordset recordset;
-    const QString today = ctx.clock.now().date().toString(QStringLiteral("yyyyMMdd"));
-    if (!OpenBusinessRecordset(
-            ctx, recordset,
-            StaffLookupSql(QStringLiteral(" WHERE M担当者.コード = ") + SqlQuote(code), today,
-                           ctx.environment.operatingOfficeCode),
-            false)) {
-        recordset.close();
-        fields.name.clear();
-        fields.rememberedPin.clear();
+    if (!OpenStaff(ctx, recordset, QStringLiteral(" WHERE M担当者.コード = ") + SqlQuote(code),
+                   fields)) {
         return false;
     }
-    fields.code = recordset.text(QStringLiteral("コード"));
-    fields.name = recordset.text(QStringLiteral("氏名"));
     const auto pin = recordset.field(QStringLiteral("暗証番号"));
     fields.rememberedPin =
         pin && !pin->isNull() ? ctx.codeConverter.convert(pin->toString()) : QString();
@@ -81,20 +92,10 @@ bool LookupStaffByCode(AppContext& ctx, const QString& code, SignInFields& field
 
 bool LookupStaffByLoginId(AppContext& ctx, const QString& loginId, SignInFields& fields) {
     Recordset recordset;
-    const QString today = ctx.clock.now().date().toString(QStringLiteral("yyyyMMdd"));
-    const bool found = OpenBusinessRecordset(
-        ctx, recordset,
-        StaffLookupSql(QStringLiteral(" WHERE M担当者.ログインID = ") + SqlQuote(loginId), today,
-                       ctx.environment.operatingOfficeCode),
-        false);
-    if (!found) {
-        recordset.close();
-        fields.name.clear();
-        fields.rememberedPin.clear();
+    if (!OpenStaff(ctx, recordset,
+                   QStringLiteral(" WHERE M担当者.ログインID = ") + SqlQuote(loginId), fields)) {
         return false;
     }
-    fields.code = recordset.text(QStringLiteral("コード"));
-    fields.name = recordset.text(QStringLiteral("氏名"));
     recordset.close();
     return LookupStaffByCode(ctx, fields.code, fields);
 }
