@@ -148,11 +148,7 @@ qint64 CopyTableToBackup(AppContext& ctx, QString& target, const DbConnection& s
                          const QString& table, const BackupLimits& limits, const QString& listed) {
     const QString key = SliceKeyColumn(table);
     // The rows are read under the listed name; the backup holds the table under its own name.
-    const QString from =
-        listed.isEmpty() || listed == table
-            ? table
-            : QLatin1Char('"') + QString(listed).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
-                  QLatin1Char('"');
+    const QString from = listed.isEmpty() || listed == table ? table : SqlIdentifier(listed);
     if (key.isEmpty()) {
         Progress(ctx, table + QLatin1Char(' '));
         Execute(ctx, source,

@@ -18,12 +18,6 @@ const QString kLinksTable = QStringLiteral(
     "CREATE TABLE IF NOT EXISTS numorika_links (name TEXT NOT NULL PRIMARY KEY, "
     "source_table TEXT NOT NULL, attributes INTEGER NOT NULL, connect TEXT)");
 
-QString Identifier(const QString& name) {
-    QString quoted = name;
-    quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return QLatin1Char('"') + quoted + QLatin1Char('"');
-}
-
 DbError Failure(const QString& description) {
     return {kUnspecifiedDbError, description};
 }
@@ -166,7 +160,7 @@ void AttachLinkedTables(QSqlDatabase& db) {
         }
         if (HasTable(db, schema, link.sourceTable)) {
             query.exec(QStringLiteral("CREATE TEMP VIEW %1 AS SELECT * FROM %2.%3")
-                           .arg(Identifier(link.name), schema, Identifier(link.sourceTable)));
+                           .arg(SqlIdentifier(link.name), schema, SqlIdentifier(link.sourceTable)));
         }
     }
 }
@@ -221,20 +215,21 @@ std::optional<DbError> CopyRowsIntoFile(const QSqlDatabase& source, const QStrin
                                    type.id() == QMetaType::LongLong ||
                                    type.id() == QMetaType::Short || type.id() == QMetaType::UInt;
                 const bool real = type.id() == QMetaType::Double;
-                definitions << Identifier(columns.fieldName(i)) + QLatin1Char(' ') +
+                definitions << SqlIdentifier(columns.fieldName(i)) + QLatin1Char(' ') +
                                    (whole  ? QStringLiteral("INTEGER")
                                     : real ? QStringLiteral("REAL")
                                            : QStringLiteral("TEXT"));
             }
-            if (!target.exec(QStringLiteral("CREATE TABLE %1 (%2)")
-                                 .arg(Identifier(table), definitions.join(QStringLiteral(", "))))) {
+            if (!target.exec(
+                    QStringLiteral("CREATE TABLE %1 (%2)")
+                        .arg(SqlIdentifier(table), definitions.join(QStringLiteral(", "))))) {
                 return ToDbError(target.lastError());
             }
         }
         QStringList marks(columns.count(), QStringLiteral("?"));
         if (!db.transaction() ||
             !target.prepare(QStringLiteral("INSERT INTO %1 VALUES (%2)")
-                                .arg(Identifier(table), marks.join(QLatin1Char(','))))) {
+                                .arg(SqlIdentifier(table), marks.join(QLatin1Char(','))))) {
             return ToDbError(target.lastError());
         }
         while (rows.next()) {

@@ -25,3 +25,9 @@ QString ZeroString(int n) {
 QString SqlQuote(const QString& value) {
     return QLatin1Char('\'') + DoubleQuotes(value) + QLatin1Char('\'');
 }
+
+QString SqlIdentifier(const QString& name) {
+    QString quoted = name;
+    quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
+}

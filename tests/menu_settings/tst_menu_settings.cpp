@@ -41,12 +41,10 @@ struct Editor {
     void press(const char* button) {
         window->findChild<QPushButton*>(QString::fromUtf8(button))->click();
     }
-    QList<QVariantMap> rows(const QString& sql) const { return QueryRows(businessPath, sql); }
 
     TestContext t;
     FakeNotice notice;
     std::unique_ptr<MenuSettingsWindow> window;
-    QString businessPath;
 };
 
 QString DetailSql() {

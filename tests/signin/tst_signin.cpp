@@ -47,7 +47,17 @@ struct Session {
         QVERIFY(OpenEnvironment(t.ctx));
         QVERIFY(LoadCompanySettings(t.ctx));
     }
+    // The sign-in dialog, shown and active.
+    SignInDialog& openDialog() {
+        dialog = std::make_unique<SignInDialog>(t.ctx);
+        dialog->show();
+        if (!QTest::qWaitForWindowActive(dialog.get())) {
+            qWarning("the sign-in dialog did not become active");
+        }
+        return *dialog;
+    }
     TestContext t;
+    std::unique_ptr<SignInDialog> dialog;
 };
 
 template <typename T>
@@ -96,9 +106,7 @@ private Q_SLOTS:
         TestInstallation install;
         AddStandardStaff(install);
         Session s(install);
-        SignInDialog dialog(s.t.ctx);
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        SignInDialog& dialog = s.openDialog();
         QCOMPARE(Field<QLineEdit>(dialog, "担当者コード")->text(), QStringLiteral("00012"));
         QCOMPARE(Field<QLineEdit>(dialog, "担当者名")->text(), QStringLiteral("鈴木"));
         QVERIFY(Field<QLineEdit>(dialog, "暗証番号")->hasFocus());
@@ -127,9 +135,7 @@ private Q_SLOTS:
         TestInstallation install;
         AddStandardStaff(install);
         Session s(install, QStringLiteral("nobody"));
-        SignInDialog dialog(s.t.ctx);
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        SignInDialog& dialog = s.openDialog();
         auto* codeField = Field<QLineEdit>(dialog, "担当者コード");
         QTRY_VERIFY(codeField->hasFocus());  // the PIN field sends an empty code back here
         QTest::keyClicks(codeField, typed);
@@ -172,9 +178,7 @@ private Q_SLOTS:
         TestInstallation install;
         AddStandardStaff(install);
         Session s(install);
-        SignInDialog dialog(s.t.ctx);
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        SignInDialog& dialog = s.openDialog();
         auto* pin = Field<QLineEdit>(dialog, "暗証番号");
         auto* ok = Field<QPushButton>(dialog, "btn_OK");
         for (const char* attempt : {"ab1", "zz99", "zz98", "ab13"}) {
@@ -211,9 +215,7 @@ private Q_SLOTS:
         TestInstallation install;
         AddStandardStaff(install);
         Session s(install);
-        SignInDialog dialog(s.t.ctx);
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        SignInDialog& dialog = s.openDialog();
         auto* code = Field<QLineEdit>(dialog, "担当者コード");
         code->setFocus();
         code->setText(QStringLiteral("99999"));
@@ -229,9 +231,7 @@ private Q_SLOTS:
         ExecuteOn(install.businessPath(),
                   "UPDATE M事業所 SET 特権暗証番号 = '" + CodeConverter::encode("boss") + "'");
         Session s(install, QStringLiteral("nobody"));
-        SignInDialog dialog(s.t.ctx);
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        SignInDialog& dialog = s.openDialog();
         Field<QLineEdit>(dialog, "暗証番号")->setText(QStringLiteral("Boss"));
         Field<QPushButton>(dialog, "btn_OK")->click();
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
