@@ -5,6 +5,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 scripts/build.sh
+# The same suite once more with AddressSanitizer and UndefinedBehaviorSanitizer: any report fails.
+sanitize_dir="${SANITIZE_BUILD_DIR:-build-asan}"
+BUILD_DIR="$sanitize_dir" CMAKE_OPTIONS="-DNUMORIKA_SANITIZE=ON" scripts/build.sh
 export QT_QPA_PLATFORM=offscreen
 if server=$(scripts/test-server.sh start); then
     eval "export $(echo "$server" | tr '\n' ' ')"
@@ -13,3 +16,4 @@ else
     echo "No PostgreSQL cluster: the server tests are skipped." >&2
 fi
 ctest --test-dir "${BUILD_DIR:-build}" --output-on-failure --parallel "$(nproc)"
+ctest --test-dir "$sanitize_dir" --output-on-failure --parallel "$(nproc)"
