@@ -1,0 +1,66 @@
+// DefaultConditionValue with today and the fiscal calendar from the first five bytes (as in
+// fuzz_date_keywords) and the rest as lines: the item name, its stored value and the operating
+// office code. No name gives nothing; a class or sw value becomes a whole number; a default is
+// the office code or made of digits and Z only; any other value is resolved as a date keyword.
+#include <QDate>
+#include <QString>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+#include "menu/ConditionDefaults.h"
+#include "menu/DateKeywords.h"
+
+namespace {
+void Require(bool holds, const char* what) {
+    if (!holds) {
+        std::fprintf(stderr, "check failed: DefaultConditionValue: %s\n", what);
+        std::abort();
+    }
+}
+
+bool OnlyOf(const QString& text, const QString& allowed) {
+    for (const QChar c : text) {
+        if (!allowed.contains(c)) {
+            return false;
+        }
+    }
+    return true;
+}
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size < 5) {
+        return 0;
+    }
+    const int year = 1900 + data[0];
+    const int month = data[1] % 12 + 1;
+    ConditionSettings settings;
+    settings.today = QDate(year, month, data[2] % QDate(year, month, 1).daysInMonth() + 1);
+    settings.calendar = FiscalCalendar{data[3] % 12 + 1, data[4] % 31 + 1};
+    const QString text =
+        QString::fromUtf8(reinterpret_cast<const char*>(data + 5), qsizetype(size - 5));
+    const QString name = text.section(QLatin1Char('\n'), 0, 0);
+    const QString value = text.section(QLatin1Char('\n'), 1, 1);
+    settings.officeCode = text.section(QLatin1Char('\n'), 2);
+
+    const QString result = DefaultConditionValue(name, value, settings);
+    static const QString digits = QStringLiteral("0123456789");
+    if (name.isEmpty()) {
+        Require(result.isEmpty(), "a value for an item without a name");
+    } else if (value.isEmpty()) {
+        if (name == QStringLiteral("事業所コード")) {
+            Require(result == settings.officeCode, "the office item is not the office code");
+        } else {
+            Require(OnlyOf(result, digits + QLatin1Char('Z')), "a default not of digits and Z");
+        }
+    } else if (name.contains(QStringLiteral("区分")) || name.contains(QStringLiteral("sw"))) {
+        const QString magnitude = result.startsWith(QLatin1Char('-')) ? result.mid(1) : result;
+        Require(!magnitude.isEmpty() && OnlyOf(magnitude, digits) && result != QStringLiteral("-0"),
+                "a class or sw value is not a whole number");
+    } else {
+        Require(result == ResolveDateKeyword(value, settings.today, settings.calendar),
+                "a stored value is not resolved as a date keyword");
+    }
+    return 0;
+}

@@ -1,0 +1,75 @@
+// ParseConnectionString and ParseServerAddress on any text: keys come out trimmed and
+// lower-cased and hold no "=" or ";"; a configuration connection string composed around the text
+// as its path parses back to that path whenever the path can be told apart (a ";" in it is only
+// kept when the pieces it makes are not empty and hold no "="); a server address splits into a
+// host that starts the trimmed text and a port written after its last ":".
+#include <QString>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+#include "db/ConnectionString.h"
+#include "env/InstallPaths.h"
+
+namespace {
+void Require(bool holds, const char* what) {
+    if (!holds) {
+        std::fprintf(stderr, "check failed: ParseConnectionString: %s\n", what);
+        std::abort();
+    }
+}
+
+// Values are unquoted, so a path reads back only if every piece a ";" in it makes is non-empty
+// and takes no "=" that would start a key.
+bool PathReadsBack(const QString& path) {
+    const qsizetype semicolon = path.indexOf(QLatin1Char(';'));
+    return semicolon < 0 ||
+           (!path.mid(semicolon).contains(QLatin1Char('=')) &&
+            !path.contains(QStringLiteral(";;")) && !path.endsWith(QLatin1Char(';')));
+}
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size));
+
+    const QMap<QString, QString> fields = ParseConnectionString(text);
+    for (auto field = fields.cbegin(); field != fields.cend(); ++field) {
+        const QString& key = field.key();
+        Require(key == key.trimmed(), "a key is not trimmed");
+        Require(key == key.toLower(), "a key is not lower-cased");
+        Require(!key.contains(QLatin1Char('=')) && !key.contains(QLatin1Char(';')),
+                "a key holds = or ;");
+    }
+    const QString provider = fields.value(QStringLiteral("provider"));
+    (void)IsFileProvider(provider);
+    (void)IsServerProvider(provider);
+
+    if (PathReadsBack(text)) {
+        for (const qint16 kind : {qint16(kAccdbFile), qint16(kMdbFile)}) {
+            for (const bool closing : {false, true}) {
+                const QString composed = ComposeConfigConnectionString(kind, text, closing);
+                const QMap<QString, QString> back = ParseConnectionString(composed);
+                Require(back.size() == 4, "fields other than the four composed");
+                Require(back.value(QStringLiteral("data source")) == text,
+                        "the path does not read back");
+                Require(IsFileProvider(back.value(QStringLiteral("provider"))),
+                        "the provider is not a file provider");
+                Require(back.value(QStringLiteral("user id")).isEmpty() &&
+                            back.value(QStringLiteral("password")).isEmpty(),
+                        "user or password not empty");
+            }
+        }
+    }
+
+    const ServerAddress address = ParseServerAddress(text);
+    const QString trimmed = text.trimmed();
+    Require(trimmed.startsWith(address.host), "the host does not start the text");
+    if (address.host.size() == trimmed.size()) {
+        Require(address.port == 0, "a port without a colon");
+    } else {
+        Require(trimmed[address.host.size()] == QLatin1Char(':') &&
+                    !trimmed.mid(address.host.size() + 1).contains(QLatin1Char(':')),
+                "the host is not cut at the last colon");
+    }
+    return 0;
+}

