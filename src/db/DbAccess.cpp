@@ -36,10 +36,9 @@ std::optional<DbError> ExecuteStatement(const DbConnection& connection, const QS
                             .arg(SqlQuote(statement.attachFile), kTargetSchema))) {
             return ToDbError(query.lastError());
         }
-        // The target is a backup being written: a crash leaves an incomplete backup whatever
-        // is synced, so no statement waits for the disk.
+        // The target is a backup being written: no statement waits for the disk, but the
+        // journal stays, so a backup killed half-way is rolled back to a file that opens.
         query.exec(QStringLiteral("PRAGMA %1.synchronous = OFF").arg(kTargetSchema));
-        query.exec(QStringLiteral("PRAGMA %1.journal_mode = OFF").arg(kTargetSchema));
     }
     std::optional<DbError> failure;
     if (!query.exec(statement.sql)) {

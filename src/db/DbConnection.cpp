@@ -22,13 +22,12 @@ DbConnection::~DbConnection() {
     close();
 }
 
-std::optional<DbError> DbConnection::open(const QString& connectionString,
-                                          const ConnectionSettings& settings) {
+std::optional<DbError> DbConnection::open(const QString& connectionString) {
     close();
     const auto fields = ParseConnectionString(connectionString);
     const QString provider = fields.value(QStringLiteral("provider"));
     if (IsServerProvider(provider)) {
-        return openServer(fields, settings);
+        return openServer(fields);
     }
     if (!IsFileProvider(provider)) {
         return DbError{
@@ -68,8 +67,7 @@ std::optional<DbError> DbConnection::open(const QString& connectionString,
     return failure;
 }
 
-std::optional<DbError> DbConnection::openServer(const QMap<QString, QString>& fields,
-                                                const ConnectionSettings& settings) {
+std::optional<DbError> DbConnection::openServer(const QMap<QString, QString>& fields) {
     const ServerAddress address = ParseServerAddress(fields.value(QStringLiteral("data source")));
     const QString password = fields.value(QStringLiteral("password"));
     std::optional<DbError> failure;
@@ -97,8 +95,7 @@ std::optional<DbError> DbConnection::openServer(const QMap<QString, QString>& fi
     return failure;
 }
 
-std::optional<DbError> DbConnection::openOdbc(const QString& connect,
-                                              const ConnectionSettings& settings) {
+std::optional<DbError> DbConnection::openOdbc(const QString& connect) {
     close();
     std::optional<DbError> failure;
     {

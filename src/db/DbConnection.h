@@ -18,11 +18,9 @@ public:
     DbConnection& operator=(const DbConnection&) = delete;
 
     // Opens the database a connection text names; any earlier connection is closed first.
-    std::optional<DbError> open(const QString& connectionString,
-                                const ConnectionSettings& settings = {});
+    std::optional<DbError> open(const QString& connectionString);
     // Opens an ODBC data source with a connect text "Driver={…};UID=…;PWD=…;…".
-    std::optional<DbError> openOdbc(const QString& connect,
-                                    const ConnectionSettings& settings = {});
+    std::optional<DbError> openOdbc(const QString& connect);
     void close();
     bool isOpen() const;
     // A server database (PostgreSQL, or a source reached through ODBC) rather than a file.
@@ -30,10 +28,11 @@ public:
     QSqlDatabase database() const;
 
     bool openFlag = false;
+    // Applied at every open; the timeout is also how long a locked file is waited for.
+    ConnectionSettings settings;
 
 private:
-    std::optional<DbError> openServer(const QMap<QString, QString>& fields,
-                                      const ConnectionSettings& settings);
+    std::optional<DbError> openServer(const QMap<QString, QString>& fields);
 
     QString name_;
 };

@@ -1,0 +1,54 @@
+// Another program of the suite at work: writes run-history rows and link requests into a
+// configuration file through its own connection, as fast as it can. The exit status is the
+// number of rows that could not be written; each failure is told on stderr.
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QTextStream>
+
+#include "db/ConnectionString.h"
+#include "db/DbAccess.h"
+#include "db/DbConnection.h"
+#include "db/SqlText.h"
+#include "env/InstallPaths.h"
+#include "records/RunHistory.h"
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const QStringList arguments = app.arguments();
+    if (arguments.size() != 4) {
+        QTextStream(stderr) << "usage: suite_writer CONFIG-FILE WRITER-NAME ROWS\n";
+        return 125;
+    }
+    const QString& name = arguments[2];
+    const int rows = arguments[3].toInt();
+    DbConnection config(QStringLiteral("config"));
+    if (const auto error =
+            config.open(ComposeConfigConnectionString(kAccdbFile, arguments[1], false))) {
+        QTextStream(stderr) << "open: " << error->description << '\n';
+        return 125;
+    }
+    int failures = 0;
+    const auto write = [&](const QString& sql) {
+        if (const auto error = ExecuteStatement(config, sql)) {
+            QTextStream(stderr) << name << ": " << error->number << ' ' << error->description
+                                << '\n';
+            ++failures;
+        }
+    };
+    const QDateTime moment = QDateTime::currentDateTime();
+    // Odd rows go to the run history, even rows are link requests.
+    for (int row = 1; row <= rows; ++row) {
+        const QString number = QString::number(row);
+        if (row % 2 == 1) {
+            write(ComposeHistoryStatement(moment, row, name + QLatin1Char(' ') + number,
+                                          QStringLiteral("001"), QStringLiteral("00001"), name));
+            continue;
+        }
+        write(QStringLiteral("INSERT INTO プログラム連携情報 (発信日時,発信プログラムID,"
+                             "受信プログラムID,受信期限,連携区分,起動連携情報)VALUES (") +
+              SqlQuote(moment.toString(QStringLiteral("yyyyMMdd HHmmss"))) + QStringLiteral(", ") +
+              SqlQuote(name) + QStringLiteral(", 'SUITE', '', '00', ") + SqlQuote(number) +
+              QLatin1Char(')'));
+    }
+    return qMin(failures, 124);
+}

@@ -1,0 +1,74 @@
+#include <QProcess>
+#include <QTest>
+#include <memory>
+
+#include "TestInstallation.h"
+#include "app/Environment.h"
+#include "records/RunHistory.h"
+
+namespace {
+int CountRows(const QString& configPath, const QString& sql) {
+    return QueryRows(configPath, sql).value(0).value(QStringLiteral("n")).toInt();
+}
+}  // namespace
+
+class TestConcurrentWriters : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    // The menu keeps writing while other programs of the suite write into the same file; the
+    // busy timeout has to carry every writer through the others' locks.
+    void everyRowOfEveryWriterArrives() {
+        constexpr int kWriters = 8;
+        constexpr int kRows = 500;
+        TestInstallation install;
+        TestContext t(install.programFolder());
+        QVERIFY(OpenEnvironment(t.ctx));
+
+        std::vector<std::unique_ptr<QProcess>> writers;
+        for (int i = 1; i <= kWriters; ++i) {
+            auto& writer = writers.emplace_back(std::make_unique<QProcess>());
+            writer->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+            writer->start(
+                QStringLiteral(SUITE_WRITER),
+                {install.configPath(), QStringLiteral("W%1").arg(i), QString::number(kRows)});
+        }
+        int menuRows = 0;
+        const auto running = [&] {
+            return std::any_of(writers.begin(), writers.end(), [](const auto& writer) {
+                return writer->state() != QProcess::NotRunning;
+            });
+        };
+        for (; running() || menuRows < 50; ++menuRows) {
+            WriteHistoryRow(t.ctx, QStringLiteral("メニュー %1").arg(menuRows + 1));
+            QCoreApplication::processEvents();
+        }
+        CloseEnvironment(t.ctx);
+
+        for (const auto& writer : writers) {
+            QCOMPARE(writer->exitStatus(), QProcess::NormalExit);
+            QCOMPARE(writer->exitCode(), 0);
+        }
+        const QString config = install.configPath();
+        for (int i = 1; i <= kWriters; ++i) {
+            const QString name = QStringLiteral("'W%1'").arg(i);
+            QCOMPARE(CountRows(config,
+                               "SELECT count(DISTINCT 摘要) AS n FROM プログラム稼動履歴 "
+                               "WHERE ユーザID = " +
+                                   name),
+                     kRows / 2);
+            QCOMPARE(CountRows(config,
+                               "SELECT count(DISTINCT 起動連携情報) AS n "
+                               "FROM プログラム連携情報 WHERE 発信プログラムID = " +
+                                   name),
+                     kRows / 2);
+        }
+        const QStringList notes =
+            HistoryNotes(config).filter(QRegularExpression("^(開始|メニュー|終了)"));
+        QCOMPARE(notes.size(), menuRows + 2);
+        QCOMPARE(notes.first(), QStringLiteral("開始 "));
+        QCOMPARE(notes.last(), QStringLiteral("終了"));
+    }
+};
+
+QTEST_MAIN(TestConcurrentWriters)
+#include "tst_concurrent_writers.moc"
