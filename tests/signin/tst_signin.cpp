@@ -211,6 +211,48 @@ private Q_SLOTS:
         QCOMPARE(staff.operationPermissions[4], QStringLiteral("1"));
     }
 
+    // Wrong, short and right PINs: none of them, nor the stored form, reaches a history row, a
+    // link row, the settings, a box or the log.
+    void thePinNeverLeavesTheStaffRow() {
+        TestInstallation install;
+        AddStandardStaff(install);
+        static QStringList* logged = nullptr;
+        QStringList messages;
+        logged = &messages;
+        const auto previous = qInstallMessageHandler(
+            [](QtMsgType, const QMessageLogContext&, const QString& text) { *logged << text; });
+        Session s(install);
+        SignInDialog& dialog = s.openDialog();
+        for (const char* attempt : {"ab1", "ab13", "ab12"}) {
+            Field<QLineEdit>(dialog, "暗証番号")->setText(QString::fromLatin1(attempt));
+            Field<QPushButton>(dialog, "btn_OK")->click();
+        }
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        CloseEnvironment(s.t.ctx);
+        qInstallMessageHandler(previous);
+
+        QStringList written = messages + s.t.dialogs.informations;
+        for (const char* table : {"プログラム稼動履歴", "プログラム連携情報", "動作環境定義"}) {
+            for (const QVariantMap& row :
+                 QueryRows(install.configPath(), "SELECT * FROM " + QString::fromUtf8(table))) {
+                for (const QVariant& value : row) {
+                    written << value.toString();
+                }
+            }
+        }
+        QVERIFY(written.size() > 10);
+        const QString stored =
+            QueryRows(install.businessPath(), "SELECT 暗証番号 FROM M担当者 WHERE コード = '00012'")
+                .value(0)
+                .value("暗証番号")
+                .toString();
+        QVERIFY(stored.startsWith(QStringLiteral("NMK1$")));
+        for (const QString& pin : {QStringLiteral("ab12"), stored}) {
+            QVERIFY2(written.filter(pin, Qt::CaseInsensitive).isEmpty(),
+                     qPrintable(written.filter(pin, Qt::CaseInsensitive).join('|')));
+        }
+    }
+
     void aPinRememberedForOnePersonNeverSignsInAnother() {
         TestInstallation install;
         AddStandardStaff(install);
