@@ -1,7 +1,9 @@
 #include <QDeadlineTimer>
+#include <QDirIterator>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
 #include <csignal>
 
@@ -69,6 +71,57 @@ private Q_SLOTS:
         QCOMPARE(first.exitStatus(), QProcess::NormalExit);
         QCOMPARE(HistoryNotes(config),
                  (QStringList{QStringLiteral("開始 X'1"), QStringLiteral("終了")}));
+    }
+
+    // A backup killed at any point leaves files that open and hold whole tables only.
+    void aKilledBackupLeavesFilesThatOpen_data() {
+        QTest::addColumn<int>("notices");
+        QTest::addColumn<int>("delay");
+        QTest::newRow("first slice begins") << 1 << 0;
+        QTest::newRow("first slice half-way") << 1 << 60;
+        QTest::newRow("third slice half-way") << 3 << 100;
+        QTest::newRow("fifth slice ends") << 5 << 250;
+    }
+    void aKilledBackupLeavesFilesThatOpen() {
+        QFETCH(int, notices);
+        QFETCH(int, delay);
+        TestInstallation install;
+        ExecuteOn(install.businessPath(),
+                  "CREATE TABLE T営業受注明細 (番号 INTEGER, 営業受注日付 TEXT, 摘要 TEXT)");
+        ExecuteOn(install.businessPath(),
+                  "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < "
+                  "400000) INSERT INTO T営業受注明細 SELECT i, printf('2024%04d', i % 1000), "
+                  "hex(randomblob(40)) FROM n");
+        QTemporaryDir folder;
+        QProcess backup;
+        backup.setProcessEnvironment(environment_);
+        backup.start(QStringLiteral(ADMIN_TOOL), {QStringLiteral("backup"), install.base(),
+                                                  QStringLiteral("--folder"), folder.path()});
+        QVERIFY(backup.waitForStarted());
+        backup.setReadChannel(QProcess::StandardError);
+        for (int seen = 0; seen < notices;) {
+            QVERIFY(backup.state() == QProcess::Running);
+            if (backup.canReadLine()) {
+                seen += backup.readLine().contains("T営業受注明細") ? 1 : 0;
+            } else {
+                backup.waitForReadyRead(10000);
+            }
+        }
+        QThread::msleep(delay);
+        backup.kill();
+        QVERIFY(backup.waitForFinished(10000));
+
+        QDirIterator files(folder.path(), {QStringLiteral("*.mdb")}, QDir::Files,
+                           QDirIterator::Subdirectories);
+        int opened = 0;
+        while (files.hasNext()) {
+            const QString file = files.next();
+            QCOMPARE(QueryRows(file, "PRAGMA integrity_check").value(0).value("integrity_check"),
+                     QVariant("ok"));
+            QueryRows(file, "SELECT count(*) FROM sqlite_master");
+            ++opened;
+        }
+        QVERIFY(opened > 0);
     }
 
     void anEncodedPinSignsIn() {
