@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the program need (only those missing).
+# "fuzz" adds clang and its libFuzzer runtime for tests/fuzz/run.sh.
 set -euo pipefail
 
 packages=(
@@ -11,6 +12,13 @@ packages=(
     sqlite3
     faketime               # the date tests run the admin tool on fixed days
 )
+
+for extra in "$@"; do
+    case "$extra" in
+        fuzz) packages+=(clang libclang-rt-14-dev) ;;
+        *) echo "install-deps.sh: unknown set $extra" >&2; exit 2 ;;
+    esac
+done
 
 missing=()
 for package in "${packages[@]}"; do

@@ -31,6 +31,7 @@ else
     targets=("${all[@]}")
 fi
 
+"$root/scripts/install-deps.sh" fuzz
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DNUMORIKA_FUZZ=ON \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" --parallel "$jobs" --target "${targets[@]}"
