@@ -51,10 +51,11 @@ QString FormatToPattern(const QString& value, const QString& pattern) {
     static const QRegularExpression number(
         QStringLiteral(R"(^\s*[+-]?(\d[\d,]*(\.\d*)?|\.\d+)([eE][+-]?\d+)?\s*$)"));
     QString formatted = value;
-    if (number.match(value).hasMatch()) {
-        QString digits = value.trimmed();
-        digits.remove(QLatin1Char(','));
-        const double rounded = std::round(digits.toDouble());
+    QString digits = value.trimmed();
+    digits.remove(QLatin1Char(','));
+    const double rounded = std::round(digits.toDouble());
+    // A number beyond the range of a double is left as typed, like any other text.
+    if (number.match(value).hasMatch() && std::isfinite(rounded)) {
         const int zeros = int(pattern.count(QLatin1Char('0')));
         const QString magnitude = QString::number(std::fabs(rounded), 'f', 0);
         formatted = (rounded < 0 ? QStringLiteral("-") : QString()) +

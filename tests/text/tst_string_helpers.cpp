@@ -43,6 +43,13 @@ private Q_SLOTS:
         QTest::newRow("digits then letters") << "12a"
                                              << "00000"
                                              << "12a";
+        // Beyond any number: the text as typed, never "inf".
+        QTest::newRow("too large for a number") << "1e999"
+                                                << "000"
+                                                << "1e9";
+        QTest::newRow("too small for a number") << "-1e400"
+                                                << "00000"
+                                                << "-1e40";
     }
     void formatsCodes() {
         QFETCH(QString, value);
