@@ -50,7 +50,10 @@ DaoOpenArguments ComposeDaoOpenArguments(const DatabaseDefinition& definition) {
 QMap<QString, QString> ParseConnectionString(const QString& text) {
     QMap<QString, QString> fields;
     QString lastKey;
-    const QStringList parts = text.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    QStringList parts = text.split(QLatin1Char(';'));
+    if (parts.last().isEmpty()) {
+        parts.removeLast();  // the closing semicolon
+    }
     for (const QString& part : parts) {
         const qsizetype equals = part.indexOf(QLatin1Char('='));
         if (equals < 0) {

@@ -102,6 +102,10 @@ private Q_SLOTS:
             << "Provider=Microsoft.Jet.OLEDB.4.0;User ID=;Password=;Data Source=/b;c/usrcnfg.mdb;"
             << "Microsoft.Jet.OLEDB.4.0"
             << "/b;c/usrcnfg.mdb";
+        QTest::newRow("path holding two semicolons in a row")
+            << "Provider=P;Data Source=/b;;c/usrcnfg.mdb;"
+            << "P"
+            << "/b;;c/usrcnfg.mdb";
         QTest::newRow("keys in any case") << "provider=X;DATA SOURCE=/d.accdb"
                                           << "X"
                                           << "/d.accdb";
