@@ -16,7 +16,24 @@ DbError ToDbError(const QSqlError& error) {
 }
 
 DbConnection::DbConnection(const QString& role)
-    : name_(role + QLatin1Char('-') + QUuid::createUuid().toString(QUuid::WithoutBraces)) {}
+    : role_(role),
+      name_(role + QLatin1Char('-') + QUuid::createUuid().toString(QUuid::WithoutBraces)) {}
+
+namespace {
+// The configuration file takes the run history and the link rows of every program of the suite
+// at once. In WAL mode a commit is one append without waiting for the disk, so no writer is kept
+// out by the others for longer than the busy timeout; the mode stays with the file.
+void UseWriteAheadLog(QSqlDatabase& db) {
+    QSqlQuery query(db);
+    if (query.exec(QStringLiteral("PRAGMA journal_mode")) && query.next() &&
+        query.value(0).toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) != 0) {
+        query.finish();
+        query.exec(QStringLiteral("PRAGMA journal_mode = WAL"));
+    }
+    query.finish();
+    query.exec(QStringLiteral("PRAGMA synchronous = NORMAL"));
+}
+}  // namespace
 
 DbConnection::~DbConnection() {
     close();
@@ -57,6 +74,9 @@ std::optional<DbError> DbConnection::open(const QString& connectionString) {
                     failure->description;
             } else {
                 probe.finish();
+                if (role_ == QLatin1String("config")) {
+                    UseWriteAheadLog(db);
+                }
                 AttachLinkedTables(db);
             }
         }

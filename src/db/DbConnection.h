@@ -34,6 +34,7 @@ public:
 private:
     std::optional<DbError> openServer(const QMap<QString, QString>& fields);
 
+    QString role_;
     QString name_;
 };
 

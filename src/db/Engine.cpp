@@ -165,6 +165,20 @@ void AttachLinkedTables(QSqlDatabase& db) {
     }
 }
 
+void CheckpointDatabaseFile(const QString& path) {
+    if (CheckDatabaseFile(path)) {
+        return;
+    }
+    WithDatabaseFile(path, [](QSqlDatabase& db) -> std::optional<DbError> {
+        QSqlQuery(db).exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+        return std::nullopt;
+    });
+}
+
+bool DatabaseFileInUse(const QString& path) {
+    return QFileInfo::exists(path + QStringLiteral("-wal"));
+}
+
 std::optional<DbError> CompactDatabase(const QString& source, const QString& target,
                                        const QString& locale) {
     if (QFileInfo::exists(target)) {

@@ -39,6 +39,14 @@ std::optional<DbError> RelinkTable(const QString& path, const QString& name,
 void AttachLinkedTables(QSqlDatabase& db);
 
 // Compacts a database file into a new file (which must not exist), recording the locale.
+// Brings what a write-ahead log holds into the file itself, so that a copy of the file alone is
+// whole. A file of another kind is left as it is.
+void CheckpointDatabaseFile(const QString& path);
+
+// True while another connection has the file open in WAL mode: its log lies beside it. Such a file
+// is never replaced, or that connection's log would be read into the new file.
+bool DatabaseFileInUse(const QString& path);
+
 std::optional<DbError> CompactDatabase(const QString& source, const QString& target,
                                        const QString& locale);
 

@@ -16,7 +16,8 @@ bool CompactThrough(const QString& path, const QString& target) {
     if (QFileInfo::exists(target) && !QFile::remove(target)) {
         return false;
     }
-    return !CompactDatabase(path, target, kJapaneseLocale) && CopyFileReplacing(target, path);
+    return !CompactDatabase(path, target, kJapaneseLocale) && !DatabaseFileInUse(path) &&
+           CopyFileReplacing(target, path);
 }
 }  // namespace
 

@@ -68,6 +68,7 @@ namespace {
 bool CopyIntoUserFolder(AppContext& ctx, const QString& from, const QString& to,
                         const QString& name) {
     QString error;
+    CheckpointDatabaseFile(JoinPath(from, name));
     if (!CopyFileReplacing(JoinPath(from, name), JoinPath(to, name), &error)) {
         ReportStep(ctx, error);
         return false;

@@ -3,11 +3,13 @@
 
 #include "TestInstallation.h"
 #include "app/Environment.h"
+#include "db/DbAccess.h"
 #include "db/DbConnection.h"
 #include "db/Engine.h"
 #include "db/Recordset.h"
 #include "env/Installation.h"
 #include "env/Optimisation.h"
+#include "records/RunHistory.h"
 
 namespace {
 const QString kAppPaths =
@@ -183,6 +185,38 @@ private Q_SLOTS:
             rows << row.value("proccounter").toString().right(1) + row.value("摘要").toString();
         }
         QCOMPARE(rows, (QStringList{"1開始 ", "2終了", "1開始 ", "2終了"}));
+    }
+
+    // Another program keeps the configuration open and writes before and after: the compacted
+    // copy must not replace the file under it, or its later rows are lost.
+    void aConfigurationInUseIsNotReplaced() {
+        PerUser p;
+        QVERIFY(OpenEnvironment(p.t.ctx));
+        const QString config = p.own("conf/usrcnfg.accdb");
+        // Room that a compaction would give back: the file shrinks when it is replaced.
+        ExecuteOn(config,
+                  "CREATE TABLE 作業 AS WITH RECURSIVE k(i) AS (SELECT 1 UNION ALL "
+                  "SELECT i + 1 FROM k WHERE i < 2000) SELECT randomblob(1000) FROM k");
+        ExecuteOn(config, "DROP TABLE 作業");
+        ExecuteOn(config, "PRAGMA wal_checkpoint(TRUNCATE)");
+        const qint64 size = QFileInfo(config).size();
+        DbConnection other(QStringLiteral("config"));
+        QVERIFY(!other.open(ComposeConfigConnectionString(kAccdbFile, config, false)));
+        const auto write = [&](const char* note) {
+            QVERIFY(!ExecuteStatement(
+                other, ComposeHistoryStatement(p.t.clock.now(), 1, QString::fromUtf8(note), "001",
+                                               "", "other")));
+        };
+        write("前");
+        OptimiseConfiguration(p.t.ctx);
+        QCOMPARE(QFileInfo(config).size(), size);
+        write("後");
+        other.close();
+        CloseEnvironment(p.t.ctx);
+        QCOMPARE(QueryRows(config, "PRAGMA integrity_check")[0].value("integrity_check"),
+                 QVariant("ok"));
+        QCOMPARE(HistoryNotes(config).filter(QRegularExpression("^(前|後)$")),
+                 (QStringList{"前", "後"}));
     }
 };
 
