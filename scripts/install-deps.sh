@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the program need (only those missing).
-# "fuzz" adds clang and its libFuzzer runtime for tests/fuzz/run.sh.
+# "fuzz" adds clang and its libFuzzer runtime for tests/fuzz/run.sh, "bench" the timing tools.
 set -euo pipefail
 
 packages=(
@@ -16,6 +16,7 @@ packages=(
 for extra in "$@"; do
     case "$extra" in
         fuzz) packages+=(clang libclang-rt-14-dev) ;;
+        bench) packages+=(hyperfine time) ;;
         *) echo "install-deps.sh: unknown set $extra" >&2; exit 2 ;;
     esac
 done

@@ -8,6 +8,8 @@
 #include "backup/ExitDialog.h"
 #include "backup/ExitProgram.h"
 #include "env/CompanySettings.h"
+#include "platform/QtDialogs.h"
+#include "platform/QtShell.h"
 #include "platform/SingleInstance.h"
 #include "platform/TerminationSignals.h"
 #include "signin/SignInDialog.h"
@@ -55,4 +57,29 @@ int RunMenuProgram(AppContext& ctx) {
         return 0;
     }
     return QApplication::exec();
+}
+
+namespace {
+// A Japanese face first: with the default Latin face every label of the menu goes through the
+// search for a fallback face that has its characters, which costs more than the rest of the
+// start together.
+void UseJapaneseFace() {
+    QFont font = QApplication::font();
+    font.setFamilies({QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic"),
+                      QStringLiteral("Noto Sans CJK JP"), QStringLiteral("Meiryo UI"),
+                      QStringLiteral("MS UI Gothic"), font.family()});
+    QApplication::setFont(font);
+}
+}  // namespace
+
+int RunMenuProcess() {
+    UseJapaneseFace();
+    QApplication::setApplicationName(kProgramId);
+    QApplication::setApplicationDisplayName(kProgramId);
+    QtDialogs dialogs;
+    QtShell shell;
+    SystemClock clock;
+    FileRegistryStore registry = FileRegistryStore::ForThisUser();
+    AppContext ctx(dialogs, shell, clock, registry, ReadProcessInfo());
+    return RunMenuProgram(ctx);
 }

@@ -15,3 +15,7 @@ std::unique_ptr<MainMenuWindow> Main(AppContext& ctx, SingleInstance& instance);
 // The whole program: start-up, then the event loop until the window or a termination signal
 // ends it. Answers the exit status.
 int RunMenuProgram(AppContext& ctx);
+
+// RunMenuProgram with the real dialogs, shell, clock and registry of this user and process, in
+// the QApplication the caller made.
+int RunMenuProcess();
