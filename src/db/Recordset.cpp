@@ -14,8 +14,19 @@ std::optional<DbError> Recordset::open(const QSqlDatabase& db, const QString& sq
         close();
         return error;
     }
+    const QSqlRecord record = query_->record();
+    columns_.reserve(record.count());
+    for (int i = 0; i < record.count(); ++i) {
+        columns_.insert(record.fieldName(i).toCaseFolded(), i);
+    }
     atEnd_ = !query_->next();
     return std::nullopt;
+}
+
+int Recordset::columnIndex(const QString& name) const {
+    const auto found = columns_.constFind(name.toCaseFolded());
+    // A name written with its table ("M担当者.コード") is left to the record to resolve.
+    return found != columns_.cend() ? found.value() : query_->record().indexOf(name);
 }
 
 bool Recordset::moveNext() {
@@ -27,14 +38,14 @@ bool Recordset::moveNext() {
 }
 
 bool Recordset::hasField(const QString& name) const {
-    return query_ && query_->record().indexOf(name) >= 0;
+    return query_ && columnIndex(name) >= 0;
 }
 
 std::optional<QVariant> Recordset::field(const QString& name) const {
     if (!query_) {
         return std::nullopt;
     }
-    const int index = query_->record().indexOf(name);
+    const int index = columnIndex(name);
     if (index < 0) {
         return std::nullopt;
     }
@@ -51,5 +62,6 @@ void Recordset::close() {
         query_->finish();
         query_.reset();
     }
+    columns_.clear();
     atEnd_ = true;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
@@ -26,6 +27,10 @@ public:
     void close();
 
 private:
+    int columnIndex(const QString& name) const;
+
     std::optional<QSqlQuery> query_;
+    // Column positions by case-folded name: the record of a query is rebuilt at every call.
+    QHash<QString, int> columns_;
     bool atEnd_ = true;
 };

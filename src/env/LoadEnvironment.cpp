@@ -51,16 +51,21 @@ bool LoadEnvironment(AppContext& ctx) {
         !ReadFirstRow(ctx, kEnvironmentQuery, ctx.environment, ReadEnvironmentBasics)) {
         return false;
     }
-    ctx.config.close();
-
     SetUserFolders(paths, ctx.environment.installationMode);
-    if (ctx.environment.installationMode == 1) {
-        PrepareUserFolders(ctx);
-    }
-
-    if (OpenUserConfig(ctx)) {
-        ctx.config.openFlag = false;
-        return false;
+    // A shared installation works on the file just opened: it is not opened a second time.
+    const bool sameFile =
+        ctx.environment.installationMode != 1 &&
+        JoinPath(paths.userConfigFolder,
+                 QStringLiteral("usrcnfg") + DatabaseFileEnding(paths.configKind)) == shared;
+    if (!sameFile) {
+        ctx.config.close();
+        if (ctx.environment.installationMode == 1) {
+            PrepareUserFolders(ctx);
+        }
+        if (OpenUserConfig(ctx)) {
+            ctx.config.openFlag = false;
+            return false;
+        }
     }
     ctx.config.openFlag = true;
     if (!ReadFirstRow(ctx, kEnvironmentQuery, ctx.environment, ReadEnvironmentRecord)) {
