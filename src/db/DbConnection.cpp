@@ -7,6 +7,8 @@
 
 #include "db/DatabaseFile.h"
 #include "db/Engine.h"
+#include "db/Schema.h"
+#include "db/SqlText.h"
 
 DbError ToDbError(const QSqlError& error) {
     bool numeric = false;
@@ -32,6 +34,28 @@ void UseWriteAheadLog(QSqlDatabase& db) {
     }
     query.finish();
     query.exec(QStringLiteral("PRAGMA synchronous = NORMAL"));
+}
+
+// Brings a configuration file made before its current indexes up to them.
+void UseCurrentIndexes(QSqlDatabase& db) {
+    QSqlQuery query(db);
+    QStringList present;
+    if (query.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'index'"))) {
+        while (query.next()) {
+            present << query.value(0).toString();
+        }
+    }
+    query.finish();
+    for (const IndexSpec& index : ConfigurationIndexes()) {
+        if (!present.contains(index.name)) {
+            query.exec(index.statement);
+        }
+    }
+    for (const QString& retired : RetiredConfigurationIndexes()) {
+        if (present.contains(retired)) {
+            query.exec(QStringLiteral("DROP INDEX ") + SqlIdentifier(retired));
+        }
+    }
 }
 }  // namespace
 
@@ -76,6 +100,7 @@ std::optional<DbError> DbConnection::open(const QString& connectionString) {
                 probe.finish();
                 if (role_ == QLatin1String("config")) {
                     UseWriteAheadLog(db);
+                    UseCurrentIndexes(db);
                 }
                 AttachLinkedTables(db);
             }

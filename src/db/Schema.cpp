@@ -191,11 +191,28 @@ QStringList ConfigurationSchema() {
                    "発信日時 TEXT, 発信プログラムID TEXT, 受信プログラムID TEXT, 受信期限 TEXT, "
                    "連携区分 TEXT, 起動連携情報 TEXT, 終了連携情報 TEXT, 運用事業所コード TEXT, "
                    "起動担当者コード TEXT, ユーザID TEXT)"),
-               // Serves the request look-up at every start: equal columns first, the time range
-               // last.
-               QStringLiteral("CREATE INDEX プログラム連携情報_受信 ON プログラム連携情報 "
-                              "(受信プログラムID, 連携区分, 起動連携情報, 発信日時)"),
-           };
+           } +
+           [] {
+               QStringList statements;
+               for (const IndexSpec& index : ConfigurationIndexes()) {
+                   statements << index.statement;
+               }
+               return statements;
+           }();
+}
+
+QList<IndexSpec> ConfigurationIndexes() {
+    // Serves both the request look-up at every start (the time range covers the last minute) and
+    // the delete of the request taken over (all three equal); the start link information is
+    // compared in the index.
+    return {{QStringLiteral("プログラム連携情報_受信日時"),
+             QStringLiteral("CREATE INDEX プログラム連携情報_受信日時 ON プログラム連携情報 "
+                            "(受信プログラムID, 連携区分, 発信日時, 起動連携情報)")}};
+}
+
+QStringList RetiredConfigurationIndexes() {
+    // Its start-information column stood before the time: the delete could use only two columns.
+    return {QStringLiteral("プログラム連携情報_受信")};
 }
 
 QStringList BusinessSchema() {

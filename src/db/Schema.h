@@ -29,3 +29,12 @@ QStringList CatalogueTables();
 // Installations and test fixtures are both built from these.
 QStringList ConfigurationSchema();
 QStringList BusinessSchema();
+
+// An index of the configuration file by name. The menu adds those a file lacks when it opens it
+// (files made before the index existed) and drops the retired ones they replace.
+struct IndexSpec {
+    QString name;
+    QString statement;
+};
+QList<IndexSpec> ConfigurationIndexes();
+QStringList RetiredConfigurationIndexes();

@@ -28,6 +28,39 @@ QList<QVariantMap> LinkRows(const QString& configPath) {
 class TestLinkMessages : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    // A file made with the earlier index gets the current one at the first start, and both the
+    // look-up and the delete of a request find their rows through it.
+    void anOlderFileGetsTheCurrentIndex() {
+        TestInstallation install;
+        const QString config = install.configPath();
+        ExecuteOn(config, "DROP INDEX プログラム連携情報_受信日時");
+        ExecuteOn(config,
+                  "CREATE INDEX プログラム連携情報_受信 ON プログラム連携情報 "
+                  "(受信プログラムID, 連携区分, 起動連携情報, 発信日時)");
+        TestContext t(install.programFolder());
+        QVERIFY(OpenEnvironment(t.ctx));
+        CloseEnvironment(t.ctx);
+        QStringList indexes;
+        for (const auto& row : QueryRows(config,
+                                         "SELECT name FROM sqlite_master WHERE type = 'index' AND "
+                                         "tbl_name = 'プログラム連携情報'")) {
+            indexes << row.value("name").toString();
+        }
+        QCOMPARE(indexes, QStringList{"プログラム連携情報_受信日時"});
+        const auto plan = [&](const QString& sql) {
+            return QueryRows(config, "EXPLAIN QUERY PLAN " + sql).value(0).value("detail");
+        };
+        QCOMPARE(plan("DELETE FROM プログラム連携情報 WHERE 発信日時 = 'a' AND 発信プログラムID = "
+                      "'b' AND 受信プログラムID = 'c' AND 連携区分 = '00'")
+                     .toString(),
+                 "SEARCH プログラム連携情報 USING INDEX プログラム連携情報_受信日時 "
+                 "(受信プログラムID=? AND 連携区分=? AND 発信日時=?)");
+        QVERIFY(plan("SELECT * FROM プログラム連携情報 WHERE 発信日時 >= 'a' AND 受信プログラムID "
+                     "= 'c' AND 起動連携情報 = '' AND 連携区分 = '00'")
+                    .toString()
+                    .contains("(受信プログラムID=? AND 連携区分=? AND 発信日時>?)"));
+    }
+
     void takesOverTheRequestAddressedToIt_data() {
         QTest::addColumn<int>("secondsBefore");
         QTest::addColumn<QString>("startInfo");
