@@ -5,18 +5,15 @@
 #include <QDate>
 #include <QString>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
+
+#include "FuzzSupport.h"
 
 #include "menu/ConditionDefaults.h"
 #include "menu/DateKeywords.h"
 
 namespace {
-void Require(bool holds, const char* what) {
-    if (!holds) {
-        std::fprintf(stderr, "check failed: DefaultConditionValue: %s\n", what);
-        std::abort();
-    }
+void Check(bool holds, const char* what) {
+    Require(holds, "DefaultConditionValue", what);
 }
 
 bool OnlyOf(const QString& text, const QString& allowed) {
@@ -33,11 +30,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 5) {
         return 0;
     }
-    const int year = 1900 + data[0];
-    const int month = data[1] % 12 + 1;
+    const DayAndCalendar day = DecodeDayAndCalendar(data);
     ConditionSettings settings;
-    settings.today = QDate(year, month, data[2] % QDate(year, month, 1).daysInMonth() + 1);
-    settings.calendar = FiscalCalendar{data[3] % 12 + 1, data[4] % 31 + 1};
+    settings.today = day.today;
+    settings.calendar = day.calendar;
     const QString text =
         QString::fromUtf8(reinterpret_cast<const char*>(data + 5), qsizetype(size - 5));
     const QString name = text.section(QLatin1Char('\n'), 0, 0);
@@ -47,20 +43,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString result = DefaultConditionValue(name, value, settings);
     static const QString digits = QStringLiteral("0123456789");
     if (name.isEmpty()) {
-        Require(result.isEmpty(), "a value for an item without a name");
+        Check(result.isEmpty(), "a value for an item without a name");
     } else if (value.isEmpty()) {
         if (name == QStringLiteral("事業所コード")) {
-            Require(result == settings.officeCode, "the office item is not the office code");
+            Check(result == settings.officeCode, "the office item is not the office code");
         } else {
-            Require(OnlyOf(result, digits + QLatin1Char('Z')), "a default not of digits and Z");
+            Check(OnlyOf(result, digits + QLatin1Char('Z')), "a default not of digits and Z");
         }
     } else if (name.contains(QStringLiteral("区分")) || name.contains(QStringLiteral("sw"))) {
         const QString magnitude = result.startsWith(QLatin1Char('-')) ? result.mid(1) : result;
-        Require(!magnitude.isEmpty() && OnlyOf(magnitude, digits) && result != QStringLiteral("-0"),
-                "a class or sw value is not a whole number");
+        Check(!magnitude.isEmpty() && OnlyOf(magnitude, digits) && result != QStringLiteral("-0"),
+              "a class or sw value is not a whole number");
     } else {
-        Require(result == ResolveDateKeyword(value, settings.today, settings.calendar),
-                "a stored value is not resolved as a date keyword");
+        Check(result == ResolveDateKeyword(value, settings.today, settings.calendar),
+              "a stored value is not resolved as a date keyword");
     }
     return 0;
 }

@@ -5,18 +5,15 @@
 // host that starts the trimmed text and a port written after its last ":".
 #include <QString>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
+
+#include "FuzzSupport.h"
 
 #include "db/ConnectionString.h"
 #include "env/InstallPaths.h"
 
 namespace {
-void Require(bool holds, const char* what) {
-    if (!holds) {
-        std::fprintf(stderr, "check failed: ParseConnectionString: %s\n", what);
-        std::abort();
-    }
+void Check(bool holds, const char* what) {
+    Require(holds, "ParseConnectionString", what);
 }
 
 // Values are unquoted, so a path reads back only if every piece a ";" in it makes is non-empty
@@ -35,10 +32,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QMap<QString, QString> fields = ParseConnectionString(text);
     for (auto field = fields.cbegin(); field != fields.cend(); ++field) {
         const QString& key = field.key();
-        Require(key == key.trimmed(), "a key is not trimmed");
-        Require(key == key.toLower(), "a key is not lower-cased");
-        Require(!key.contains(QLatin1Char('=')) && !key.contains(QLatin1Char(';')),
-                "a key holds = or ;");
+        Check(key == key.trimmed(), "a key is not trimmed");
+        Check(key == key.toLower(), "a key is not lower-cased");
+        Check(!key.contains(QLatin1Char('=')) && !key.contains(QLatin1Char(';')),
+              "a key holds = or ;");
     }
     const QString provider = fields.value(QStringLiteral("provider"));
     (void)IsFileProvider(provider);
@@ -49,27 +46,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             for (const bool closing : {false, true}) {
                 const QString composed = ComposeConfigConnectionString(kind, text, closing);
                 const QMap<QString, QString> back = ParseConnectionString(composed);
-                Require(back.size() == 4, "fields other than the four composed");
-                Require(back.value(QStringLiteral("data source")) == text,
-                        "the path does not read back");
-                Require(IsFileProvider(back.value(QStringLiteral("provider"))),
-                        "the provider is not a file provider");
-                Require(back.value(QStringLiteral("user id")).isEmpty() &&
-                            back.value(QStringLiteral("password")).isEmpty(),
-                        "user or password not empty");
+                Check(back.size() == 4, "fields other than the four composed");
+                Check(back.value(QStringLiteral("data source")) == text,
+                      "the path does not read back");
+                Check(IsFileProvider(back.value(QStringLiteral("provider"))),
+                      "the provider is not a file provider");
+                Check(back.value(QStringLiteral("user id")).isEmpty() &&
+                          back.value(QStringLiteral("password")).isEmpty(),
+                      "user or password not empty");
             }
         }
     }
 
     const ServerAddress address = ParseServerAddress(text);
     const QString trimmed = text.trimmed();
-    Require(trimmed.startsWith(address.host), "the host does not start the text");
+    Check(trimmed.startsWith(address.host), "the host does not start the text");
     if (address.host.size() == trimmed.size()) {
-        Require(address.port == 0, "a port without a colon");
+        Check(address.port == 0, "a port without a colon");
     } else {
-        Require(trimmed[address.host.size()] == QLatin1Char(':') &&
-                    !trimmed.mid(address.host.size() + 1).contains(QLatin1Char(':')),
-                "the host is not cut at the last colon");
+        Check(trimmed[address.host.size()] == QLatin1Char(':') &&
+                  !trimmed.mid(address.host.size() + 1).contains(QLatin1Char(':')),
+              "the host is not cut at the last colon");
     }
     return 0;
 }

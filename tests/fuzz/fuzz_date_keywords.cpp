@@ -5,17 +5,14 @@
 #include <QDate>
 #include <QString>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
+
+#include "FuzzSupport.h"
 
 #include "menu/DateKeywords.h"
 
 namespace {
-void Require(bool holds, const char* what) {
-    if (!holds) {
-        std::fprintf(stderr, "check failed: ResolveDateKeyword: %s\n", what);
-        std::abort();
-    }
+void Check(bool holds, const char* what) {
+    Require(holds, "ResolveDateKeyword", what);
 }
 
 // yyyy, yyyymm or yyyymmdd naming a real day, month or year.
@@ -37,26 +34,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 5) {
         return 0;
     }
-    const int year = 1900 + data[0];
-    const int month = data[1] % 12 + 1;
-    const QDate today(year, month, data[2] % QDate(year, month, 1).daysInMonth() + 1);
-    const FiscalCalendar calendar{data[3] % 12 + 1, data[4] % 31 + 1};
+    const auto [today, calendar] = DecodeDayAndCalendar(data);
     const QString value =
         QString::fromUtf8(reinterpret_cast<const char*>(data + 5), qsizetype(size - 5));
 
     const QString resolved = ResolveDateKeyword(value, today, calendar);
     if (resolved != value) {
         const QDate date = DateOfText(resolved);
-        Require(date.isValid(), "not the text of a real date");
-        Require(qAbs(date.year() - today.year()) <= 2, "too far from today");
+        Check(date.isValid(), "not the text of a real date");
+        Check(qAbs(date.year() - today.year()) <= 2, "too far from today");
         // Keywords hold no blanks at either end, and the value must equal one exactly.
-        Require(value.trimmed() == value, "a value with blanks around it was resolved");
+        Check(value.trimmed() == value, "a value with blanks around it was resolved");
     }
 
     const QString todayText = today.toString(QStringLiteral("yyyyMMdd"));
     const QString start = ResolveDateKeyword(QStringLiteral("当期期首"), today, calendar);
     const QString end = ResolveDateKeyword(QStringLiteral("当期期末"), today, calendar);
-    Require(DateOfText(start).isValid() && DateOfText(end).isValid(), "fiscal year not a date");
-    Require(start <= todayText && todayText <= end, "the fiscal year does not hold today");
+    Check(DateOfText(start).isValid() && DateOfText(end).isValid(), "fiscal year not a date");
+    Check(start <= todayText && todayText <= end, "the fiscal year does not hold today");
     return 0;
 }

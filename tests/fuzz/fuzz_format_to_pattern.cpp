@@ -3,17 +3,14 @@
 // cut to it or a rounded number (a sign and digits, cut to the pattern too).
 #include <QString>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
+
+#include "FuzzSupport.h"
 
 #include "text/StringHelpers.h"
 
 namespace {
-void Require(bool holds, const char* what) {
-    if (!holds) {
-        std::fprintf(stderr, "check failed: FormatToPattern: %s\n", what);
-        std::abort();
-    }
+void Check(bool holds, const char* what) {
+    Require(holds, "FormatToPattern", what);
 }
 
 // A sign and digits; a number beyond the range of a double stays the text as typed.
@@ -39,11 +36,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     const QString formatted = FormatToPattern(value, pattern);
     if (pattern.isEmpty()) {
-        Require(formatted == value, "changed without a pattern");
+        Check(formatted == value, "changed without a pattern");
         return 0;
     }
-    Require(formatted.size() <= pattern.size(), "longer than the pattern");
-    Require(formatted == value.left(pattern.size()) || RoundedNumber(formatted),
-            "neither the value cut nor a number");
+    Check(formatted.size() <= pattern.size(), "longer than the pattern");
+    Check(formatted == value.left(pattern.size()) || RoundedNumber(formatted),
+          "neither the value cut nor a number");
     return 0;
 }

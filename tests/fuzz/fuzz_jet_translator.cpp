@@ -3,17 +3,14 @@
 // quoted in the input; any other statement only has its TOP rewritten, into a closing LIMIT.
 #include <QString>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
+
+#include "FuzzSupport.h"
 
 #include "db/JetTranslator.h"
 
 namespace {
-void Require(bool holds, const char* what) {
-    if (!holds) {
-        std::fprintf(stderr, "check failed: TranslateStatement: %s\n", what);
-        std::abort();
-    }
+void Check(bool holds, const char* what) {
+    Require(holds, "TranslateStatement", what);
 }
 
 // The blanks of the patterns' \s and \S, which are ASCII only.
@@ -32,14 +29,14 @@ void CheckTop(const QString& sql) {
         return;
     }
     const qsizetype limit = engine.lastIndexOf(QStringLiteral(" LIMIT "));
-    Require(limit >= 0, "a rewritten statement without LIMIT");
+    Check(limit >= 0, "a rewritten statement without LIMIT");
     const QString count = engine.mid(limit + 7);
-    Require(!count.isEmpty(), "LIMIT without a count");
+    Check(!count.isEmpty(), "LIMIT without a count");
     for (const QChar c : count) {
-        Require(c >= QLatin1Char('0') && c <= QLatin1Char('9'), "LIMIT with more than digits");
+        Check(c >= QLatin1Char('0') && c <= QLatin1Char('9'), "LIMIT with more than digits");
     }
-    Require(sql.contains(QStringLiteral("TOP"), Qt::CaseInsensitive) && sql.contains(count),
-            "LIMIT not taken from a TOP");
+    Check(sql.contains(QStringLiteral("TOP"), Qt::CaseInsensitive) && sql.contains(count),
+          "LIMIT not taken from a TOP");
 }
 }  // namespace
 
@@ -49,32 +46,32 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CheckTop(sql);
 
     if (statement.targetTable.isEmpty()) {
-        Require(statement.attachFile.isEmpty() && statement.rowsQuery.isEmpty() &&
-                    !statement.createsTable,
-                "IN parts without a target table");
-        Require(statement.sql == TranslateForEngine(sql), "not the TOP rewrite");
+        Check(statement.attachFile.isEmpty() && statement.rowsQuery.isEmpty() &&
+                  !statement.createsTable,
+              "IN parts without a target table");
+        Check(statement.sql == TranslateForEngine(sql), "not the TOP rewrite");
         return 0;
     }
-    Require(!HasBlank(statement.targetTable), "a target table with blanks");
-    Require(sql.contains(statement.targetTable), "a target table not in the statement");
+    Check(!HasBlank(statement.targetTable), "a target table with blanks");
+    Check(sql.contains(statement.targetTable), "a target table not in the statement");
     const QString target = kTargetSchema + QLatin1Char('.') + statement.targetTable;
     if (statement.createsTable) {
-        Require(statement.rowsQuery.startsWith(QStringLiteral("SELECT * FROM ")),
-                "rows query of SELECT INTO");
-        Require(statement.sql == QStringLiteral("CREATE TABLE ") + target + QStringLiteral(" AS ") +
-                                     statement.rowsQuery,
-                "CREATE TABLE not built around the rows query");
+        Check(statement.rowsQuery.startsWith(QStringLiteral("SELECT * FROM ")),
+              "rows query of SELECT INTO");
+        Check(statement.sql == QStringLiteral("CREATE TABLE ") + target + QStringLiteral(" AS ") +
+                                   statement.rowsQuery,
+              "CREATE TABLE not built around the rows query");
     } else {
-        Require(statement.rowsQuery.startsWith(QStringLiteral("SELECT ")),
-                "rows query of INSERT INTO");
-        Require(statement.sql == QStringLiteral("INSERT INTO ") + target + QLatin1Char(' ') +
-                                     statement.rowsQuery,
-                "INSERT INTO not built around the rows query");
+        Check(statement.rowsQuery.startsWith(QStringLiteral("SELECT ")),
+              "rows query of INSERT INTO");
+        Check(statement.sql ==
+                  QStringLiteral("INSERT INTO ") + target + QLatin1Char(' ') + statement.rowsQuery,
+              "INSERT INTO not built around the rows query");
     }
     // The file stands in the statement with its quotes doubled.
     QString quoted = statement.attachFile;
     quoted.replace(QStringLiteral("'"), QStringLiteral("''"));
-    Require(sql.contains(QLatin1Char('\'') + quoted + QLatin1Char('\'')),
-            "the file is not quoted in the statement");
+    Check(sql.contains(QLatin1Char('\'') + quoted + QLatin1Char('\'')),
+          "the file is not quoted in the statement");
     return 0;
 }

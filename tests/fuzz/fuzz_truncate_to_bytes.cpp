@@ -4,19 +4,16 @@
 // something was cut, counting the characters beyond the limit.
 #include <QString>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
+
 #include <cstring>
 #include <vector>
+#include "FuzzSupport.h"
 
 #include "text/StringHelpers.h"
 
 namespace {
-void Require(bool holds, const char* what) {
-    if (!holds) {
-        std::fprintf(stderr, "check failed: TruncateToBytes: %s\n", what);
-        std::abort();
-    }
+void Check(bool holds, const char* what) {
+    Require(holds, "TruncateToBytes", what);
 }
 
 bool PairAt(const QString& text, qsizetype at) {
@@ -25,30 +22,30 @@ bool PairAt(const QString& text, qsizetype at) {
 
 void Check(const QString& text, int limit) {
     const QString cut = TruncateToBytes(text, limit);
-    Require(text.startsWith(cut), "not a prefix of the text");
-    Require(cut.isEmpty() || ShiftJisLength(cut) <= limit, "over the limit");
+    Check(text.startsWith(cut), "not a prefix of the text");
+    Check(cut.isEmpty() || ShiftJisLength(cut) <= limit, "over the limit");
     const bool fits = text.isEmpty() || ShiftJisLength(text) <= limit;
-    Require(fits == (cut.size() == text.size()), "cut although the text fits, or not cut");
+    Check(fits == (cut.size() == text.size()), "cut although the text fits, or not cut");
     if (cut.size() < text.size()) {
         const qsizetype at = cut.size();
-        Require(at == 0 || !PairAt(text, at - 1), "a surrogate pair is split");
+        Check(at == 0 || !PairAt(text, at - 1), "a surrogate pair is split");
         const qsizetype next = PairAt(text, at) ? 2 : 1;
-        Require(ShiftJisLength(text.left(at + next)) > limit, "the next character would fit");
+        Check(ShiftJisLength(text.left(at + next)) > limit, "the next character would fit");
     }
 
     static const QString over = QStringLiteral("文字オーバーです。");
     const QString notice = LengthNoticeText(text, limit);
     if (fits) {
-        Require(notice.isEmpty(), "a notice for a text that fits");
+        Check(notice.isEmpty(), "a notice for a text that fits");
         return;
     }
-    Require(notice.endsWith(over), "the notice lacks its wording");
+    Check(notice.endsWith(over), "the notice lacks its wording");
     bool number = false;
     const qlonglong count = notice.chopped(over.size()).toLongLong(&number);
     const qsizetype rest = text.size() - cut.size();
     // A character is one or two UTF-16 units.
-    Require(number && count >= 1 && count <= rest && count * 2 >= rest,
-            "the notice counts the characters beyond the limit wrongly");
+    Check(number && count >= 1 && count <= rest && count * 2 >= rest,
+          "the notice counts the characters beyond the limit wrongly");
 }
 }  // namespace
 

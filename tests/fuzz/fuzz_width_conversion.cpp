@@ -2,17 +2,14 @@
 // convert is left in it, and so converting it a second time changes nothing.
 #include <QString>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
+
+#include "FuzzSupport.h"
 
 #include "text/WidthConversion.h"
 
 namespace {
-void Require(bool holds, const char* what) {
-    if (!holds) {
-        std::fprintf(stderr, "check failed: ToFullWidth: %s\n", what);
-        std::abort();
-    }
+void Check(bool holds, const char* what) {
+    Require(holds, "ToFullWidth", what);
 }
 
 // What the tables convert: printable ASCII but the space, " ^ and `, and the half-width katakana
@@ -28,10 +25,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size));
     const QString wide = ToFullWidth(text);
     // One unit for one unit, or one for a letter and its mark.
-    Require(wide.size() <= text.size(), "longer than its input");
+    Check(wide.size() <= text.size(), "longer than its input");
     for (const QChar c : wide) {
-        Require(!Convertible(c), "a convertible character is left");
+        Check(!Convertible(c), "a convertible character is left");
     }
-    Require(ToFullWidth(wide) == wide, "a second conversion changes the text");
+    Check(ToFullWidth(wide) == wide, "a second conversion changes the text");
     return 0;
 }
