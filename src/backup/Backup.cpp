@@ -4,7 +4,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
+#include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 
 #include "app/AppContext.h"
 #include "backup/BackupRules.h"
@@ -25,11 +28,20 @@ void Progress(AppContext& ctx, const QString& text) {
     QCoreApplication::processEvents();
 }
 
-// The backup statements run on the backup's own connection; a failure is recorded and skipped.
-void Execute(AppContext& ctx, const DbConnection& source, const QString& sql) {
-    if (const auto error = ExecuteStatement(source, sql)) {
-        WriteErrorRecord(ctx, error->description + sql);
+// The backup statements run on the backup's own connection. A failure is recorded under the
+// statement as the user reads it (its values written out) and answered false; rows, when given,
+// receives the rows the statement wrote.
+bool Execute(AppContext& ctx, const DbConnection& source, const QString& sql,
+             const QString& shown = {}, const QVariantList& bindings = {}, qint64* rows = nullptr) {
+    int written = 0;
+    if (const auto error = ExecuteStatement(source, sql, &written, bindings)) {
+        WriteErrorRecord(ctx, error->description + (shown.isEmpty() ? sql : shown));
+        return false;
     }
+    if (rows != nullptr) {
+        *rows = written;
+    }
+    return true;
 }
 
 bool CreateBackupFile(const QString& path) {
@@ -37,32 +49,33 @@ bool CreateBackupFile(const QString& path) {
     return !CreateDatabaseFile(path, {});
 }
 
-// The business database as the backup opens it: the file its connection text names, or the
-// server of kind S.
+// The business database as the backup reads it: the file the direct-open text names, or the
+// server of kind S or O through the connection the menu uses.
 bool OpenBackupSource(AppContext& ctx, DbConnection& source) {
     const DatabaseDefinition& definition = ctx.databaseDefinition;
-    QString connection;
+    std::optional<DbError> failure;
     if (definition.kind == QLatin1String("A")) {
-        connection = QStringLiteral("Provider=Microsoft.ACE.OLEDB.12.0;Data Source=") +
-                     ComposeDaoOpenArguments(definition).name;
+        failure = source.open(QStringLiteral("Provider=Microsoft.ACE.OLEDB.12.0;Data Source=") +
+                              ComposeDaoOpenArguments(definition).name);
     } else if (definition.kind == QLatin1String("S")) {
-        connection = ComposeBusinessConnectionString(definition);
+        failure = source.open(ComposeBusinessConnectionString(definition));
+    } else if (definition.kind == QLatin1String("O")) {
+        failure = source.openOdbc(ComposeOdbcConnectText(definition));
     } else {
-        WriteErrorRecord(ctx,
-                         QStringLiteral("DB_OPEN ERROR") + QString::number(kUnspecifiedDbError) +
-                             QStringLiteral(" データベース種別「%1」はバックアップできません。")
-                                 .arg(definition.kind));
-        return false;
+        failure = DbError{kUnspecifiedDbError,
+                          QStringLiteral("データベース種別「%1」はバックアップできません。")
+                              .arg(definition.kind)};
     }
-    if (const auto error = source.open(connection)) {
-        WriteErrorRecord(ctx, QStringLiteral("DB_OPEN ERROR") + QString::number(error->number) +
-                                  QLatin1Char(' ') + error->description);
+    if (failure) {
+        WriteErrorRecord(ctx, QStringLiteral("DB_OPEN ERROR") + QString::number(failure->number) +
+                                  QLatin1Char(' ') + failure->description);
         return false;
     }
     return true;
 }
 
-QStringList TableNames(const DbConnection& source) {
+// The tables of the business database; nullopt when they cannot be listed.
+std::optional<QStringList> TableNames(AppContext& ctx, const DbConnection& source) {
     QStringList names;
     QSqlQuery query(source.database());
     const QString sql =
@@ -77,8 +90,18 @@ QStringList TableNames(const DbConnection& source) {
         while (query.next()) {
             names << query.value(0).toString();
         }
+        return names;
     }
-    return names;
+    // A source of another make answers through its driver's own catalogue.
+    if (source.isServer()) {
+        names = source.database().tables(QSql::Tables);
+        if (!names.isEmpty()) {
+            names.sort();
+            return names;
+        }
+    }
+    WriteErrorRecord(ctx, ToDbError(query.lastError()).description + sql);
+    return std::nullopt;
 }
 
 // Whether an index of the table starts with the key column, so that a range is found without
@@ -106,145 +129,298 @@ bool KeyIsIndexed(const DbConnection& source, const QString& table, const QStrin
     return false;
 }
 
+// Whether the table has the column; older files lack the date column of some tables.
+bool HasColumn(const DbConnection& source, const QString& from, const QString& column) {
+    QSqlQuery query(source.database());
+    return query.exec(QStringLiteral("SELECT * FROM ") + from + QStringLiteral(" WHERE 1 = 0")) &&
+           query.record().indexOf(column) >= 0;
+}
+
 struct KeyGroup {
     QVariant key;
     qint64 rows = 0;
 };
 
-// The rows per key value, in key order. Without an index on the key, the keys and row ids are
-// first gathered into a temporary index once, so that no slice reads the whole table again.
-QList<KeyGroup> ReadKeyGroups(AppContext& ctx, const DbConnection& source, const QString& table,
-                              const QString& key, bool indexed) {
-    QString sql = QStringLiteral("SELECT ") + key + QStringLiteral(",count(*) as 件数 FROM ") +
+// A server's times carry microseconds that a QDateTime drops; such keys are read and bound as
+// the server's own text, which it reads back exactly.
+bool LosesPrecision(const QVariant& key) {
+    const int type = key.metaType().id();
+    return type == QMetaType::QDateTime || type == QMetaType::QTime;
+}
+
+// The rows per key value, in key order; nullopt when they cannot be read. Without an index on
+// the key, the keys and row ids are first gathered into a temporary index once, so that no slice
+// reads the whole table again.
+std::optional<QList<KeyGroup>> ReadKeyGroups(AppContext& ctx, const DbConnection& source,
+                                             const QString& table, const QString& key, bool indexed,
+                                             bool asText = false) {
+    const QString selected =
+        asText ? QStringLiteral("CAST(%1 AS TEXT) AS numorika_key").arg(key) : key;
+    QString sql = QStringLiteral("SELECT ") + selected + QStringLiteral(",count(*) as 件数 FROM ") +
                   table + QStringLiteral(" GROUP BY ") + key + QStringLiteral(" ORDER BY ") + key;
     if (!indexed) {
         Execute(ctx, source, QStringLiteral("DROP TABLE IF EXISTS temp.numorika_slices"));
-        Execute(ctx, source,
-                QStringLiteral("CREATE TEMP TABLE numorika_slices AS SELECT rowid AS rid, %1 AS k "
-                               "FROM %2")
-                    .arg(key, table));
-        Execute(ctx, source,
-                QStringLiteral("CREATE INDEX temp.numorika_slices_k ON numorika_slices (k, rid)"));
-        sql = QStringLiteral("SELECT k AS ") + key +
-              QStringLiteral(",count(*) as 件数 FROM temp.numorika_slices GROUP BY k ORDER BY k");
+        if (!Execute(ctx, source,
+                     QStringLiteral("CREATE TEMP TABLE numorika_slices AS SELECT rowid AS rid, "
+                                    "%1 AS k FROM %2")
+                         .arg(key, table)) ||
+            !Execute(ctx, source,
+                     QStringLiteral(
+                         "CREATE INDEX temp.numorika_slices_k ON numorika_slices (k, rid)"))) {
+            return std::nullopt;
+        }
+        sql = QStringLiteral(
+            "SELECT k,count(*) as 件数 FROM temp.numorika_slices GROUP BY k "
+            "ORDER BY k");
     }
     QList<KeyGroup> groups;
-    Recordset recordset;
-    if (const auto error = OpenRecordset(source, recordset, sql)) {
-        WriteErrorRecord(ctx, error->description + sql);
-        return groups;
+    QSqlQuery query(source.database());
+    query.setForwardOnly(true);
+    if (!query.exec(sql)) {
+        WriteErrorRecord(ctx, ToDbError(query.lastError()).description + sql);
+        return std::nullopt;
     }
     // Read whole before the slices run: the target file is attached to the same connection.
-    for (; !recordset.atEnd(); recordset.moveNext()) {
-        groups.append({*recordset.field(key),
-                       static_cast<qint64>(LeadingNumber(recordset.text(QStringLiteral("件数"))))});
+    bool inexact = false;
+    while (query.next()) {
+        const QVariant value = query.value(0);
+        inexact = inexact || LosesPrecision(value);
+        groups.append({value, static_cast<qint64>(LeadingNumber(query.value(1).toString()))});
     }
-    recordset.close();
+    query.finish();
+    if (inexact && source.isServer() && !asText) {
+        return ReadKeyGroups(ctx, source, table, key, indexed, true);
+    }
     return groups;
 }
-}  // namespace
 
-qint64 CopyTableToBackup(AppContext& ctx, QString& target, const DbConnection& source,
-                         const QString& table, const BackupLimits& limits, const QString& listed) {
-    const QString key = SliceKeyColumn(table);
-    // The rows are read under the listed name; the backup holds the table under its own name.
-    const QString from = listed.isEmpty() || listed == table ? table : SqlIdentifier(listed);
-    if (key.isEmpty()) {
-        Progress(ctx, table + QLatin1Char(' '));
-        Execute(ctx, source,
-                QStringLiteral("SELECT * INTO ") + table + QStringLiteral(" IN ") +
-                    SqlQuote(target) + QStringLiteral(" FROM ") + from);
-        return 1;
+// The rows of a table copied whole; nullopt when they cannot be counted.
+std::optional<qint64> CountRows(const DbConnection& source, const QString& from) {
+    QSqlQuery query(source.database());
+    if (!query.exec(QStringLiteral("SELECT count(*) FROM ") + from) || !query.next()) {
+        return std::nullopt;
     }
-    const bool indexed = KeyIsIndexed(source, listed.isEmpty() ? table : listed, key);
-    const QList<KeyGroup> groups = ReadKeyGroups(ctx, source, from, key, indexed);
-    qint64 fileRows = 0;
-    // condition is what the user reads; the statement runs it through the index it can use.
-    const auto writeSlice = [&](const QString& condition, const QString& lookup, qint64 rows,
-                                bool more) {
-        const QString where =
-            indexed ? condition
-                    : QStringLiteral("rowid IN (SELECT rid FROM temp.numorika_slices WHERE %1)")
-                          .arg(lookup);
-        Progress(ctx, table + QLatin1Char(' ') + condition);
-        Execute(ctx, source,
-                fileRows == 0 ? QStringLiteral("SELECT * INTO ") + table + QStringLiteral(" IN ") +
-                                    SqlQuote(target) + QStringLiteral(" FROM ") + from +
-                                    QStringLiteral(" WHERE ") + where
-                              : QStringLiteral("INSERT INTO ") + table + QStringLiteral(" IN ") +
-                                    SqlQuote(target) + QStringLiteral(" SELECT * FROM ") + from +
-                                    QStringLiteral(" WHERE ") + where);
-        fileRows += rows;
-        if (more && fileRows > limits.fileRows) {
-            target = NextFollowOnFile(target);
-            CreateBackupFile(target);
-            fileRows = 0;
-        }
-    };
-    // The slices: whole key values up to the limit, and the Null keys on their own, which the
-    // range conditions never take (a server sorts them last, SQLite first).
-    struct Slice {
-        QString condition;
-        QString lookup;
-        qint64 rows;
+    return query.value(0).toLongLong();
+}
+
+struct Slice {
+    QString condition;  // as the progress line shows it
+    QString where;      // as it runs, with its bounds bound
+    QVariantList bounds;
+    qint64 rows = 0;
+};
+
+// Whole key values up to the limit per slice, each bounded by its own values (a number compared
+// with a number, a text with a text), and the Null keys on their own, which no range takes (a
+// server sorts them last, SQLite first).
+QList<Slice> CutIntoSlices(const QList<KeyGroup>& groups, const QString& key, bool indexed,
+                           qint64 limit) {
+    const QString column = indexed ? key : QStringLiteral("k");
+    const auto range = [&](const QString& lower, const QString& upper) {
+        return column + QStringLiteral(" >= ") + lower + QStringLiteral(" AND ") + column +
+               QStringLiteral(" <= ") + upper;
     };
     QList<Slice> slices;
     qint64 sliceRows = 0;
-    QString lower;
-    QString upper;
-    const auto closeSlice = [&] {
+    QVariant lower;
+    QVariant upper;
+    const auto close = [&] {
         if (sliceRows > 0) {
-            slices.append(
-                {key + QStringLiteral(" >= ") + SqlQuote(lower) + QStringLiteral(" AND ") + key +
-                     QStringLiteral(" <= ") + SqlQuote(upper),
-                 QStringLiteral("k >= %1 AND k <= %2").arg(SqlQuote(lower), SqlQuote(upper)),
-                 sliceRows});
+            slices.append({key + QStringLiteral(" >= ") + SqlQuote(lower.toString()) +
+                               QStringLiteral(" AND ") + key + QStringLiteral(" <= ") +
+                               SqlQuote(upper.toString()),
+                           range(QStringLiteral("?"), QStringLiteral("?")),
+                           {lower, upper},
+                           sliceRows});
             sliceRows = 0;
         }
     };
     for (const KeyGroup& group : groups) {
         if (group.key.isNull()) {
-            closeSlice();
-            slices.append(
-                {key + QStringLiteral(" IS NULL"), QStringLiteral("k IS NULL"), group.rows});
+            close();
+            slices.append({key + QStringLiteral(" IS NULL"),
+                           column + QStringLiteral(" IS NULL"),
+                           {},
+                           group.rows});
             continue;
         }
         if (sliceRows == 0) {
-            lower = group.key.toString();
+            lower = group.key;
         }
         sliceRows += group.rows;
-        upper = group.key.toString();
-        if (sliceRows > limits.sliceRows) {
-            closeSlice();
+        upper = group.key;
+        if (sliceRows > limit) {
+            close();
         }
     }
-    closeSlice();
+    close();
+    return slices;
+}
+
+QString FileName(const QString& path) {
+    return QFileInfo(path).fileName();
+}
+}  // namespace
+
+BackupTableReport CopyTableToBackup(AppContext& ctx, QString& target, const DbConnection& source,
+                                    const QString& table, const BackupLimits& limits,
+                                    const QString& listed) {
+    BackupTableReport report{table, {FileName(target)}, 0, 0, false};
+    // The rows are read under the listed name; the backup holds the table under its own name.
+    const QString name = listed.isEmpty() ? table : listed;
+    const QString from = name == table ? table : SqlIdentifier(name);
+    const QString key = SliceKeyColumn(table);
+    const QString into = QStringLiteral(" IN ") + SqlQuote(target);
+    // A table without its key column (an older file) is copied whole, like a table without a key.
+    if (key.isEmpty() || !HasColumn(source, from, key)) {
+        Progress(ctx, table + QLatin1Char(' '));
+        const auto counted = CountRows(source, from);
+        report.sourceRows = counted.value_or(0);
+        report.failed = !counted || !Execute(ctx, source,
+                                             QStringLiteral("SELECT * INTO ") + table + into +
+                                                 QStringLiteral(" FROM ") + from,
+                                             {}, {}, &report.fileRows);
+        return report;
+    }
+    const bool indexed = KeyIsIndexed(source, name, key);
+    const auto groups = ReadKeyGroups(ctx, source, from, key, indexed);
+    if (!groups) {
+        report.failed = true;
+        return report;
+    }
+    const QList<Slice> slices = CutIntoSlices(*groups, key, indexed, limits.sliceRows);
+    qint64 fileRows = 0;
     for (qsizetype i = 0; i < slices.size(); ++i) {
-        writeSlice(slices[i].condition, slices[i].lookup, slices[i].rows, i + 1 < slices.size());
+        const Slice& slice = slices[i];
+        report.sourceRows += slice.rows;
+        const QString where =
+            indexed ? slice.where
+                    : QStringLiteral("rowid IN (SELECT rid FROM temp.numorika_slices WHERE %1)")
+                          .arg(slice.where);
+        const QString file = QStringLiteral(" IN ") + SqlQuote(target);
+        const QString head = fileRows == 0 ? QStringLiteral("SELECT * INTO ") + table + file +
+                                                 QStringLiteral(" FROM ") + from
+                                           : QStringLiteral("INSERT INTO ") + table + file +
+                                                 QStringLiteral(" SELECT * FROM ") + from;
+        Progress(ctx, table + QLatin1Char(' ') + slice.condition);
+        qint64 written = 0;
+        if (!Execute(ctx, source, head + QStringLiteral(" WHERE ") + where,
+                     head + QStringLiteral(" WHERE ") + slice.condition, slice.bounds, &written)) {
+            report.failed = true;
+        }
+        // What arrived counts, not what was meant: a slice that matched nothing shows here.
+        fileRows += written;
+        report.fileRows += written;
+        if (i + 1 < slices.size() && fileRows > limits.fileRows) {
+            target = NextFollowOnFile(target);
+            report.failed = !CreateBackupFile(target) || report.failed;
+            report.files << FileName(target);
+            fileRows = 0;
+        }
     }
     if (!indexed) {
         Execute(ctx, source, QStringLiteral("DROP TABLE IF EXISTS temp.numorika_slices"));
     }
-    return fileRows;
+    return report;
 }
 
-bool BackupDatabaseGroup(AppContext& ctx, const QString& target, const QString& group,
-                         const BackupLimits& limits) {
-    EnsureFolders(ctx.dialogs, target);
-    const QDir folder = QFileInfo(target).dir();
-    for (const QString& old : folder.entryList({group + QStringLiteral("*.mdb")}, QDir::Files)) {
-        QFile::remove(folder.filePath(old));
-    }
-    if (!CreateBackupFile(target)) {
+namespace {
+// A group is written into a folder of its own beside the weekday files and put in their place
+// when it is whole. The mark, written last, lists the new files: a run cut short after it is
+// finished by the next run, one cut short before it is thrown away.
+const QString kCommitMark = QStringLiteral("complete");
+
+QString StagingFolder(const QString& weekdayFolder, const QString& group) {
+    return QDir(weekdayFolder).filePath(QStringLiteral(".") + group + QStringLiteral(".new"));
+}
+
+QStringList GroupFiles(const QString& folder, const QString& group) {
+    return QDir(folder).entryList({group + QStringLiteral("*.mdb")}, QDir::Files, QDir::Name);
+}
+
+// Puts the staged files in place and removes the previous files that the new group no longer has.
+bool FinishCommit(const QString& weekdayFolder, const QString& group, QString* error) {
+    const QString staging = StagingFolder(weekdayFolder, group);
+    QFile mark(QDir(staging).filePath(kCommitMark));
+    if (!mark.open(QIODevice::ReadOnly)) {
+        *error = mark.errorString() + QStringLiteral(": ") + mark.fileName();
         return false;
     }
-    DbConnection source(QStringLiteral("backup"));
-    if (!OpenBackupSource(ctx, source)) {
+    const QStringList files =
+        QString::fromUtf8(mark.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    mark.close();
+    const QDir weekday(weekdayFolder);
+    for (const QString& file : files) {
+        const QString staged = QDir(staging).filePath(file);
+        if (QFileInfo::exists(staged) && !ReplaceFile(staged, weekday.filePath(file), error)) {
+            return false;
+        }
+    }
+    for (const QString& old : GroupFiles(weekdayFolder, group)) {
+        if (!files.contains(old)) {
+            QFile::remove(weekday.filePath(old));
+        }
+    }
+    SyncToDisk(weekdayFolder);
+    QDir(staging).removeRecursively();
+    return true;
+}
+
+bool CommitGroup(const QString& weekdayFolder, const QString& group, QString* error) {
+    const QString staging = StagingFolder(weekdayFolder, group);
+    const QStringList files = GroupFiles(staging, group);
+    for (const QString& file : files) {
+        if (!SyncToDisk(QDir(staging).filePath(file))) {
+            *error = QStringLiteral("「%1」をディスクに書き込めません。").arg(file);
+            return false;
+        }
+    }
+    QSaveFile mark(QDir(staging).filePath(kCommitMark));
+    if (!mark.open(QIODevice::WriteOnly) ||
+        mark.write(files.join(QLatin1Char('\n')).toUtf8()) < 0 || !mark.commit()) {
+        *error = mark.errorString() + QStringLiteral(": ") + mark.fileName();
         return false;
     }
-    qint64 total = 0;
-    QString current = target;
-    for (const QString& listed : TableNames(source)) {
+    SyncToDisk(staging);
+    return FinishCommit(weekdayFolder, group, error);
+}
+
+// What a run cut short left behind: finished when its mark was written, thrown away otherwise.
+void RecoverStagedGroups(AppContext& ctx, const QString& weekdayFolder) {
+    for (const QString& group : BackupGroups()) {
+        const QString staging = StagingFolder(weekdayFolder, group);
+        if (!QFileInfo::exists(staging)) {
+            continue;
+        }
+        QString error;
+        if (QFileInfo::exists(QDir(staging).filePath(kCommitMark)) &&
+            !FinishCommit(weekdayFolder, group, &error)) {
+            WriteErrorRecord(ctx, error);
+        }
+        QDir(staging).removeRecursively();
+    }
+}
+
+struct StagedGroup {
+    QString group;
+    qint64 rows = 0;
+    bool failed = false;
+};
+
+// One group into its staging folder (and follow-on files there).
+StagedGroup StageGroup(AppContext& ctx, const DbConnection& source, const QStringList& tables,
+                       const QString& weekdayFolder, const QString& group,
+                       const BackupLimits& limits, QList<BackupTableReport>& reports) {
+    StagedGroup staged{group, 0, false};
+    const QString staging = StagingFolder(weekdayFolder, group);
+    QDir(staging).removeRecursively();
+    QString current = QDir(staging).filePath(group + QStringLiteral(".mdb"));
+    if (!QDir().mkpath(staging) || !CreateBackupFile(current)) {
+        WriteErrorRecord(ctx, QStringLiteral("「%1」を作成できません。").arg(current));
+        staged.failed = true;
+        return staged;
+    }
+    for (const QString& listed : tables) {
         // The server folds the letter that starts the name of an unquoted table (m担当者); the
         // backup names the table as the system writes it.
         QString name = listed;
@@ -255,7 +431,10 @@ bool BackupDatabaseGroup(AppContext& ctx, const QString& target, const QString& 
         if (!IsBackupTable(table) || !BelongsToGroup(table, group)) {
             continue;
         }
-        total += CopyTableToBackup(ctx, current, source, table, limits, listed);
+        BackupTableReport report = CopyTableToBackup(ctx, current, source, table, limits, listed);
+        staged.rows += report.fileRows;
+        staged.failed = staged.failed || report.failed;
+        reports.append(report);
         if (QFileInfo(current).size() > limits.fileBytes) {
             const QString temporary =
                 JoinPath(ctx.paths.userConfigFolder, QStringLiteral("gnrback.mdb"));
@@ -264,42 +443,89 @@ bool BackupDatabaseGroup(AppContext& ctx, const QString& target, const QString& 
                 CopyFileReplacing(temporary, current);
             }
             current = NextFollowOnFile(current);
-            CreateBackupFile(current);
+            staged.failed = !CreateBackupFile(current) || staged.failed;
             QFile::remove(temporary);
         }
     }
-    source.close();
-    return total > 0;
+    return staged;
 }
+}  // namespace
 
-bool BackupDatabases(AppContext& ctx, const QString& weekdayFolder, const BackupLimits& limits) {
-    bool any = false;
-    for (const QString& group : BackupGroups()) {
-        any = BackupDatabaseGroup(ctx, weekdayFolder + group + QStringLiteral(".mdb"), group,
-                                  limits) ||
-              any;
+BackupResult BackupDatabases(AppContext& ctx, const QString& weekdayFolder,
+                             const BackupLimits& limits) {
+    BackupResult result;
+    // The source is opened and listed before anything of the previous backup is touched.
+    DbConnection source(QStringLiteral("backup"));
+    const auto tables =
+        OpenBackupSource(ctx, source) ? TableNames(ctx, source) : std::optional<QStringList>();
+    if (!tables) {
+        result.sourceFailed = true;
+        return result;
     }
-    if (!any) {
-        return false;
+    EnsureFolders(ctx.dialogs, QDir(weekdayFolder).filePath(BackupGroups().first()));
+    RecoverStagedGroups(ctx, weekdayFolder);
+    // A group that copied nothing replaces the previous one only when the run copied something:
+    // an empty database is more likely a wrong one than a company without data.
+    QList<StagedGroup> empty;
+    for (const QString& group : BackupGroups()) {
+        const StagedGroup staged =
+            StageGroup(ctx, source, *tables, weekdayFolder, group, limits, result.tables);
+        const bool previous = !GroupFiles(weekdayFolder, group).isEmpty();
+        QString error;
+        if (staged.failed && previous) {
+            WriteErrorRecord(ctx, QStringLiteral("「%1」は前回のバックアップを残しました。")
+                                      .arg(group + QStringLiteral(".mdb")));
+            QDir(StagingFolder(weekdayFolder, group)).removeRecursively();
+            result.failedGroups << group;
+        } else if (staged.rows == 0 && previous) {
+            empty.append(staged);
+        } else if (!CommitGroup(weekdayFolder, group, &error)) {
+            WriteErrorRecord(ctx, error);
+            result.failedGroups << group;
+        } else {
+            result.copied = result.copied || staged.rows > 0;
+            if (staged.failed) {
+                result.failedGroups << group;
+            }
+        }
+    }
+    for (const StagedGroup& staged : empty) {
+        QString error;
+        if (!result.copied) {
+            QDir(StagingFolder(weekdayFolder, staged.group)).removeRecursively();
+        } else if (!CommitGroup(weekdayFolder, staged.group, &error)) {
+            WriteErrorRecord(ctx, error);
+            result.failedGroups << staged.group;
+        }
+    }
+    source.close();
+    if (!result.complete()) {
+        return result;
     }
     const QString stamp = FormatTimestamp(ctx.clock.now());
     ctx.environment.backupDate = stamp.left(8);
     ExecuteConfig(ctx, QStringLiteral("UPDATE 動作環境定義 SET  バックアップ日付 = ") +
                            SqlQuote(stamp) + QStringLiteral(" WHERE 動作環境定義ID = '001'"));
-    return true;
+    return result;
 }
 
 bool CopyUserFolders(AppContext& ctx, const QString& weekdayFolder) {
     const QString parent =
         weekdayFolder.endsWith(QDir::separator()) ? weekdayFolder.chopped(1) : weekdayFolder;
+    // The backup folder may lie inside the photo folder; no copy enters the backups.
+    const QString backups = QFileInfo(parent).path();
     bool last = false;
+    QStringList skipped;
     const QString photos = ctx.company.text(QStringLiteral("写真フォルダ")).trimmed();
     if (!photos.isEmpty()) {
-        last = CopyFolder(photos, JoinPath(parent, QStringLiteral("写真")));
+        last = CopyFolder(photos, JoinPath(parent, QStringLiteral("写真")), backups, &skipped);
     }
     const QString documents = ctx.company.text(QStringLiteral("ドキュメントフォルダ")).trimmed();
     if (!documents.isEmpty()) {
-        last = CopyFolder(documents, JoinPath(parent, QStringLiteral("doc")));
+        last = CopyFolder(documents, JoinPath(parent, QStringLiteral("doc")), backups, &skipped);
+    }
+    for (const QString& entry : skipped) {
+        WriteErrorRecord(ctx, QStringLiteral("バックアップしていません: ") + entry);
     }
     return last;
 }

@@ -88,8 +88,8 @@ void RunBackup(AppContext& ctx, MainMenuWindow& window) {
     QCoreApplication::processEvents();
     const QString folder = WeekdayFolder(BackupFolder(ctx), ctx.clock.now().date());
     OptimiseConfiguration(ctx);
-    const bool backedUp = BackupDatabases(ctx, folder);
-    if (backedUp) {
+    const BackupResult result = BackupDatabases(ctx, folder);
+    if (result.copied) {
         CopyUserFolders(ctx, folder);
     }
     window.noticePanel()->hide();
@@ -97,7 +97,12 @@ void RunBackup(AppContext& ctx, MainMenuWindow& window) {
     if (ctx.pleaseWait != nullptr) {
         ctx.pleaseWait->hide();
     }
-    if (!backedUp) {
+    // A failure is never reported as no data: the user learns that last week's copy is kept.
+    if (result.sourceFailed) {
+        ctx.dialogs.information(kBackupSourceFailed);
+    } else if (!result.failedGroups.isEmpty()) {
+        ctx.dialogs.information(kBackupPartlyFailed);
+    } else if (!result.copied) {
         ctx.dialogs.information(QStringLiteral("対象データが有りません。"));
     } else if (ctx.exitChoice == kBackupAndEnd) {
         ctx.dialogs.information(QStringLiteral("バックアップを完了しました。"));

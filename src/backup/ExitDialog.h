@@ -25,6 +25,14 @@ class MainMenuWindow;
 // The main window's exit button and close box. False when the window stays open.
 bool OnExitRequested(AppContext& ctx, MainMenuWindow& window);
 
+// What the user reads when the backup could not be made whole; the previous files are kept.
+inline const QString kBackupSourceFailed = QStringLiteral(
+    "業務データベースを開けないため、バックアップできませんでした。\n"
+    "前回のバックアップはそのまま残っています。");
+inline const QString kBackupPartlyFailed = QStringLiteral(
+    "バックアップできなかったデータが有ります。\n"
+    "該当するファイルは前回のバックアップのまま残しています。");
+
 // Optimises the configuration, backs up into the weekday folder, copies the photo and document
 // folders, and tells the outcome. The please-wait window and the notice show the progress.
 void RunBackup(AppContext& ctx, MainMenuWindow& window);

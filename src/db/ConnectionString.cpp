@@ -47,6 +47,10 @@ DaoOpenArguments ComposeDaoOpenArguments(const DatabaseDefinition& definition) {
     return {};
 }
 
+QString ComposeOdbcConnectText(const DatabaseDefinition& definition) {
+    return ComposeDaoOpenArguments(definition).connect.mid(5);
+}
+
 QMap<QString, QString> ParseConnectionString(const QString& text) {
     QMap<QString, QString> fields;
     QString lastKey;

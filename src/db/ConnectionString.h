@@ -27,6 +27,10 @@ struct DaoOpenArguments {
 };
 DaoOpenArguments ComposeDaoOpenArguments(const DatabaseDefinition& definition);
 
+// The ODBC connect text with which a source of kind "O" is opened: the direct-open connect text
+// less its "ODBC;" mark.
+QString ComposeOdbcConnectText(const DatabaseDefinition& definition);
+
 // Key=value pairs separated by ";"; keys are trimmed and lower-cased, values kept as written.
 QMap<QString, QString> ParseConnectionString(const QString& text);
 

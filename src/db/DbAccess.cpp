@@ -18,14 +18,20 @@ DbError NotOpen() {
 }  // namespace
 
 std::optional<DbError> ExecuteStatement(const DbConnection& connection, const QString& sql,
-                                        int* affected) {
+                                        int* affected, const QVariantList& bindings) {
     if (!connection.isOpen()) {
         return NotOpen();
     }
     const EngineStatement statement = TranslateStatement(sql);
     if (!statement.attachFile.isEmpty() && connection.isServer()) {
-        return CopyRowsIntoFile(connection.database(), statement.rowsQuery, statement.attachFile,
-                                statement.targetTable, statement.createsTable);
+        qint64 copied = 0;
+        auto failure = CopyRowsIntoFile(connection.database(), statement.rowsQuery, bindings,
+                                        statement.attachFile, statement.targetTable,
+                                        statement.createsTable, &copied);
+        if (affected != nullptr) {
+            *affected = int(copied);
+        }
+        return failure;
     }
     QSqlQuery query(connection.database());
     if (!statement.attachFile.isEmpty()) {
@@ -37,15 +43,28 @@ std::optional<DbError> ExecuteStatement(const DbConnection& connection, const QS
             return ToDbError(query.lastError());
         }
         // The target is a backup being written: no statement waits for the disk, but the
-        // journal stays, so a backup killed half-way is rolled back to a file that opens.
+        // journal stays, so a statement that fails half-way is rolled back to a file that opens.
         query.exec(QStringLiteral("PRAGMA %1.synchronous = OFF").arg(kTargetSchema));
     }
+    const auto run = [&](const QString& text) {
+        if (bindings.isEmpty()) {
+            return query.exec(text);
+        }
+        if (!query.prepare(text)) {
+            return false;
+        }
+        for (qsizetype i = 0; i < bindings.size(); ++i) {
+            query.bindValue(int(i), bindings[i]);
+        }
+        return query.exec();
+    };
     std::optional<DbError> failure;
-    if (!query.exec(statement.sql)) {
+    if (!run(statement.sql) || (!statement.fill.isEmpty() && !run(statement.fill))) {
         failure = ToDbError(query.lastError());
     } else if (affected != nullptr) {
         *affected = query.numRowsAffected();
     }
+    query.finish();
     if (!statement.attachFile.isEmpty()) {
         query.exec(QStringLiteral("DETACH DATABASE ") + kTargetSchema);
     }
@@ -134,7 +153,7 @@ bool OpenBusinessConnection(AppContext& ctx) {
     } else if (definition.kind == QLatin1String("O")) {
         // Another source is reached through ODBC, with the connect text of the direct open
         // less its "ODBC;" mark.
-        failure = ctx.business.openOdbc(ComposeDaoOpenArguments(definition).connect.mid(5));
+        failure = ctx.business.openOdbc(ComposeOdbcConnectText(definition));
     } else {
         // An unknown kind opens nothing; answering success would only move the failure to every
         // later statement.

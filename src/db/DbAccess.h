@@ -8,8 +8,9 @@
 struct AppContext;
 
 // A statement or query on a given connection, rewritten for the engine; nothing is recorded.
+// affected receives the rows it wrote; bindings fill its "?" marks in order.
 std::optional<DbError> ExecuteStatement(const DbConnection& connection, const QString& sql,
-                                        int* affected = nullptr);
+                                        int* affected = nullptr, const QVariantList& bindings = {});
 std::optional<DbError> OpenRecordset(const DbConnection& connection, Recordset& recordset,
                                      const QString& sql);
 

@@ -207,13 +207,24 @@ std::optional<DbError> CompactDatabase(const QString& source, const QString& tar
 }
 
 std::optional<DbError> CopyRowsIntoFile(const QSqlDatabase& source, const QString& query,
-                                        const QString& file, const QString& table, bool create) {
+                                        const QVariantList& bindings, const QString& file,
+                                        const QString& table, bool create, qint64* copied) {
+    *copied = 0;
     if (auto problem = CheckDatabaseFile(file)) {
         return problem;
     }
     QSqlQuery rows(source);
     rows.setForwardOnly(true);
-    if (!rows.exec(query)) {
+    bool ran = false;
+    if (bindings.isEmpty()) {
+        ran = rows.exec(query);
+    } else if (rows.prepare(query)) {
+        for (qsizetype i = 0; i < bindings.size(); ++i) {
+            rows.bindValue(int(i), bindings[i]);
+        }
+        ran = rows.exec();
+    }
+    if (!ran) {
         return ToDbError(rows.lastError());
     }
     const QSqlRecord columns = rows.record();
@@ -246,6 +257,7 @@ std::optional<DbError> CopyRowsIntoFile(const QSqlDatabase& source, const QStrin
                                 .arg(SqlIdentifier(table), marks.join(QLatin1Char(','))))) {
             return ToDbError(target.lastError());
         }
+        qint64 written = 0;
         while (rows.next()) {
             for (int i = 0; i < columns.count(); ++i) {
                 target.bindValue(i, rows.value(i));
@@ -255,10 +267,18 @@ std::optional<DbError> CopyRowsIntoFile(const QSqlDatabase& source, const QStrin
                 db.rollback();
                 return error;
             }
+            ++written;
+        }
+        // A server that breaks off mid-way ends the rows early: that is a failure, not the end.
+        if (rows.lastError().isValid()) {
+            const DbError error = ToDbError(rows.lastError());
+            db.rollback();
+            return error;
         }
         if (!db.commit()) {
             return ToDbError(db.lastError());
         }
+        *copied = written;
         return std::nullopt;
     });
 }

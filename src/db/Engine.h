@@ -52,5 +52,7 @@ std::optional<DbError> CompactDatabase(const QString& source, const QString& tar
 
 // Streams the rows of a query on another database (a server) into a table of a database file,
 // creating the table from the query's columns when asked; the rows are never held all at once.
+// bindings fill the query's "?" marks; copied receives the rows written.
 std::optional<DbError> CopyRowsIntoFile(const QSqlDatabase& source, const QString& query,
-                                        const QString& file, const QString& table, bool create);
+                                        const QVariantList& bindings, const QString& file,
+                                        const QString& table, bool create, qint64* copied);

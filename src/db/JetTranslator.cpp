@@ -35,16 +35,23 @@ EngineStatement TranslateStatement(const QString& sql) {
             QStringLiteral(R"(\s+SELECT\s+(.*)$)"),
         QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
     if (const auto match = selectInto.match(sql); match.hasMatch()) {
-        return {QStringLiteral("CREATE TABLE %1.%2 AS SELECT * FROM %3")
+        return {QStringLiteral("CREATE TABLE %1.%2 AS SELECT * FROM %3 LIMIT 0")
                     .arg(kTargetSchema, match.captured(1), match.captured(3)),
-                Unquoted(match.captured(2)), match.captured(1),
-                QStringLiteral("SELECT * FROM ") + match.captured(3), true};
+                QStringLiteral("INSERT INTO %1.%2 SELECT * FROM %3")
+                    .arg(kTargetSchema, match.captured(1), match.captured(3)),
+                Unquoted(match.captured(2)),
+                match.captured(1),
+                QStringLiteral("SELECT * FROM ") + match.captured(3),
+                true};
     }
     if (const auto match = insertInto.match(sql); match.hasMatch()) {
         return {QStringLiteral("INSERT INTO %1.%2 SELECT %3")
                     .arg(kTargetSchema, match.captured(1), match.captured(3)),
-                Unquoted(match.captured(2)), match.captured(1),
-                QStringLiteral("SELECT ") + match.captured(3), false};
+                {},
+                Unquoted(match.captured(2)),
+                match.captured(1),
+                QStringLiteral("SELECT ") + match.captured(3),
+                false};
     }
-    return {TranslateForEngine(sql), {}, {}, {}, false};
+    return {TranslateForEngine(sql), {}, {}, {}, {}, false};
 }

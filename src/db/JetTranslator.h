@@ -11,6 +11,9 @@
 // statement runs.
 struct EngineStatement {
     QString sql;
+    // Run after sql: a table made by "SELECT * INTO" is first created empty and then filled, so
+    // that the rows it receives are counted like those of any INSERT.
+    QString fill;
     QString attachFile;  // empty when the statement names no other file
     // For the IN forms, the parts a server database needs, which cannot attach the file: the
     // table in the file, the query that gives the rows, and whether the table is created.

@@ -3,6 +3,15 @@
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
+#include <filesystem>
+#include <system_error>
+
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 bool CopyFileReplacing(const QString& source, const QString& target, QString* error) {
     QFile in(source);
@@ -37,19 +46,124 @@ bool CopyFileReplacing(const QString& source, const QString& target, QString* er
     return true;
 }
 
-bool CopyFolder(const QString& source, const QString& target) {
-    const QDir from(source);
-    if (!from.exists() || !QDir().mkpath(target)) {
+bool ReplaceFile(const QString& staged, const QString& target, QString* error) {
+    std::error_code failure;
+    // rename replaces the target in one step on every platform the suite runs on.
+    std::filesystem::rename(QFileInfo(staged).filesystemFilePath(),
+                            QFileInfo(target).filesystemFilePath(), failure);
+    if (failure && error != nullptr) {
+        *error = QString::fromLocal8Bit(failure.message()) + QStringLiteral(": ") + target;
+    }
+    return !failure;
+}
+
+bool SyncToDisk(const QString& path) {
+#ifdef Q_OS_WIN
+    QFile file(path);
+    return !QFileInfo(path).isFile() ||
+           (file.open(QIODevice::ReadWrite) && _commit(file.handle()) == 0);
+#else
+    const int descriptor = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0) {
+        return false;
+    }
+    const bool synced = ::fsync(descriptor) == 0;
+    ::close(descriptor);
+    return synced;
+#endif
+}
+
+namespace {
+// No photo or document tree is this deep; a loop of links or mounts is.
+constexpr int kMaxFolderDepth = 64;
+
+bool IsAtOrBelow(const QString& path, const QString& folder) {
+    return !folder.isEmpty() &&
+           (path == folder ||
+            path.startsWith(folder.endsWith(QLatin1Char('/')) ? folder
+                                                              : folder + QLatin1Char('/')));
+}
+
+struct FolderCopy {
+    QString target;   // canonical
+    QString outside;  // canonical; empty when there is none
+    QStringList* skipped;
+
+    void skip(const QString& path, const QString& reason) const {
+        if (skipped != nullptr) {
+            skipped->append(QDir::toNativeSeparators(path) + QStringLiteral(" (") + reason +
+                            QLatin1Char(')'));
+        }
+    }
+};
+
+// A link to a folder is copied as the link it is; following it could lead back up the tree.
+bool CopyLink(const QFileInfo& entry, const QString& destination, const FolderCopy& copy) {
+    const std::filesystem::path to = QFileInfo(destination).filesystemFilePath();
+    std::error_code failure;
+    if (std::filesystem::is_symlink(std::filesystem::symlink_status(to, failure))) {
+        std::filesystem::remove(to, failure);
+    }
+    std::filesystem::copy_symlink(entry.filesystemFilePath(), to, failure);
+    if (failure) {
+        copy.skip(entry.filePath(), QStringLiteral("リンクを作成できません"));
+        return false;
+    }
+    return true;
+}
+
+bool CopyTree(const QString& from, const QString& to, int depth, const FolderCopy& copy) {
+    if (depth > kMaxFolderDepth) {
+        copy.skip(from, QStringLiteral("フォルダの階層が深すぎます"));
+        return false;
+    }
+    if (!QDir().mkpath(to)) {
+        copy.skip(from, QStringLiteral("コピー先のフォルダを作成できません"));
         return false;
     }
     bool copied = true;
-    const QDir to(target);
-    for (const QFileInfo& entry :
-         from.entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden)) {
-        const QString destination = to.filePath(entry.fileName());
-        copied = (entry.isDir() ? CopyFolder(entry.filePath(), destination)
-                                : CopyFileReplacing(entry.filePath(), destination)) &&
-                 copied;
+    const QDir into(to);
+    for (const QFileInfo& entry : QDir(from).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot |
+                                                           QDir::Hidden | QDir::System)) {
+        const QString destination = into.filePath(entry.fileName());
+        if (entry.isSymbolicLink() || entry.isJunction()) {
+            if (entry.isDir()) {
+                copied = CopyLink(entry, destination, copy) && copied;
+                continue;
+            }
+            if (!entry.isFile()) {
+                copy.skip(entry.filePath(), QStringLiteral("リンク先が有りません"));
+                copied = false;
+                continue;
+            }
+        }
+        if (entry.isDir()) {
+            const QString canonical = entry.canonicalFilePath();
+            if (IsAtOrBelow(canonical, copy.target) || IsAtOrBelow(canonical, copy.outside)) {
+                continue;
+            }
+            copied = CopyTree(entry.filePath(), destination, depth + 1, copy) && copied;
+        } else if (entry.isFile()) {
+            QString error;
+            if (!CopyFileReplacing(entry.filePath(), destination, &error)) {
+                copy.skip(entry.filePath(), error);
+                copied = false;
+            }
+        } else {
+            // A pipe or a device would never end or never answer.
+            copy.skip(entry.filePath(), QStringLiteral("通常のファイルではありません"));
+        }
     }
     return copied;
+}
+}  // namespace
+
+bool CopyFolder(const QString& source, const QString& target, const QString& outside,
+                QStringList* skipped) {
+    if (!QFileInfo(source).isDir() || !QDir().mkpath(target)) {
+        return false;
+    }
+    const FolderCopy copy{QFileInfo(target).canonicalFilePath(),
+                          QFileInfo(outside).canonicalFilePath(), skipped};
+    return CopyTree(source, target, 0, copy);
 }

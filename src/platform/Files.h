@@ -1,10 +1,22 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // Copies a file over another (or to a new name). The copy is written under a temporary name and
 // renamed into place, so a failure never leaves half a file where a whole one was.
 bool CopyFileReplacing(const QString& source, const QString& target, QString* error = nullptr);
 
-// Copies a folder with everything in it, overwriting files of the same name.
-bool CopyFolder(const QString& source, const QString& target);
+// Puts a whole file in place of another in one step (or under a new name): a reader sees the old
+// file or the new one, never a part. Both lie in the same folder or file system.
+bool ReplaceFile(const QString& staged, const QString& target, QString* error = nullptr);
+
+// Waits until what was written to a file (or a folder's entries) is on the disk.
+bool SyncToDisk(const QString& path);
+
+// Copies a folder with everything in it, overwriting files of the same name. It never enters the
+// target or any folder below `outside` (a copy inside its own source would nest without end),
+// copies a symbolic link to a folder as a link instead of following it, and goes no deeper than
+// any real folder tree does. Entries it leaves out are named in `skipped`, with the reason.
+bool CopyFolder(const QString& source, const QString& target, const QString& outside = {},
+                QStringList* skipped = nullptr);

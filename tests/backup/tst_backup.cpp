@@ -123,7 +123,7 @@ private Q_SLOTS:
 
     void nothingToBackUp() {
         Backup b;
-        QVERIFY(!BackupDatabases(b.t.ctx, b.folder));
+        QVERIFY(!BackupDatabases(b.t.ctx, b.folder).copied);
         QCOMPARE(b.files(),
                  (QStringList{"mstdb.mdb", "rtrdb.mdb", "sumdb.mdb", "tridb.mdb", "zandb.mdb"}));
         QCOMPARE(QueryRows(b.install.configPath(), "SELECT バックアップ日付 FROM 動作環境定義")[0]
@@ -143,7 +143,7 @@ private Q_SLOTS:
         b.salesDetail(150000, 500, indexed);
         ExecuteOn(b.install.businessPath(), "INSERT INTO T営業受注明細 VALUES (0, NULL)");
         ExecuteOn(b.install.businessPath(), "INSERT INTO T営業受注明細 VALUES (-1, 'it''s')");
-        QVERIFY(BackupDatabases(b.t.ctx, b.folder));
+        QVERIFY(BackupDatabases(b.t.ctx, b.folder).copied);
         QStringList slices = b.notice.texts.filter(QStringLiteral("T営業受注明細 "));
         QCOMPARE(slices.size(), 4);
         // The Null keys go in a slice of their own, first or last as the engine sorts them.
@@ -178,7 +178,8 @@ private Q_SLOTS:
             QVERIFY(file.open(QIODevice::WriteOnly));
         }
         QVERIFY(BackupDatabases(b.t.ctx, b.folder,
-                                {.sliceRows = 10, .fileRows = 35, .fileBytes = 1 << 30}));
+                                {.sliceRows = 10, .fileRows = 35, .fileBytes = 1 << 30})
+                    .copied);
         QCOMPARE(b.files(), (QStringList{"mstdb.mdb", "other.mdb", "rtrdb.mdb", "sumdb.mdb",
                                          "tridb.mdb", "tridb1.mdb", "tridb2.mdb", "zandb.mdb"}));
         int rows = 0;
@@ -194,7 +195,7 @@ private Q_SLOTS:
         Backup b;
         b.salesDetail(1000, 10, true);
         ExecuteOn(b.install.businessPath(), "CREATE TABLE T営業受注 (営業受注日付 TEXT)");
-        QVERIFY(BackupDatabases(b.t.ctx, b.folder, {.fileBytes = 1}));
+        QVERIFY(BackupDatabases(b.t.ctx, b.folder, {.fileBytes = 1}).copied);
         // Every table leaves its file too large: the next one starts a new file.
         QCOMPARE(b.rowsIn(b.file("tridb1.mdb"), "T営業受注明細"), 1000);
         QVERIFY(QFileInfo::exists(b.file("tridb2.mdb")));
@@ -211,7 +212,7 @@ private Q_SLOTS:
         QVERIFY(photo.open(QIODevice::WriteOnly));
         photo.close();
         b.t.ctx.company.set("写真フォルダ", " " + photos.path() + " ");
-        QVERIFY(BackupDatabases(b.t.ctx, b.folder));
+        QVERIFY(BackupDatabases(b.t.ctx, b.folder).copied);
         QCOMPARE(b.rowsIn(b.file("mstdb.mdb"), "M担当者"), 1);
         QVERIFY(CopyUserFolders(b.t.ctx, b.folder));
         QVERIFY(QFileInfo::exists(b.backupRoot.path() + "/ヌモリカ/Sunday/写真/sub/a.jpg"));

@@ -137,8 +137,7 @@ private Q_SLOTS:
 
         // The backup slices by the value.
         QTemporaryDir folder;
-        QVERIFY(
-            BackupDatabaseGroup(t.ctx, folder.filePath("mstdb.mdb"), "mstdb", {.sliceRows = 1}));
+        QVERIFY(BackupDatabases(t.ctx, folder.path() + "/", {.sliceRows = 1}).copied);
         QCOMPARE(Take(folder.filePath("mstdb.mdb")).value("M得意先"),
                  businessBefore.value("M得意先"));
 
@@ -182,7 +181,8 @@ private Q_SLOTS:
         const auto settingsRow = [](const QStringList& rows) {
             QStringList kept;
             for (const QString& field : rows.value(0).split(QChar(0x1f))) {
-                if (!field.contains("運用事業所コード=") && !field.contains("起動担当者コード=")) {
+                if (!field.contains("運用事業所コード=") && !field.contains("起動担当者コード=") &&
+                    !field.contains("バックアップ日付=")) {
                     kept << field;
                 }
             }

@@ -47,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     if (statement.targetTable.isEmpty()) {
         Check(statement.attachFile.isEmpty() && statement.rowsQuery.isEmpty() &&
-                  !statement.createsTable,
+                  statement.fill.isEmpty() && !statement.createsTable,
               "IN parts without a target table");
         Check(statement.sql == TranslateForEngine(sql), "not the TOP rewrite");
         return 0;
@@ -59,8 +59,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Check(statement.rowsQuery.startsWith(QStringLiteral("SELECT * FROM ")),
               "rows query of SELECT INTO");
         Check(statement.sql == QStringLiteral("CREATE TABLE ") + target + QStringLiteral(" AS ") +
-                                   statement.rowsQuery,
+                                   statement.rowsQuery + QStringLiteral(" LIMIT 0"),
               "CREATE TABLE not built around the rows query");
+        Check(statement.fill ==
+                  QStringLiteral("INSERT INTO ") + target + QLatin1Char(' ') + statement.rowsQuery,
+              "the new table is not filled from the rows query");
     } else {
         Check(statement.rowsQuery.startsWith(QStringLiteral("SELECT ")),
               "rows query of INSERT INTO");

@@ -35,8 +35,9 @@ QString Usage() {
         "      担当者 STAFF のタブ TAB (0-2)、ボタン BUTTON (0-7) "
         "が今起動するコマンドを表示します\n"
         "  numorika-admin backup BASE [--folder DIR]\n"
-        "      業務データを BACKUPフォルダ (または DIR) の曜日フォルダにバックアップします\n"
-        "      (終了状態 0: 完了, 1: 対象データなし, 2: エラー)\n"
+        "      業務データを BACKUPフォルダ (または DIR) の曜日フォルダにバックアップし、\n"
+        "      テーブルごとにファイル・元の件数・バックアップの件数を表示します\n"
+        "      (終了状態 0: 完了, 1: 対象データなし, 2: エラーまたは件数の不一致)\n"
         "  numorika-admin condition BASE NAME VALUE\n"
         "      条件項目 NAME の値 VALUE がコマンドに渡す文字列を表示します\n");
 }
@@ -224,13 +225,38 @@ int Backup(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     ctx.notice = &notice;
     const QString weekday = WeekdayFolder(QDir::toNativeSeparators(QDir(folder).absolutePath()),
                                           ctx.clock.now().date());
-    if (!BackupDatabases(ctx, weekday)) {
-        err << QStringLiteral("対象データが有りません。") << '\n';
-        return kNothing;
+    const BackupResult result = BackupDatabases(ctx, weekday);
+    if (result.sourceFailed) {
+        err << QStringLiteral(
+                   "業務データベースを開けないため、バックアップしませんでした。"
+                   "前回のバックアップはそのまま残っています。")
+            << '\n';
+        return kFailed;
     }
-    CopyUserFolders(ctx, weekday);
+    if (result.copied) {
+        CopyUserFolders(ctx, weekday);
+    }
+    // The administrator's proof that the backup is whole: each table, where it went, and the
+    // rows of the source against the rows that arrived.
+    bool whole = result.complete();
+    out << QStringLiteral("ファイル\tテーブル\t元の件数\tバックアップの件数\t照合") << '\n';
+    for (const BackupTableReport& table : result.tables) {
+        whole = whole && table.whole();
+        out << table.files.join(QLatin1Char(',')) << '\t' << table.table << '\t' << table.sourceRows
+            << '\t' << table.fileRows << '\t'
+            << (table.whole() ? QStringLiteral("一致") : QStringLiteral("不一致")) << '\n';
+    }
+    for (const QString& group : result.failedGroups) {
+        err << QStringLiteral("「%1」はバックアップできませんでした。前回のファイルを残しました。")
+                   .arg(group + QStringLiteral(".mdb"))
+            << '\n';
+    }
+    if (!result.copied) {
+        err << QStringLiteral("対象データが有りません。") << '\n';
+        return result.failedGroups.isEmpty() ? kNothing : kFailed;
+    }
     out << QStringLiteral("バックアップを完了しました: ") << weekday << '\n';
-    return 0;
+    return whole ? 0 : kFailed;
 }
 
 int Condition(const QStringList& arguments, QTextStream& out, QTextStream& err) {
