@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QLabel>
+#include <QScreen>
 #include <QVBoxLayout>
 
 PleaseWaitWindow::PleaseWaitWindow(QWidget* parent)
@@ -23,4 +24,25 @@ void PleaseWaitWindow::show() {
 
 void PleaseWaitWindow::hide() {
     QWidget::hide();
+}
+
+QRect PlaceClearOf(const QSize& size, const QRect& area, const QRect& screen) {
+    constexpr int kGap = 8;
+    QRect placed(QPoint(area.center().x() - size.width() / 2, area.top() - kGap - size.height()),
+                 size);
+    if (placed.top() < screen.top()) {
+        placed.moveTop(area.bottom() + kGap);
+    }
+    placed.moveLeft(qBound(screen.left(), placed.left(), screen.right() - size.width() + 1));
+    placed.moveTop(qBound(screen.top(), placed.top(), screen.bottom() - size.height() + 1));
+    return placed;
+}
+
+void PleaseWaitWindow::placeClearOf(const QRect& area) {
+    adjustSize();
+    const QScreen* shown = screen();
+    const QRect available = shown != nullptr ? shown->availableGeometry() : area;
+    // The frame of the window manager comes on top of the contents.
+    const QSize framed = size() + QSize(0, frameGeometry().height() - geometry().height());
+    move(PlaceClearOf(framed, area, available).topLeft());
 }

@@ -11,4 +11,9 @@ public:
     explicit PleaseWaitWindow(QWidget* parent = nullptr);
     void show() override;
     void hide() override;
+    void placeClearOf(const QRect& area) override;
 };
+
+// Where a window of the given size stands clear of an area: centred on it, just above it, or
+// below it where there is no room above, and always on the screen.
+QRect PlaceClearOf(const QSize& size, const QRect& area, const QRect& screen);

@@ -149,8 +149,8 @@ bool LosesPrecision(const QVariant& key) {
 }
 
 // The rows per key value, in key order; nullopt when they cannot be read. Without an index on
-// the key, the keys and row ids are first gathered into a temporary index once, so that no slice
-// reads the whole table again.
+// the key, the keys and row ids are first gathered once into a temporary table ordered by key (a
+// flag first, since such a key may not be Null), so that no slice reads the whole table again.
 std::optional<QList<KeyGroup>> ReadKeyGroups(AppContext& ctx, const DbConnection& source,
                                              const QString& table, const QString& key, bool indexed,
                                              bool asText = false) {
@@ -161,17 +161,17 @@ std::optional<QList<KeyGroup>> ReadKeyGroups(AppContext& ctx, const DbConnection
     if (!indexed) {
         Execute(ctx, source, QStringLiteral("DROP TABLE IF EXISTS temp.numorika_slices"));
         if (!Execute(ctx, source,
-                     QStringLiteral("CREATE TEMP TABLE numorika_slices AS SELECT rowid AS rid, "
-                                    "%1 AS k FROM %2")
-                         .arg(key, table)) ||
+                     QStringLiteral("CREATE TEMP TABLE numorika_slices (n, k, rid, PRIMARY KEY "
+                                    "(n, k, rid)) WITHOUT ROWID")) ||
             !Execute(ctx, source,
-                     QStringLiteral(
-                         "CREATE INDEX temp.numorika_slices_k ON numorika_slices (k, rid)"))) {
+                     QStringLiteral("INSERT INTO temp.numorika_slices SELECT %1 IS NULL, "
+                                    "coalesce(%1, 0), rowid FROM %2")
+                         .arg(key, table))) {
             return std::nullopt;
         }
         sql = QStringLiteral(
-            "SELECT k,count(*) as 件数 FROM temp.numorika_slices GROUP BY k "
-            "ORDER BY k");
+            "SELECT CASE WHEN n THEN NULL ELSE k END,count(*) as 件数 FROM "
+            "temp.numorika_slices GROUP BY n, k ORDER BY n, k");
     }
     QList<KeyGroup> groups;
     QSqlQuery query(source.database());
@@ -215,10 +215,11 @@ struct Slice {
 // server sorts them last, SQLite first).
 QList<Slice> CutIntoSlices(const QList<KeyGroup>& groups, const QString& key, bool indexed,
                            qint64 limit) {
-    const QString column = indexed ? key : QStringLiteral("k");
+    const QString column = indexed ? key : QStringLiteral("n = 0 AND k");
+    const QString isNull = indexed ? key + QStringLiteral(" IS NULL") : QStringLiteral("n = 1");
     const auto range = [&](const QString& lower, const QString& upper) {
-        return column + QStringLiteral(" >= ") + lower + QStringLiteral(" AND ") + column +
-               QStringLiteral(" <= ") + upper;
+        return column + QStringLiteral(" >= ") + lower + QStringLiteral(" AND ") +
+               (indexed ? column : QStringLiteral("k")) + QStringLiteral(" <= ") + upper;
     };
     QList<Slice> slices;
     qint64 sliceRows = 0;
@@ -238,10 +239,7 @@ QList<Slice> CutIntoSlices(const QList<KeyGroup>& groups, const QString& key, bo
     for (const KeyGroup& group : groups) {
         if (group.key.isNull()) {
             close();
-            slices.append({key + QStringLiteral(" IS NULL"),
-                           column + QStringLiteral(" IS NULL"),
-                           {},
-                           group.rows});
+            slices.append({key + QStringLiteral(" IS NULL"), isNull, {}, group.rows});
             continue;
         }
         if (sliceRows == 0) {
@@ -293,19 +291,23 @@ BackupTableReport CopyTableToBackup(AppContext& ctx, QString& target, const DbCo
     for (qsizetype i = 0; i < slices.size(); ++i) {
         const Slice& slice = slices[i];
         report.sourceRows += slice.rows;
-        const QString where =
-            indexed ? slice.where
-                    : QStringLiteral("rowid IN (SELECT rid FROM temp.numorika_slices WHERE %1)")
-                          .arg(slice.where);
+        // Without an index the slice is a join of its row ids, in key order, with the table.
+        const QString rows = indexed
+                                 ? from + QStringLiteral(" WHERE ") + slice.where
+                                 : QStringLiteral(
+                                       "(SELECT %1.* FROM temp.numorika_slices JOIN %1 ON %1.rowid "
+                                       "= numorika_slices.rid WHERE %2)")
+                                       .arg(from, slice.where);
         const QString file = QStringLiteral(" IN ") + SqlQuote(target);
-        const QString head = fileRows == 0 ? QStringLiteral("SELECT * INTO ") + table + file +
-                                                 QStringLiteral(" FROM ") + from
-                                           : QStringLiteral("INSERT INTO ") + table + file +
-                                                 QStringLiteral(" SELECT * FROM ") + from;
+        const QString head =
+            fileRows == 0
+                ? QStringLiteral("SELECT * INTO ") + table + file + QStringLiteral(" FROM ")
+                : QStringLiteral("INSERT INTO ") + table + file + QStringLiteral(" SELECT * FROM ");
         Progress(ctx, table + QLatin1Char(' ') + slice.condition);
         qint64 written = 0;
-        if (!Execute(ctx, source, head + QStringLiteral(" WHERE ") + where,
-                     head + QStringLiteral(" WHERE ") + slice.condition, slice.bounds, &written)) {
+        if (!Execute(ctx, source, head + rows,
+                     head + from + QStringLiteral(" WHERE ") + slice.condition, slice.bounds,
+                     &written)) {
             report.failed = true;
         }
         // What arrived counts, not what was meant: a slice that matched nothing shows here.

@@ -82,7 +82,11 @@ qint16 ConfirmExit(AppContext& ctx, const QString& title, QWidget* parent) {
 void RunBackup(AppContext& ctx, MainMenuWindow& window) {
     window.noticePanel()->show();
     window.exitButton()->hide();
+    QCoreApplication::processEvents();
     if (ctx.pleaseWait != nullptr) {
+        // The progress is read in the notice panel: the please-wait window stays off it.
+        const QWidget* notice = window.noticePanel();
+        ctx.pleaseWait->placeClearOf(QRect(notice->mapToGlobal(QPoint(0, 0)), notice->size()));
         ctx.pleaseWait->show();
     }
     QCoreApplication::processEvents();

@@ -73,8 +73,9 @@ private Q_SLOTS:
                  (QStringList{QStringLiteral("開始 X'1"), QStringLiteral("終了")}));
     }
 
-    // A backup killed at any point leaves files that open and hold whole tables only.
-    void aKilledBackupLeavesFilesThatOpen_data() {
+    // A backup killed at any point leaves in every group last week's files, byte for byte, or
+    // the new ones whole; the next run finishes or throws away what the killed one left.
+    void aKilledBackupKeepsAWholeGeneration_data() {
         QTest::addColumn<int>("notices");
         QTest::addColumn<int>("delay");
         QTest::newRow("first slice begins") << 1 << 0;
@@ -82,21 +83,33 @@ private Q_SLOTS:
         QTest::newRow("third slice half-way") << 3 << 100;
         QTest::newRow("fifth slice ends") << 5 << 250;
     }
-    void aKilledBackupLeavesFilesThatOpen() {
+    void aKilledBackupKeepsAWholeGeneration() {
         QFETCH(int, notices);
         QFETCH(int, delay);
         TestInstallation install;
-        ExecuteOn(install.businessPath(),
+        const QString business = install.businessPath();
+        ExecuteOn(business,
                   "CREATE TABLE T営業受注明細 (番号 INTEGER, 営業受注日付 TEXT, 摘要 TEXT)");
-        ExecuteOn(install.businessPath(),
-                  "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < "
-                  "400000) INSERT INTO T営業受注明細 SELECT i, printf('2024%04d', i % 1000), "
-                  "hex(randomblob(40)) FROM n");
+        const auto addRows = [&](int first, int last) {
+            ExecuteOn(business, QStringLiteral("WITH RECURSIVE n(i) AS (SELECT %1 UNION ALL SELECT "
+                                               "i + 1 FROM n WHERE i < %2) INSERT INTO "
+                                               "T営業受注明細 SELECT i, printf('2024%04d', i % "
+                                               "1000), hex(randomblob(40)) FROM n")
+                                    .arg(first)
+                                    .arg(last));
+        };
+        addRows(1, 1000);
         QTemporaryDir folder;
+        const QStringList arguments{"backup", install.base(), "--folder", folder.path()};
+        QCOMPARE(RunAdmin(arguments), 0);
+        QDirIterator first(folder.path(), {"mstdb.mdb"}, QDir::Files, QDirIterator::Subdirectories);
+        const QString weekday = QFileInfo(first.next()).path();
+        const auto previous = Files(weekday);
+        addRows(1001, 400000);
+
         QProcess backup;
         backup.setProcessEnvironment(environment_);
-        backup.start(QStringLiteral(ADMIN_TOOL), {QStringLiteral("backup"), install.base(),
-                                                  QStringLiteral("--folder"), folder.path()});
+        backup.start(QStringLiteral(ADMIN_TOOL), arguments);
         QVERIFY(backup.waitForStarted());
         backup.setReadChannel(QProcess::StandardError);
         for (int seen = 0; seen < notices;) {
@@ -111,17 +124,62 @@ private Q_SLOTS:
         backup.kill();
         QVERIFY(backup.waitForFinished(10000));
 
-        QDirIterator files(folder.path(), {QStringLiteral("*.mdb")}, QDir::Files,
-                           QDirIterator::Subdirectories);
-        int opened = 0;
-        while (files.hasNext()) {
-            const QString file = files.next();
-            QCOMPARE(QueryRows(file, "PRAGMA integrity_check").value(0).value("integrity_check"),
-                     QVariant("ok"));
-            QueryRows(file, "SELECT count(*) FROM sqlite_master");
-            ++opened;
+        const auto now = Files(weekday);
+        for (const char* group : {"mstdb", "zandb", "tridb", "rtrdb", "sumdb"}) {
+            const auto ofGroup = [group](QMap<QString, QByteArray> files) {
+                files.removeIf([group](auto file) { return !file.key().startsWith(group); });
+                return files;
+            };
+            if (ofGroup(now) == ofGroup(previous)) {
+                continue;
+            }
+            QMap<QString, qint64> rows;
+            for (const QString& file : ofGroup(now).keys()) {
+                const QString path = weekday + "/" + file;
+                QCOMPARE(
+                    QueryRows(path, "PRAGMA integrity_check").value(0).value("integrity_check"),
+                    QVariant("ok"));
+                for (const auto& table : QueryRows(path,
+                                                   "SELECT name FROM sqlite_master WHERE "
+                                                   "type = 'table' AND name NOT LIKE "
+                                                   "'numorika%'")) {
+                    const QString name = table.value("name").toString();
+                    rows[name] += QueryRows(path, "SELECT count(*) AS n FROM " + name)[0]
+                                      .value("n")
+                                      .toLongLong();
+                }
+            }
+            for (const QString& table : rows.keys()) {
+                QCOMPARE(rows[table], QueryRows(business, "SELECT count(*) AS n FROM " + table)[0]
+                                          .value("n")
+                                          .toLongLong());
+            }
         }
-        QVERIFY(opened > 0);
+
+        QCOMPARE(RunAdmin(arguments), 0);
+        QCOMPARE(QueryRows(weekday + "/tridb.mdb", "SELECT count(*) AS n FROM T営業受注明細")[0]
+                     .value("n")
+                     .toInt(),
+                 400000);
+        QCOMPARE(QDir(weekday).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList());
+    }
+
+    // The administrator's proof that a backup is whole: every table with its file and its rows;
+    // a table that did not arrive whole fails the run.
+    void theBackupAccountsForEveryTable() {
+        TestInstallation install;
+        ExecuteOn(install.businessPath(), "CREATE TABLE T承認 (番号 INTEGER)");
+        ExecuteOn(install.businessPath(), "INSERT INTO T承認 VALUES (1), (2)");
+        QTemporaryDir folder;
+        const QStringList arguments{"backup", install.base(), "--folder", folder.path()};
+        QCOMPARE(RunAdmin(arguments), 0);
+        QVERIFY(lastOutput_.contains("\nmstdb.mdb\tMユーザ\t1\t1\t一致\n"));
+        QVERIFY(lastOutput_.contains("\ntridb.mdb\tT承認\t2\t2\t一致\n"));
+        ExecuteOn(install.businessPath(), "CREATE TABLE \"dbo.T承認\" (番号 INTEGER)");
+        QCOMPARE(RunAdmin(arguments), 2);
+        QVERIFY(lastOutput_.contains("\ntridb.mdb\tT承認\t0\t0\t不一致\n"));
+        QVERIFY(lastError_.contains("「tridb.mdb」"));
     }
 
     void anEncodedPinSignsIn() {
@@ -253,6 +311,16 @@ private:
         lastError_ = QString::fromUtf8(admin.readAllStandardError());
         lastOutput_ = QString::fromUtf8(admin.readAllStandardOutput());
         return admin.exitCode();
+    }
+
+    // The database files of a folder with their bytes.
+    static QMap<QString, QByteArray> Files(const QString& folder) {
+        QMap<QString, QByteArray> files;
+        for (const QString& name : QDir(folder).entryList({"*.mdb"}, QDir::Files)) {
+            QFile file(folder + "/" + name);
+            files.insert(name, file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
+        }
+        return files;
     }
 
     QTemporaryDir lockFolder_;

@@ -1,5 +1,8 @@
 #include <QDir>
+#include <QSqlDatabase>
 #include <QTest>
+
+#include <sys/stat.h>
 
 #include "TestInstallation.h"
 #include "app/Environment.h"
@@ -28,13 +31,17 @@ struct Backup {
         folder = WeekdayFolder(backupRoot.path(), QDate(2024, 5, 19));
     }
     // Rows of a sliced sales-detail table: n rows over `dates` days, the key indexed or not.
-    void salesDetail(int n, int dates, bool indexed, const QString& table = "T営業受注明細") {
-        ExecuteOn(install.businessPath(),
-                  QStringLiteral("CREATE TABLE %1 (番号 INTEGER, 営業受注日付 TEXT)").arg(table));
+    // With no declared type, as older files have, the dates are stored as numbers.
+    void salesDetail(int n, int dates, bool indexed, const QString& table = "T営業受注明細",
+                     const QString& type = "TEXT") {
+        ExecuteOn(
+            install.businessPath(),
+            QStringLiteral("CREATE TABLE %1 (番号 INTEGER, 営業受注日付 %2)").arg(table, type));
         const QString date =
             install.onServer() ? QStringLiteral("'2024' || lpad((i % %1)::text, 4, '0')").arg(dates)
-                               : QStringLiteral("printf('2024%04d', i % ") +
-                                     QString::number(dates) + QLatin1Char(')');
+            : type.isEmpty()   ? QStringLiteral("20240000 + i % %1").arg(dates)
+                             : QStringLiteral("printf('2024%04d', i % ") + QString::number(dates) +
+                                   QLatin1Char(')');
         ExecuteOn(install.businessPath(),
                   QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
                                  "WHERE i < %1) INSERT INTO %2 SELECT i, ")
@@ -50,6 +57,27 @@ struct Backup {
         return QueryRows(file, "SELECT count(*) AS n FROM " + table)[0].value("n").toInt();
     }
     QStringList files() const { return QDir(folder).entryList(QDir::Files, QDir::Name); }
+    // Every file of the weekday folder with its bytes.
+    QMap<QString, QByteArray> contents() const {
+        QMap<QString, QByteArray> bytes;
+        for (const QString& name : files()) {
+            QFile f(file(name));
+            bytes.insert(name, f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray());
+        }
+        return bytes;
+    }
+    void table(const QString& name, int rows) {
+        ExecuteOn(install.businessPath(), "CREATE TABLE " + name + " (番号 INTEGER)");
+        for (int i = 0; i < rows; ++i) {
+            ExecuteOn(install.businessPath(),
+                      "INSERT INTO " + name + " VALUES (" + QString::number(i) + ")");
+        }
+    }
+    QString backupStamp() const {
+        return QueryRows(install.configPath(), "SELECT バックアップ日付 FROM 動作環境定義")[0]
+            .value("バックアップ日付")
+            .toString();
+    }
     QString file(const QString& name) const { return folder + name; }
 
     TestInstallation install;
@@ -134,13 +162,20 @@ private Q_SLOTS:
 
     void largeTablesGoOutInSlices_data() {
         QTest::addColumn<bool>("indexed");
-        QTest::newRow("key indexed") << true;
-        QTest::newRow("key not indexed") << false;
+        QTest::addColumn<QString>("type");
+        QTest::newRow("key indexed") << true << "TEXT";
+        QTest::newRow("key not indexed") << false << "TEXT";
+        QTest::newRow("numbers in a column without a type") << true << "";
+        QTest::newRow("numbers in a column without a type, not indexed") << false << "";
     }
     void largeTablesGoOutInSlices() {
         QFETCH(bool, indexed);
+        QFETCH(QString, type);
         Backup b;
-        b.salesDetail(150000, 500, indexed);
+        if (type.isEmpty() && b.install.onServer()) {
+            QSKIP("a server column always has a type");
+        }
+        b.salesDetail(150000, 500, indexed, "T営業受注明細", type);
         ExecuteOn(b.install.businessPath(), "INSERT INTO T営業受注明細 VALUES (0, NULL)");
         ExecuteOn(b.install.businessPath(), "INSERT INTO T営業受注明細 VALUES (-1, 'it''s')");
         QVERIFY(BackupDatabases(b.t.ctx, b.folder).copied);
@@ -149,8 +184,13 @@ private Q_SLOTS:
         // The Null keys go in a slice of their own, first or last as the engine sorts them.
         QCOMPARE(slices.removeAll(QStringLiteral("T営業受注明細 営業受注日付 IS NULL")), 1);
         slices.prepend(QString());
-        QVERIFY(slices[1].startsWith(
-            QStringLiteral("T営業受注明細 営業受注日付 >= '20240000' AND 営業受注日付 <= '2024")));
+        // Whole dates of 300 rows each, closed past 60,000 rows: 60,300 + 60,300 + the rest.
+        QCOMPARE(slices[1],
+                 QStringLiteral("T営業受注明細 営業受注日付 >= '20240000' AND 営業受注日付 <= "
+                                "'20240200'"));
+        QCOMPARE(slices[2],
+                 QStringLiteral("T営業受注明細 営業受注日付 >= '20240201' AND 営業受注日付 <= "
+                                "'20240401'"));
         QVERIFY(slices[3].endsWith(QStringLiteral("営業受注日付 <= 'it''s'")));
         const QString tridb = b.file("tridb.mdb");
         QCOMPARE(b.rowsIn(tridb, "T営業受注明細"), 150002);
@@ -158,6 +198,7 @@ private Q_SLOTS:
                      .value("n")
                      .toInt(),
                  150002);
+
         const QString stamp =
             QueryRows(b.install.configPath(), "SELECT バックアップ日付 FROM 動作環境定義")[0]
                 .value("バックアップ日付")
@@ -202,6 +243,59 @@ private Q_SLOTS:
         QVERIFY(!QFileInfo::exists(b.install.path("conf/gnrback.mdb")));
     }
 
+    // Whatever keeps the source from being read, last week's files stay as they were.
+    void anUnreadableSourceKeepsThePreviousBackup() {
+        Backup b;
+        b.table("T承認", 3);
+        QVERIFY(BackupDatabases(b.t.ctx, b.folder).complete());
+        const auto before = b.contents();
+        if (b.install.onServer()) {
+            b.t.ctx.databaseDefinition.serverName = b.backupRoot.path() + ":1";
+        } else {
+            QVERIFY(QFile::rename(b.install.businessPath(), b.install.businessPath() + ".moved"));
+        }
+        b.t.clock.current = b.t.clock.current.addDays(7);
+        const BackupResult result = BackupDatabases(b.t.ctx, b.folder);
+        QVERIFY(result.sourceFailed);
+        QVERIFY(!result.copied);
+        QCOMPARE(b.contents(), before);
+        QCOMPARE(b.backupStamp(), QStringLiteral("20261207 093015"));
+    }
+
+    // A copy that fails counts nothing, and its group keeps last week's file; a table without its
+    // date column is copied whole.
+    void aFailedCopyKeepsItsPreviousGroup() {
+        Backup b;
+        b.table("T承認", 2);
+        b.table("A番号情報", 1);
+        b.table("T閲覧", 3);
+        const BackupResult first = BackupDatabases(b.t.ctx, b.folder);
+        QVERIFY(first.complete());
+        QCOMPARE(b.rowsIn(b.file("tridb.mdb"), "T閲覧"), 3);
+        const QByteArray tridb = b.contents().value("tridb.mdb");
+        // A second table of the same backup name: its copy cannot create the table again.
+        ExecuteOn(b.install.businessPath(), "CREATE TABLE \"dbo.T承認\" (番号 INTEGER)");
+        ExecuteOn(b.install.businessPath(), "INSERT INTO \"dbo.T承認\" VALUES (1)");
+        ExecuteOn(b.install.businessPath(), "INSERT INTO A番号情報 VALUES (2)");
+        b.t.clock.current = b.t.clock.current.addDays(7);
+        const BackupResult result = BackupDatabases(b.t.ctx, b.folder);
+        QVERIFY(result.copied);
+        QCOMPARE(result.failedGroups, QStringList{"tridb"});
+        QStringList failed;
+        for (const BackupTableReport& table : result.tables) {
+            QCOMPARE(table.whole(), !table.failed);
+            if (table.failed) {
+                failed << table.table + "=" + QString::number(table.fileRows);
+            }
+        }
+        QCOMPARE(failed, QStringList{"T承認=0"});
+        QCOMPARE(b.contents().value("tridb.mdb"), tridb);
+        QCOMPARE(b.rowsIn(b.file("rtrdb.mdb"), "A番号情報"), 2);
+        QCOMPARE(b.backupStamp(), QStringLiteral("20261207 093015"));
+        QCOMPARE(QDir(b.folder).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList());
+    }
+
     void listedNamesAndUserFolders() {
         Backup b;
         ExecuteOn(b.install.businessPath(), "CREATE TABLE \"dbo.M担当者\" (コード TEXT)");
@@ -218,6 +312,64 @@ private Q_SLOTS:
         QVERIFY(QFileInfo::exists(b.backupRoot.path() + "/ヌモリカ/Sunday/写真/sub/a.jpg"));
         b.t.ctx.company.set("ドキュメントフォルダ", "/nowhere");
         QVERIFY(!CopyUserFolders(b.t.ctx, b.folder));
+    }
+
+    // The backup folder inside the photo folder, a link back up the tree and a pipe: the copy
+    // ends, takes every photo once and names what it left out.
+    void theFolderCopyStaysOutOfItself() {
+        Backup b;
+        QTemporaryDir photos;
+        QVERIFY(QDir().mkpath(photos.filePath("sub")));
+        for (const char* name : {"a.jpg", "sub/b.jpg"}) {
+            QFile photo(photos.filePath(name));
+            QVERIFY(photo.open(QIODevice::WriteOnly));
+            photo.write(name);
+        }
+        QVERIFY(QFile::link("..", photos.filePath("sub/up")));
+        QCOMPARE(::mkfifo(QFile::encodeName(photos.filePath("pipe")).constData(), 0600), 0);
+        b.t.ctx.company.set("写真フォルダ", photos.path());
+        const QString weekday = WeekdayFolder(photos.filePath("backup"), QDate(2024, 5, 19));
+        QVERIFY(QDir().mkpath(weekday));
+        QVERIFY(CopyUserFolders(b.t.ctx, weekday));
+        const QDir copy(weekday + "写真");
+        // The backup folder is copied as far as the backups it holds.
+        QCOMPARE(copy.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System),
+                 (QStringList{"a.jpg", "backup", "sub"}));
+        QCOMPARE(QDir(copy.filePath("backup")).entryList(QDir::NoDotAndDotDot), QStringList());
+        QCOMPARE(QFileInfo(copy.filePath("sub/up")).symLinkTarget(), copy.path());
+        QCOMPARE(QDir(copy.filePath("sub")).entryList(QDir::Files), QStringList{"b.jpg"});
+        QVERIFY(HistoryNotes(b.install.configPath()).last().contains(photos.filePath("pipe")));
+    }
+
+    // Times on a server carry microseconds; no row may fall between two slices.
+    void serverTimesKeepEveryRow_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("PostgreSQL") << "S";
+        QTest::newRow("ODBC") << "O";
+    }
+    void serverTimesKeepEveryRow() {
+        QFETCH(QString, kind);
+        Backup b;
+        if (!b.install.onServer() ||
+            (kind == "O" && !QSqlDatabase::isDriverAvailable(QStringLiteral("QODBC")))) {
+            QSKIP("needs the PostgreSQL test cluster (and its ODBC driver)");
+        }
+        if (kind == "O") {
+            const QString server = b.t.ctx.databaseDefinition.serverName;
+            b.t.ctx.databaseDefinition.kind = "O";
+            b.t.ctx.databaseDefinition.driverName = "PostgreSQL Unicode";
+            b.t.ctx.databaseDefinition.connectionText =
+                "Server=" + server.section(':', 0, 0) + ";Port=" + server.section(':', 1);
+        }
+        ExecuteOn(b.install.businessPath(),
+                  "CREATE TABLE T営業受注明細 (番号 integer, 営業受注日付 timestamp)");
+        ExecuteOn(b.install.businessPath(),
+                  "INSERT INTO T営業受注明細 SELECT i, timestamp '2024-01-01' + i * interval "
+                  "'1 microsecond' FROM generate_series(1, 12) i");
+        const BackupResult result = BackupDatabases(b.t.ctx, b.folder, {.sliceRows = 1});
+        QVERIFY(result.complete());
+        QCOMPARE(b.rowsIn(b.file("tridb.mdb"), "T営業受注明細"), 12);
+        QCOMPARE(b.notice.texts.filter("T営業受注明細 ").size(), 6);
     }
 };
 

@@ -5,6 +5,7 @@
 #include "Modal.h"
 #include "TestInstallation.h"
 #include "app/Main.h"
+#include "app/PleaseWaitWindow.h"
 #include "backup/ExitDialog.h"
 #include "platform/SingleInstance.h"
 
@@ -89,34 +90,61 @@ private Q_SLOTS:
         QTest::addColumn<bool>("data");
         QTest::addColumn<QStringList>("messages");
         QTest::addColumn<int>("powerOffs");
-        QTest::newRow("end") << "btn_終了" << true << QStringList{} << 0;
+        QTest::addColumn<bool>("sourceGone");
+        QTest::newRow("end") << "btn_終了" << true << QStringList{} << 0 << false;
         QTest::newRow("back up") << "btn_BACKUP" << true
-                                 << QStringList{"バックアップを完了しました。"} << 0;
+                                 << QStringList{"バックアップを完了しました。"} << 0 << false;
         QTest::newRow("back up and switch off")
-            << "btn_BackupShutdown" << true << QStringList{} << 1;
+            << "btn_BackupShutdown" << true << QStringList{} << 1 << false;
         QTest::newRow("nothing to back up, switch off")
-            << "btn_BackupShutdown" << false << QStringList{"対象データが有りません。"} << 1;
+            << "btn_BackupShutdown" << false << QStringList{"対象データが有りません。"} << 1
+            << false;
+        QTest::newRow("business database unreachable: never 'no data'")
+            << "btn_BACKUP" << true << QStringList{kBackupSourceFailed} << 0 << true;
     }
     void choices() {
         QFETCH(QString, button);
         QFETCH(bool, data);
         QFETCH(QStringList, messages);
         QFETCH(int, powerOffs);
+        QFETCH(bool, sourceGone);
         Menu m(data);
+        if (sourceGone && m.install.onServer()) {
+            ExecuteOn(m.install.configPath(),
+                      "UPDATE データベース定義 SET サーバー名 = '/nowhere:1'");
+        } else if (sourceGone) {
+            QVERIFY(QFile::rename(m.install.businessPath(), m.install.businessPath() + ".moved"));
+        }
         m.choose(button.toUtf8().constData());
         QVERIFY(m.t.ctx.ended);
         QCOMPARE(m.t.dialogs.informations, messages);
         QCOMPARE(m.t.shell.powerOffs, powerOffs);
         QCOMPARE(m.storedSignedInCode(), QString());
         QCOMPARE(HistoryNotes(m.install.configPath()).last(), QStringLiteral("終了"));
-        const bool backedUp = button != "btn_終了" && data;
+        const bool backedUp = button != "btn_終了" && data && !sourceGone;
         QCOMPARE(QFileInfo::exists(m.backups.path() + "/ヌモリカ/Monday/mstdb.mdb"),
-                 button != "btn_終了");
+                 button != "btn_終了" && !sourceGone);
         QCOMPARE(backedUp,
                  !QueryRows(m.install.configPath(), "SELECT バックアップ日付 FROM 動作環境定義")[0]
                       .value("バックアップ日付")
                       .toString()
                       .isEmpty());
+    }
+
+    // The progress in the notice panel stays readable beside the please-wait window.
+    void thePleaseWaitWindowKeepsOffTheNotice_data() {
+        QTest::addColumn<QRect>("notice");
+        QTest::addColumn<QPoint>("placed");
+        QTest::newRow("room above") << QRect(0, 500, 1000, 30) << QPoint(399, 412);
+        QTest::newRow("no room above: below") << QRect(0, 40, 1000, 30) << QPoint(399, 77);
+        QTest::newRow("kept on the screen") << QRect(900, 500, 200, 30) << QPoint(824, 412);
+    }
+    void thePleaseWaitWindowKeepsOffTheNotice() {
+        QFETCH(QRect, notice);
+        QFETCH(QPoint, placed);
+        const QRect window = PlaceClearOf(QSize(200, 80), notice, QRect(0, 0, 1024, 600));
+        QCOMPARE(window.topLeft(), placed);
+        QVERIFY(!window.intersects(notice));
     }
 
     void noKeepsTheMenu() {
