@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QSaveFile>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -332,6 +333,8 @@ namespace {
 // finished by the next run, one cut short before it is thrown away.
 const QString kCommitMark = QStringLiteral("complete");
 
+constexpr int kBackupLockStaleMs = 6 * 60 * 60 * 1000;
+
 QString StagingFolder(const QString& weekdayFolder, const QString& group) {
     return QDir(weekdayFolder).filePath(QStringLiteral(".") + group + QStringLiteral(".new"));
 }
@@ -465,6 +468,18 @@ BackupResult BackupDatabases(AppContext& ctx, const QString& weekdayFolder,
         return result;
     }
     EnsureFolders(ctx.dialogs, QDir(weekdayFolder).filePath(BackupGroups().first()));
+    // Staff of several workstations leave at five into the company's one backup folder: one run
+    // at a time writes it. A lock left by a run that died elsewhere gives way after hours.
+    QLockFile lock(QDir(weekdayFolder).filePath(QStringLiteral(".backup.lock")));
+    lock.setStaleLockTime(kBackupLockStaleMs);
+    if (!lock.tryLock(0)) {
+        if (lock.error() == QLockFile::LockFailedError) {
+            result.busy = true;
+            return result;
+        }
+        WriteErrorRecord(ctx, QStringLiteral("「%1」にロックファイルを作成できません。")
+                                  .arg(QDir::toNativeSeparators(weekdayFolder)));
+    }
     RecoverStagedGroups(ctx, weekdayFolder);
     // A group that copied nothing replaces the previous one only when the run copied something:
     // an empty database is more likely a wrong one than a company without data.

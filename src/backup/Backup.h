@@ -29,6 +29,7 @@ struct BackupTableReport {
 struct BackupResult {
     bool copied = false;        // rows went into the weekday folder
     bool sourceFailed = false;  // the business database could not be read: nothing was touched
+    bool busy = false;  // another workstation is backing up into the same folder: nothing touched
     // Groups whose new copy failed: their previous files were kept where there were any.
     QStringList failedGroups;
     QList<BackupTableReport> tables;

@@ -104,6 +104,8 @@ void RunBackup(AppContext& ctx, MainMenuWindow& window) {
     // A failure is never reported as no data: the user learns that last week's copy is kept.
     if (result.sourceFailed) {
         ctx.dialogs.information(kBackupSourceFailed);
+    } else if (result.busy) {
+        ctx.dialogs.information(kBackupBusy);
     } else if (!result.failedGroups.isEmpty()) {
         ctx.dialogs.information(kBackupPartlyFailed);
     } else if (!result.copied) {

@@ -31,7 +31,9 @@ inline const QString kBackupSourceFailed = QStringLiteral(
     "前回のバックアップはそのまま残っています。");
 inline const QString kBackupPartlyFailed = QStringLiteral(
     "バックアップできなかったデータが有ります。\n"
-    "該当するファイルは前回のバックアップのまま残しています。");
+    "前回のバックアップが有るファイルは、そのまま残しています。");
+inline const QString kBackupBusy =
+    QStringLiteral("別の端末が同じフォルダにバックアップ中のため、バックアップしませんでした。");
 
 // Optimises the configuration, backs up into the weekday folder, copies the photo and document
 // folders, and tells the outcome. The please-wait window and the notice show the progress.

@@ -1,4 +1,5 @@
 #include <QDir>
+#include <QLockFile>
 #include <QSqlDatabase>
 #include <QTest>
 
@@ -260,6 +261,20 @@ private Q_SLOTS:
         QVERIFY(!result.copied);
         QCOMPARE(b.contents(), before);
         QCOMPARE(b.backupStamp(), QStringLiteral("20261207 093015"));
+    }
+
+    // Another workstation backing up into the same folder: this run leaves it alone.
+    void oneRunAtATimeWritesTheFolder() {
+        Backup b;
+        b.table("T承認", 1);
+        QVERIFY(QDir().mkpath(b.folder));
+        QLockFile other(b.folder + ".backup.lock");
+        QVERIFY(other.lock());
+        const BackupResult result = BackupDatabases(b.t.ctx, b.folder);
+        QVERIFY(result.busy);
+        QCOMPARE(b.files(), QStringList());
+        other.unlock();
+        QVERIFY(BackupDatabases(b.t.ctx, b.folder).complete());
     }
 
     // A copy that fails counts nothing, and its group keeps last week's file; a table without its

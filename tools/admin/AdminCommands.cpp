@@ -233,6 +233,12 @@ int Backup(const QStringList& arguments, QTextStream& out, QTextStream& err) {
             << '\n';
         return kFailed;
     }
+    if (result.busy) {
+        err << QStringLiteral(
+                   "別の端末が同じフォルダにバックアップ中のため、バックアップしませんでした。")
+            << '\n';
+        return kFailed;
+    }
     if (result.copied) {
         CopyUserFolders(ctx, weekday);
     }
