@@ -11,6 +11,7 @@ packages=(
     fonts-ipafont-gothic   # Japanese text renders as boxes without a Japanese font
     sqlite3
     faketime               # the date tests run the admin tool on fixed days
+    bindfs                 # a FUSE mount stands for a file server in the journal-mode test
 )
 
 for extra in "$@"; do

@@ -3,10 +3,13 @@
 
 #include "FirstPaintExit.h"
 #include "app/Main.h"
+#include "platform/ProcessInfo.h"
 
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
+    const QStringList arguments = ProgramArguments(argc, argv);
+    int ownName = 1;
+    QApplication app(ownName, argv);
     FirstPaintExit exit(QStringLiteral("menヌモリカマイメニュ"));
     app.installEventFilter(&exit);
-    return RunMenuProcess();
+    return RunMenuProcess(arguments);
 }

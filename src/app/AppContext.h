@@ -64,5 +64,6 @@ struct AppContext {
     QString commandText;
     LinkState link;
     qint16 exitChoice = 0;  // of the exit dialog; 10 switches the workstation off at the end
+    bool ending = false;    // the end of the program has begun
     bool ended = false;  // the end of the program has run; nothing may close the environment again
 };

@@ -3,17 +3,21 @@
 #include "app/AppContext.h"
 #include "db/DbAccess.h"
 #include "env/LoadEnvironment.h"
+#include "platform/ProcessInfo.h"
 #include "records/LinkMessages.h"
 #include "records/RunHistory.h"
 #include "text/DateText.h"
 
 bool OpenEnvironment(AppContext& ctx) {
     ctx.statementCounter = 0;
-    ctx.commandText = ctx.process.commandText.trimmed();
+    ctx.commandText = TrimBlanks(ctx.process.commandText);
     if (!LoadEnvironment(ctx)) {
         return false;
     }
     WriteRunStart(ctx);
+    if (!ctx.config.openWarning().isEmpty()) {
+        WriteErrorRecord(ctx, ctx.config.openWarning());
+    }
     const QString earliest = FormatTimestamp(ctx.clock.now().addSecs(-60));
     ReceiveLinkRequest(ctx, ctx.commandText, earliest);
     return OpenBusinessConnection(ctx);

@@ -21,6 +21,10 @@ std::unique_ptr<MainMenuWindow> Main(AppContext& ctx, SingleInstance& instance) 
     }
     if (!OpenEnvironment(ctx)) {
         ctx.dialogs.information(FirstRunMessage());
+        // Ended while the message was open (SIGTERM): the setup program is not wanted any more.
+        if (ctx.ending) {
+            return nullptr;
+        }
         CloseEnvironmentOnce(ctx);
         StartEnvironmentSetup(ctx);
         return nullptr;
@@ -46,8 +50,16 @@ std::unique_ptr<MainMenuWindow> Main(AppContext& ctx, SingleInstance& instance) 
 
 int RunMenuProgram(AppContext& ctx) {
     TerminationSignals termination;
-    QObject::connect(&termination, &TerminationSignals::received, &termination,
-                     [&ctx] { ExitProgram(ctx); });
+    QObject::connect(&termination, &TerminationSignals::received, &termination, [&ctx] {
+        // A further signal while the end is under way closes the box that holds it up.
+        if (ctx.ending) {
+            if (QWidget* box = QApplication::activeModalWidget()) {
+                box->close();
+            }
+            return;
+        }
+        ExitProgram(ctx);
+    });
     SingleInstance instance(ctx.process.lockFolder, ctx.process.executableName,
                             ctx.process.userName);
     PleaseWaitWindow pleaseWait;
@@ -72,7 +84,7 @@ void UseJapaneseFace() {
 }
 }  // namespace
 
-int RunMenuProcess() {
+int RunMenuProcess(const QStringList& arguments) {
     UseJapaneseFace();
     QApplication::setApplicationName(kProgramId);
     QApplication::setApplicationDisplayName(kProgramId);
@@ -80,6 +92,6 @@ int RunMenuProcess() {
     QtShell shell;
     SystemClock clock;
     FileRegistryStore registry = FileRegistryStore::ForThisUser();
-    AppContext ctx(dialogs, shell, clock, registry, ReadProcessInfo());
+    AppContext ctx(dialogs, shell, clock, registry, ReadProcessInfo(arguments));
     return RunMenuProgram(ctx);
 }

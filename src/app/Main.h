@@ -18,4 +18,4 @@ int RunMenuProgram(AppContext& ctx);
 
 // RunMenuProgram with the real dialogs, shell, clock and registry of this user and process, in
 // the QApplication the caller made.
-int RunMenuProcess();
+int RunMenuProcess(const QStringList& arguments);

@@ -58,10 +58,8 @@ bool OpenBackupSource(AppContext& ctx, DbConnection& source) {
     if (definition.kind == QLatin1String("A")) {
         failure = source.open(QStringLiteral("Provider=Microsoft.ACE.OLEDB.12.0;Data Source=") +
                               ComposeDaoOpenArguments(definition).name);
-    } else if (definition.kind == QLatin1String("S")) {
-        failure = source.open(ComposeBusinessConnectionString(definition));
-    } else if (definition.kind == QLatin1String("O")) {
-        failure = source.openOdbc(ComposeOdbcConnectText(definition));
+    } else if (definition.kind == QLatin1String("S") || definition.kind == QLatin1String("O")) {
+        failure = OpenBusinessDatabase(definition, source);
     } else {
         failure = DbError{kUnspecifiedDbError,
                           QStringLiteral("データベース種別「%1」はバックアップできません。")
@@ -313,6 +311,7 @@ BackupTableReport CopyTableToBackup(AppContext& ctx, QString& target, const DbCo
         }
         // What arrived counts, not what was meant: a slice that matched nothing shows here.
         fileRows += written;
+        StartWritingToDisk(target);
         report.fileRows += written;
         if (i + 1 < slices.size() && fileRows > limits.fileRows) {
             target = NextFollowOnFile(target);

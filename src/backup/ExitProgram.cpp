@@ -9,10 +9,14 @@
 #include "signin/SignedInCode.h"
 
 void ExitProgram(AppContext& ctx) {
-    if (ctx.ended) {
+    if (ctx.ending) {
         return;
     }
-    ClearSignedInCode(ctx);
+    ctx.ending = true;
+    // A configuration never opened has no signed-in code to clear, and no box may hold up the end.
+    if (ctx.config.isOpen()) {
+        ClearSignedInCode(ctx);
+    }
     CloseEnvironmentOnce(ctx);
     if (ctx.exitChoice == kBackupEndAndPowerOff) {
         ctx.shell.powerOff();

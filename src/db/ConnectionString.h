@@ -2,14 +2,19 @@
 
 #include <QMap>
 #include <QString>
+#include <functional>
 
 #include "env/EnvironmentRecords.h"
+#include "platform/Files.h"
 
 // Applied to both connections before they open.
 struct ConnectionSettings {
     int connectionTimeout = 60;  // seconds; the time a locked database is waited for
     int commandTimeout = 30000;  // seconds
     int cursorLocation = 3;      // client-side cursors
+    // Whether a file lies on a disk of this machine: only there may the configuration file use a
+    // write-ahead log, whose shared memory a network file system cannot give.
+    std::function<bool(const QString& path)> localFileSystem = IsLocalFileSystem;
 };
 
 // "Provider=…;User ID=;Password=;Data Source=<path>" for a configuration file of the given kind,

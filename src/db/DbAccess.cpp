@@ -1,5 +1,7 @@
 #include "db/DbAccess.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -71,6 +73,39 @@ std::optional<DbError> ExecuteStatement(const DbConnection& connection, const QS
     return failure;
 }
 
+namespace {
+bool IsBusy(const DbError& error) {
+    const qint64 primary = error.number & 0xff;
+    return primary == 5 || primary == 6;  // the file, or a table of it, is locked
+}
+
+constexpr int kSharedWaitMs = 200;
+}  // namespace
+
+std::optional<DbError> ExecuteShared(const DbConnection& connection, const QString& sql) {
+    if (!connection.isOpen()) {
+        return NotOpen();
+    }
+    QSqlQuery query(connection.database());
+    query.exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(kSharedWaitMs));
+    const QDeadlineTimer deadline(std::chrono::seconds(connection.settings.connectionTimeout));
+    std::optional<DbError> failure;
+    while (!query.exec(sql)) {
+        failure = ToDbError(query.lastError());
+        if (!IsBusy(*failure) || deadline.hasExpired()) {
+            break;
+        }
+        failure.reset();
+        // Paint only: no click and no signal is handled in the middle of a write.
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
+                                        QEventLoop::ExcludeSocketNotifiers);
+    }
+    query.finish();
+    query.exec(QStringLiteral("PRAGMA busy_timeout = %1")
+                   .arg(connection.settings.connectionTimeout * 1000));
+    return failure;
+}
+
 std::optional<DbError> OpenRecordset(const DbConnection& connection, Recordset& recordset,
                                      const QString& sql) {
     if (!connection.isOpen()) {
@@ -116,6 +151,14 @@ bool ExecuteConfig(AppContext& ctx, const QString& sql) {
     return true;
 }
 
+bool ExecuteConfigShared(AppContext& ctx, const QString& sql) {
+    if (auto error = ExecuteShared(ctx.config, sql)) {
+        RecordConfigFailure(ctx, *error, sql);
+        return false;
+    }
+    return true;
+}
+
 bool ExecuteConfigLogged(AppContext& ctx, const QString& sql) {
     if (!ExecuteConfig(ctx, sql)) {
         return false;
@@ -136,32 +179,45 @@ bool ExecuteBusiness(AppContext& ctx, const QString& sql, bool log, int* affecte
 }
 
 void WriteStatementRecord(AppContext& ctx, const QString& text) {
-    WriteHistoryRow(ctx, QStringLiteral("出力終了 ") + EscapeSqlText(EscapeSqlText(text)));
+    // The row keeps the statement with its quotes doubled, as the suite's other programs write it.
+    WriteHistoryRow(ctx, QStringLiteral("出力終了 ") + EscapeSqlText(text));
 }
 
 void WriteErrorRecord(AppContext& ctx, const QString& text) {
-    WriteHistoryRow(ctx, QStringLiteral("エラー ") + EscapeSqlText(EscapeSqlText(text)));
+    WriteHistoryRow(ctx, QStringLiteral("エラー ") + EscapeSqlText(text));
+}
+
+std::optional<DbError> OpenBusinessDatabase(const DatabaseDefinition& definition,
+                                            DbConnection& connection) {
+    if (definition.kind == QLatin1String("A") || definition.kind == QLatin1String("S")) {
+        return connection.open(ComposeBusinessConnectionString(definition));
+    }
+    if (definition.kind == QLatin1String("O")) {
+        // Another provider is opened by what it is: a Jet or ACE provider reaches the file of
+        // データソース名 and a server provider its server; anything else is an ODBC source, named
+        // by データソース名 as a DSN or described by 接続文字列.
+        if (IsFileProvider(definition.providerName) || IsServerProvider(definition.providerName)) {
+            DatabaseDefinition direct = definition;
+            direct.kind =
+                IsFileProvider(definition.providerName) ? QStringLiteral("A") : QStringLiteral("S");
+            return connection.open(ComposeBusinessConnectionString(direct));
+        }
+        const QString connect = definition.dataSourceName.trimmed().isEmpty()
+                                    ? ComposeOdbcConnectText(definition)
+                                    : QStringLiteral("DSN=") + definition.dataSourceName.trimmed() +
+                                          QStringLiteral(";UID=") + definition.userId +
+                                          QStringLiteral(";PWD=") + definition.password +
+                                          QLatin1Char(';');
+        return connection.openOdbc(connect);
+    }
+    // An unknown kind opens nothing; answering success would only move the failure to every
+    // later statement.
+    return DbError{kUnspecifiedDbError,
+                   QStringLiteral("データベース種別「%1」は不明です。").arg(definition.kind)};
 }
 
 bool OpenBusinessConnection(AppContext& ctx) {
-    const DatabaseDefinition& definition = ctx.databaseDefinition;
-    std::optional<DbError> failure;
-    if (definition.kind == QLatin1String("A")) {
-        failure = ctx.business.open(ComposeBusinessConnectionString(definition));
-    } else if (definition.kind == QLatin1String("S")) {
-        failure = ctx.business.open(ComposeBusinessConnectionString(definition));
-    } else if (definition.kind == QLatin1String("O")) {
-        // Another source is reached through ODBC, with the connect text of the direct open
-        // less its "ODBC;" mark.
-        failure = ctx.business.openOdbc(ComposeOdbcConnectText(definition));
-    } else {
-        // An unknown kind opens nothing; answering success would only move the failure to every
-        // later statement.
-        failure =
-            DbError{kUnspecifiedDbError,
-                    QStringLiteral("データベース種別「%1」は不明です。").arg(definition.kind)};
-    }
-    if (failure) {
+    if (const auto failure = OpenBusinessDatabase(ctx.databaseDefinition, ctx.business)) {
         ctx.business.openFlag = false;
         WriteErrorRecord(ctx, QStringLiteral("DB_OPEN ERROR") + QString::number(failure->number) +
                                   QLatin1Char(' ') + failure->description);

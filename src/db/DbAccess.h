@@ -13,6 +13,10 @@ std::optional<DbError> ExecuteStatement(const DbConnection& connection, const QS
                                         int* affected = nullptr, const QVariantList& bindings = {});
 std::optional<DbError> OpenRecordset(const DbConnection& connection, Recordset& recordset,
                                      const QString& sql);
+// A write of rows that every program of the suite writes too (run history, link messages): short
+// waits for the file, with the window repainted between them, for as long as the connection's
+// timeout, so that a busy file neither loses the row nor freezes the window meanwhile.
+std::optional<DbError> ExecuteShared(const DbConnection& connection, const QString& sql);
 
 // Every statement of the system goes through these. They answer true on success; a failure is
 // recorded as an "エラー " row of the run history and never shown.
@@ -21,6 +25,8 @@ std::optional<DbError> OpenRecordset(const DbConnection& connection, Recordset& 
 bool OpenConfigRecordset(AppContext& ctx, Recordset& recordset, const QString& sql);
 bool OpenBusinessRecordset(AppContext& ctx, Recordset& recordset, const QString& sql, bool log);
 bool ExecuteConfig(AppContext& ctx, const QString& sql);
+// The same for a run-history or link row, through ExecuteShared.
+bool ExecuteConfigShared(AppContext& ctx, const QString& sql);
 // Also leaves a "出力終了 " row for the statement.
 bool ExecuteConfigLogged(AppContext& ctx, const QString& sql);
 // affected, when given, receives the number of rows the statement changed.
@@ -29,6 +35,10 @@ bool ExecuteBusiness(AppContext& ctx, const QString& sql, bool log, int* affecte
 void WriteStatementRecord(AppContext& ctx, const QString& text);
 void WriteErrorRecord(AppContext& ctx, const QString& text);
 
+// Opens a connection to the business database a database definition names, by its kind and
+// provider.
+std::optional<DbError> OpenBusinessDatabase(const DatabaseDefinition& definition,
+                                            DbConnection& connection);
 // Opens the business database the database definition names.
 bool OpenBusinessConnection(AppContext& ctx);
 // Closes and re-opens the user's configuration database; answers the open flag.

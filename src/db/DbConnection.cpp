@@ -23,20 +23,46 @@ DbConnection::DbConnection(const QString& role)
 
 namespace {
 // The configuration file takes the run history and the link rows of every program of the suite
-// at once. In WAL mode a commit is one append without waiting for the disk, so no writer is kept
-// out by the others for longer than the busy timeout; the mode stays with the file.
-void UseWriteAheadLog(QSqlDatabase& db) {
+// at once. On a disk of this machine it uses a write-ahead log: a commit is one append, readers
+// never block the writer. On a file server every process would need the log's shared memory,
+// which a network file system does not give: there the rollback journal, fully synced. A file
+// found with a log there goes back to the journal when no one else has it open; otherwise it is
+// used as it is and the answer says so. The mode stays with the file.
+std::optional<QString> ChooseJournalMode(QSqlDatabase& db, const QString& path, bool local,
+                                         int timeoutMs) {
     QSqlQuery query(db);
-    if (query.exec(QStringLiteral("PRAGMA journal_mode")) && query.next() &&
-        query.value(0).toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) != 0) {
+    const auto mode = [&query] {
+        const bool read = query.exec(QStringLiteral("PRAGMA journal_mode")) && query.next();
+        const QString current = read ? query.value(0).toString().toLower() : QString();
         query.finish();
-        query.exec(QStringLiteral("PRAGMA journal_mode = WAL"));
+        return current;
+    };
+    std::optional<QString> warning;
+    if (local) {
+        if (mode() != QLatin1String("wal")) {
+            query.exec(QStringLiteral("PRAGMA journal_mode = WAL"));
+            query.finish();
+        }
+        query.exec(QStringLiteral("PRAGMA synchronous = NORMAL"));
+    } else if (mode() == QLatin1String("wal")) {
+        // Leaving the log needs the file to itself: asked once, not waited for.
+        query.exec(QStringLiteral("PRAGMA busy_timeout = 0"));
+        query.exec(QStringLiteral("PRAGMA journal_mode = DELETE"));
+        query.finish();
+        if (mode() == QLatin1String("wal")) {
+            warning = QStringLiteral(
+                          "共有フォルダの「%1」は他のプログラムが使用中のため、"
+                          "WAL モードのまま開きました。")
+                          .arg(path);
+        }
+        query.exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(timeoutMs));
     }
     query.finish();
-    query.exec(QStringLiteral("PRAGMA synchronous = NORMAL"));
+    return warning;
 }
 
-// Brings a configuration file made before its current indexes up to them.
+// Gives a configuration file made before its current indexes the ones it lacks, once. Nothing
+// else of a file that other programs have open is changed.
 void UseCurrentIndexes(QSqlDatabase& db) {
     QSqlQuery query(db);
     QStringList present;
@@ -51,11 +77,6 @@ void UseCurrentIndexes(QSqlDatabase& db) {
             query.exec(index.statement);
         }
     }
-    for (const QString& retired : RetiredConfigurationIndexes()) {
-        if (present.contains(retired)) {
-            query.exec(QStringLiteral("DROP INDEX ") + SqlIdentifier(retired));
-        }
-    }
 }
 }  // namespace
 
@@ -65,6 +86,7 @@ DbConnection::~DbConnection() {
 
 std::optional<DbError> DbConnection::open(const QString& connectionString) {
     close();
+    warning_.clear();
     const auto fields = ParseConnectionString(connectionString);
     const QString provider = fields.value(QStringLiteral("provider"));
     if (IsServerProvider(provider)) {
@@ -99,7 +121,9 @@ std::optional<DbError> DbConnection::open(const QString& connectionString) {
             } else {
                 probe.finish();
                 if (role_ == QLatin1String("config")) {
-                    UseWriteAheadLog(db);
+                    warning_ = ChooseJournalMode(db, path, settings.localFileSystem(path),
+                                                 settings.connectionTimeout * 1000)
+                                   .value_or(QString());
                     UseCurrentIndexes(db);
                 }
                 AttachLinkedTables(db);
@@ -153,7 +177,12 @@ std::optional<DbError> DbConnection::openOdbc(const QString& connect) {
             // The connect text carries the password as PWD=…; it never reaches an error row.
             static const QRegularExpression password(QStringLiteral("PWD=[^;]*"),
                                                      QRegularExpression::CaseInsensitiveOption);
+            QString tried = connect;
+            tried.replace(password, QStringLiteral("PWD=****"));
             failure->description.replace(password, QStringLiteral("PWD=****"));
+            // What was tried comes first: a driver's own words may name a default it fell back on.
+            failure->description =
+                QStringLiteral("ODBC「%1」に接続できません: ").arg(tried) + failure->description;
         }
     }
     if (failure) {

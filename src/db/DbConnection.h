@@ -27,6 +27,9 @@ public:
     bool isServer() const;
     QSqlDatabase database() const;
 
+    // What the last open had to accept (a shared file left in WAL mode); empty when nothing.
+    const QString& openWarning() const { return warning_; }
+
     bool openFlag = false;
     // Applied at every open; the timeout is also how long a locked file is waited for.
     ConnectionSettings settings;
@@ -36,6 +39,7 @@ private:
 
     QString role_;
     QString name_;
+    QString warning_;
 };
 
 // The number and description of an engine error.

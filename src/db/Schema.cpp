@@ -210,11 +210,6 @@ QList<IndexSpec> ConfigurationIndexes() {
                             "(受信プログラムID, 連携区分, 発信日時, 起動連携情報)")}};
 }
 
-QStringList RetiredConfigurationIndexes() {
-    // Its start-information column stood before the time: the delete could use only two columns.
-    return {QStringLiteral("プログラム連携情報_受信")};
-}
-
 QStringList BusinessSchema() {
     return {
         CreateTable(QStringLiteral("Mユーザ"), CompanyColumns(), true),

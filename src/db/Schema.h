@@ -37,4 +37,3 @@ struct IndexSpec {
     QString statement;
 };
 QList<IndexSpec> ConfigurationIndexes();
-QStringList RetiredConfigurationIndexes();

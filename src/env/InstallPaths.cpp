@@ -29,10 +29,11 @@ QString JoinPath(const QString& folder, const QString& name) {
 }
 
 qint16 ProbeDatabaseKind(const QString& stem) {
-    if (QFileInfo::exists(stem + QStringLiteral(".accdb"))) {
+    // A folder of the name is no database: the installation is taken as not set up.
+    if (QFileInfo(stem + QStringLiteral(".accdb")).isFile()) {
         return kAccdbFile;
     }
-    if (QFileInfo::exists(stem + QStringLiteral(".mdb"))) {
+    if (QFileInfo(stem + QStringLiteral(".mdb")).isFile()) {
         return kMdbFile;
     }
     return kNoDatabaseFile;

@@ -7,6 +7,7 @@
 #include "db/DbAccess.h"
 #include "db/Schema.h"
 #include "db/SqlText.h"
+#include "platform/ProcessInfo.h"
 #include "text/StringHelpers.h"
 
 namespace {
@@ -192,15 +193,7 @@ void CheckText(const QString& text, int limit, QString& field) {
 }
 
 int CheckFilePath(const QString& text, MenuSettingsRecord& record) {
-    qsizetype start = 0;
-    qsizetype end = text.size();
-    while (start < end && text[start] == QLatin1Char(' ')) {
-        ++start;
-    }
-    while (end > start && text[end - 1] == QLatin1Char(' ')) {
-        --end;
-    }
-    const QString path = text.mid(start, end - start);
+    const QString path = TrimBlanks(text);
     if (path == record.filePath) {
         return kPathUnchanged;
     }

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -10,6 +11,7 @@
 #include <io.h>
 #else
 #include <fcntl.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 #endif
 
@@ -70,6 +72,43 @@ bool SyncToDisk(const QString& path) {
     const bool synced = ::fsync(descriptor) == 0;
     ::close(descriptor);
     return synced;
+#endif
+}
+
+bool IsLocalFileSystem(const QString& path) {
+#ifdef Q_OS_WIN
+    // A share is reached by its network name.
+    return !path.startsWith(QStringLiteral("\\\\")) && !path.startsWith(QStringLiteral("//"));
+#else
+    const QFileInfo file(path);
+    const QString probed = file.exists() ? file.absoluteFilePath() : file.absolutePath();
+    struct statfs info {};
+    if (::statfs(QFile::encodeName(probed).constData(), &info) != 0) {
+        return false;
+    }
+    static constexpr unsigned long kLocal[] = {
+        0xEF53,      // ext2, ext3, ext4
+        0x58465342,  // xfs
+        0x9123683E,  // btrfs
+        0x01021994,  // tmpfs
+        0xF2F52010,  // f2fs
+        0x2FC12FC1,  // zfs
+        0x794C7630,  // overlay
+    };
+    const auto type = static_cast<unsigned long>(info.f_type);
+    return std::find(std::begin(kLocal), std::end(kLocal), type) != std::end(kLocal);
+#endif
+}
+
+void StartWritingToDisk(const QString& path) {
+#ifdef Q_OS_LINUX
+    const int descriptor = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (descriptor >= 0) {
+        ::sync_file_range(descriptor, 0, 0, SYNC_FILE_RANGE_WRITE);
+        ::close(descriptor);
+    }
+#else
+    static_cast<void>(path);
 #endif
 }
 

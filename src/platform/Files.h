@@ -14,6 +14,15 @@ bool ReplaceFile(const QString& staged, const QString& target, QString* error = 
 // Waits until what was written to a file (or a folder's entries) is on the disk.
 bool SyncToDisk(const QString& path);
 
+// Lets the disk start on what was written to a file so far, without waiting for it: a later
+// SyncToDisk then waits only for the rest.
+void StartWritingToDisk(const QString& path);
+
+// Whether a file (or the folder it would be made in) lies on a file system known to belong to
+// this machine: ext2/3/4, xfs, btrfs, tmpfs, f2fs, zfs or overlay. Network file systems (nfs,
+// cifs/smb2, 9p), FUSE of any kind and anything unknown are not.
+bool IsLocalFileSystem(const QString& path);
+
 // Copies a folder with everything in it, overwriting files of the same name. It never enters the
 // target or any folder below `outside` (a copy inside its own source would nest without end),
 // copies a symbolic link to a folder as a link instead of following it, and goes no deeper than

@@ -9,8 +9,40 @@
 #include <unistd.h>
 #endif
 
+QStringList ProgramArguments(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i) {
+        arguments << QString::fromLocal8Bit(argv[i]);
+    }
+    return arguments;
+}
+
+QString TrimBlanks(const QString& text) {
+    qsizetype first = 0;
+    qsizetype end = text.size();
+    while (first < end && text[first] == QLatin1Char(' ')) {
+        ++first;
+    }
+    while (end > first && text[end - 1] == QLatin1Char(' ')) {
+        --end;
+    }
+    return text.mid(first, end - first);
+}
+
 QString JoinCommandText(const QStringList& arguments) {
-    return arguments.join(QLatin1Char(' ')).trimmed();
+    return TrimBlanks(arguments.join(QLatin1Char(' ')));
+}
+
+QString LockFolder() {
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QFileInfo(runtime).isDir()) {
+        return runtime;
+    }
+#ifdef Q_OS_UNIX
+    return QStringLiteral("/tmp");
+#else
+    return QDir::tempPath();
+#endif
 }
 
 QString CurrentUserName() {
@@ -24,12 +56,12 @@ QString CurrentUserName() {
 #endif
 }
 
-ProcessInfo ReadProcessInfo() {
+ProcessInfo ReadProcessInfo(const QStringList& arguments) {
     ProcessInfo info;
     info.userName = CurrentUserName();
     info.programFolder = QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
     info.executableName = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
-    info.commandText = JoinCommandText(QCoreApplication::arguments().mid(1));
-    info.lockFolder = QDir::tempPath();
+    info.commandText = JoinCommandText(arguments);
+    info.lockFolder = LockFolder();
     return info;
 }

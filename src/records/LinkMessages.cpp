@@ -9,31 +9,37 @@
 void ReceiveLinkRequest(AppContext& ctx, const QString& startInfo, const QString& earliest) {
     ctx.link.receivedSenderId.clear();
     Recordset recordset;
-    if (!OpenConfigRecordset(ctx, recordset,
-                             QStringLiteral("SELECT * FROM プログラム連携情報 WHERE 発信日時 >= ") +
-                                 SqlQuote(earliest) + QStringLiteral(" AND 受信プログラムID = ") +
-                                 SqlQuote(kProgramId) + QStringLiteral(" AND 起動連携情報 = ") +
-                                 SqlQuote(startInfo) + QStringLiteral(" AND 連携区分 = '00'"))) {
+    // The row id names the one row taken: another program's request of the same second and
+    // sender, or a second identical one, stays.
+    if (!OpenConfigRecordset(
+            ctx, recordset,
+            QStringLiteral("SELECT rowid, * FROM プログラム連携情報 WHERE 発信日時 >= ") +
+                SqlQuote(earliest) + QStringLiteral(" AND 受信プログラムID = ") +
+                SqlQuote(kProgramId) + QStringLiteral(" AND 起動連携情報 = ") +
+                SqlQuote(startInfo) + QStringLiteral(" AND 連携区分 = '00'"))) {
         recordset.close();
         return;
     }
+    const QString row =
+        QString::number(recordset.field(QStringLiteral("rowid")).value_or(0).toLongLong());
     const QString sentAt = recordset.text(QStringLiteral("発信日時"));
     const QString receiver = recordset.text(QStringLiteral("受信プログラムID"));
     ctx.link.receivedSenderId = recordset.text(QStringLiteral("発信プログラムID"));
     ctx.link.receivedStartInfo = recordset.text(QStringLiteral("起動連携情報"));
     // Finished first, so that the delete never runs under an open read of the same table.
     recordset.close();
-    ExecuteConfig(ctx, QStringLiteral("DELETE FROM プログラム連携情報 WHERE 発信日時 = ") +
-                           SqlQuote(sentAt) + QStringLiteral(" AND 発信プログラムID = ") +
-                           SqlQuote(ctx.link.receivedSenderId) +
-                           QStringLiteral(" AND 受信プログラムID = ") + SqlQuote(receiver) +
-                           QStringLiteral(" AND 連携区分 = '00'"));
+    ExecuteConfigShared(ctx, QStringLiteral("DELETE FROM プログラム連携情報 WHERE rowid = ") + row +
+                                 QStringLiteral(" AND 発信日時 = ") + SqlQuote(sentAt) +
+                                 QStringLiteral(" AND 発信プログラムID = ") +
+                                 SqlQuote(ctx.link.receivedSenderId) +
+                                 QStringLiteral(" AND 受信プログラムID = ") + SqlQuote(receiver) +
+                                 QStringLiteral(" AND 連携区分 = '00'"));
 }
 
 void SendLinkCompletion(AppContext& ctx) {
     LoadSignedInCode(ctx);
     const QString now = FormatTimestamp(ctx.clock.now());
-    ExecuteConfig(
+    ExecuteConfigShared(
         ctx, QStringLiteral("INSERT INTO プログラム連携情報 (発信日時,発信プログラムID,"
                             "受信プログラムID,受信期限,連携区分,起動連携情報,終了連携情報,"
                             "運用事業所コード,起動担当者コード,ユーザID)VALUES (") +

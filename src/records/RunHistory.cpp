@@ -1,8 +1,7 @@
 #include "records/RunHistory.h"
 
-#include <QSqlQuery>
-
 #include "app/AppContext.h"
+#include "db/DbAccess.h"
 #include "db/SqlText.h"
 #include "signin/SignedInCode.h"
 #include "text/DateText.h"
@@ -15,8 +14,8 @@ QString ComposeHistoryStatement(const QDateTime& moment, qint64 counter, const Q
                "(実行日付,プログラムID,proccounter,摘要,運用事業所コード,起動担当者コード,ユーザID)"
                "VALUES ('") +
            FormatTimestamp(moment) + QStringLiteral("', '") + kProgramId + QStringLiteral("', '") +
-           QStringLiteral("%1").arg(counter, 12, 10, QLatin1Char('0')) + QStringLiteral("', '") +
-           note + QStringLiteral("', ") + SqlQuote(officeCode) + QStringLiteral(", ") +
+           QStringLiteral("%1").arg(counter, 12, 10, QLatin1Char('0')) + QStringLiteral("', ") +
+           SqlQuote(note) + QStringLiteral(", ") + SqlQuote(officeCode) + QStringLiteral(", ") +
            SqlQuote(staffCode) + QStringLiteral(", ") + SqlQuote(userName) + QLatin1Char(')');
 }
 
@@ -29,13 +28,12 @@ void WriteHistoryRow(AppContext& ctx, const QString& note) {
         return;
     }
     // History never disturbs the run: a row that cannot be written is simply missing.
-    QSqlQuery query(ctx.config.database());
-    query.exec(sql);
+    ExecuteShared(ctx.config, sql);
 }
 
 void WriteRunStart(AppContext& ctx) {
     LoadSignedInCode(ctx);
-    WriteHistoryRow(ctx, QStringLiteral("開始 ") + EscapeSqlText(ctx.commandText.trimmed()));
+    WriteHistoryRow(ctx, QStringLiteral("開始 ") + ctx.commandText);
 }
 
 void WriteRunEnd(AppContext& ctx) {

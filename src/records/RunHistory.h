@@ -5,7 +5,7 @@
 
 struct AppContext;
 
-// The insert of one run-history row; note is placed between its quotes as given.
+// The insert of one run-history row; the row keeps note exactly as given.
 QString ComposeHistoryStatement(const QDateTime& moment, qint64 counter, const QString& note,
                                 const QString& officeCode, const QString& staffCode,
                                 const QString& userName);

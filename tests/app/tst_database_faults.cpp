@@ -64,7 +64,9 @@ private Q_SLOTS:
         const QString dbOpen = QStringLiteral("エラー DB_OPEN ERROR");
         QTest::newRow("config missing") << false << Fault::Missing << false << ""
                                         << "";
-        QTest::newRow("config is a folder") << false << Fault::Folder << false << sysOpen << "";
+        // A folder of the file's name is no file: the first-run path, without an open error.
+        QTest::newRow("config is a folder") << false << Fault::Folder << false << ""
+                                            << "";
         QTest::newRow("config unreadable") << false << Fault::Unreadable << false << sysOpen << "";
         QTest::newRow("config random bytes")
             << false << Fault::RandomBytes << false << sysOpen << "";

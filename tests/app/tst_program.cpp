@@ -1,6 +1,8 @@
 #include <QDeadlineTimer>
 #include <QDirIterator>
 #include <QProcess>
+#include <QScopeGuard>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -20,7 +22,7 @@ private Q_SLOTS:
         // The single-instance lock of the runs here stays out of the machine's own.
         QVERIFY(lockFolder_.isValid());
         environment_ = QProcessEnvironment::systemEnvironment();
-        environment_.insert(QStringLiteral("TMPDIR"), lockFolder_.path());
+        environment_.insert(QStringLiteral("XDG_RUNTIME_DIR"), lockFolder_.path());
         environment_.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     }
 
@@ -45,22 +47,28 @@ private Q_SLOTS:
         QCOMPARE(RunAdmin({"unknown"}), 2);
     }
 
+    // The whole command line reaches the start row, Qt's own options too (a platform named on
+    // it would otherwise stop the start); a second start of the same user waits for nobody,
+    // whatever its temporary folder; SIGTERM ends the run in order.
     void runsOnceAndEndsInOrderOnTermination() {
         QTemporaryDir dir;
         const QString base = dir.filePath(QStringLiteral("x"));
         QCOMPARE(RunAdmin({"init", base}), 0);
         const QString config = base + "/conf/usrcnfg.accdb";
         const QString menu = base + "/prgbin/ヌモリカマイメニュ";
+        const QString start = QStringLiteral("開始 -reverse -style X'1 -platform nowhere");
 
         QProcess first;
         first.setProcessEnvironment(environment_);
-        first.start(menu, {QStringLiteral("X'1")});
+        first.start(menu, {"-reverse", "-style", "X'1", "-platform", "nowhere"});
         QVERIFY(first.waitForStarted());
         QTRY_COMPARE_WITH_TIMEOUT(HistoryNotes(config).size(), 1, 15000);
-        QCOMPARE(HistoryNotes(config)[0], QStringLiteral("開始 X'1"));
+        QCOMPARE(HistoryNotes(config)[0], start);
 
         QProcess second;
-        second.setProcessEnvironment(environment_);
+        QProcessEnvironment elsewhere = environment_;
+        elsewhere.insert(QStringLiteral("TMPDIR"), dir.path());
+        second.setProcessEnvironment(elsewhere);
         second.start(menu, {});
         QVERIFY(second.waitForFinished(15000));
         QCOMPARE(second.exitCode(), 0);
@@ -69,8 +77,80 @@ private Q_SLOTS:
         ::kill(pid_t(first.processId()), SIGTERM);
         QVERIFY(first.waitForFinished(15000));
         QCOMPARE(first.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(HistoryNotes(config),
-                 (QStringList{QStringLiteral("開始 X'1"), QStringLiteral("終了")}));
+        QCOMPARE(HistoryNotes(config), (QStringList{start, QStringLiteral("終了")}));
+    }
+
+    // SIGTERM while the first-run message is open: the program ends, asks nothing more and
+    // starts no setup program.
+    void terminationDuringTheFirstRunMessage() {
+        QTemporaryDir dir;
+        const QString base = dir.filePath(QStringLiteral("x"));
+        QCOMPARE(RunAdmin({"init", base}), 0);
+        QVERIFY(QFile::remove(base + "/conf/usrcnfg.accdb"));
+        const QString setup = base + "/prgbin/動作環境設定.exe";
+        QVERIFY(QFile::remove(setup));
+        QFile script(setup);
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write("#!/bin/sh\ntouch \"$0.started\"\n");
+        script.close();
+        QVERIFY(script.setPermissions(script.permissions() | QFileDevice::ExeOwner));
+
+        QProcess menu;
+        menu.setProcessEnvironment(environment_);
+        menu.start(base + "/prgbin/ヌモリカマイメニュ", {});
+        QVERIFY(menu.waitForStarted());
+        QThread::msleep(1500);
+        QCOMPARE(menu.state(), QProcess::Running);
+        ::kill(pid_t(menu.processId()), SIGTERM);
+        QVERIFY(menu.waitForFinished(10000));
+        QThread::msleep(500);
+        QVERIFY(!QFileInfo::exists(setup + ".started"));
+    }
+
+    // A box that holds up the end (the signed-in code could not be cleared) gives way to a
+    // further signal.
+    void aFurtherSignalEndsAnEndHeldUpByABox() {
+        QTemporaryDir dir;
+        const QString base = dir.filePath(QStringLiteral("x"));
+        QCOMPARE(RunAdmin({"init", base}), 0);
+        const QString config = base + "/conf/usrcnfg.accdb";
+        QProcess menu;
+        QVERIFY(StartMenu(menu, base, config));
+        ExecuteOn(config, "ALTER TABLE 動作環境定義 RENAME TO 動作環境定義の控え");
+        ::kill(pid_t(menu.processId()), SIGTERM);
+        QThread::msleep(1000);
+        ::kill(pid_t(menu.processId()), SIGTERM);
+        QVERIFY(menu.waitForFinished(10000));
+        QCOMPARE(HistoryNotes(config).last(), QStringLiteral("終了"));
+    }
+
+    // On a file system of another machine (FUSE here, as for a mounted share) the configuration
+    // file uses the rollback journal, also when it was left with a write-ahead log.
+    void aSharedFolderUsesTheRollbackJournal() {
+        if (QStandardPaths::findExecutable("bindfs").isEmpty()) {
+            QSKIP("bindfs is not installed (scripts/install-deps.sh installs it)");
+        }
+        QTemporaryDir dir;
+        const QString local = dir.filePath("local");
+        const QString shared = dir.filePath("shared");
+        QCOMPARE(RunAdmin({"init", local}), 0);
+        ExecuteOn(local + "/conf/usrcnfg.accdb", "PRAGMA journal_mode = WAL");
+        QVERIFY(QDir().mkpath(shared));
+        if (QProcess::execute("bindfs", {"--no-allow-other", local, shared}) != 0) {
+            QSKIP("FUSE cannot be mounted here");
+        }
+        const auto unmount = qScopeGuard([&] {
+            QProcess::execute("fusermount3", {"-u", shared}) == 0 ||
+                QProcess::execute("umount", {shared});
+        });
+        const QString config = shared + "/conf/usrcnfg.accdb";
+        QProcess menu;
+        QVERIFY(StartMenu(menu, shared, config));
+        ::kill(pid_t(menu.processId()), SIGTERM);
+        QVERIFY(menu.waitForFinished(15000));
+        QCOMPARE(QueryRows(config, "PRAGMA journal_mode")[0].value("journal_mode").toString(),
+                 QStringLiteral("delete"));
+        QCOMPARE(HistoryNotes(config).last(), QStringLiteral("終了"));
     }
 
     // A backup killed at any point leaves in every group last week's files, byte for byte, or
@@ -311,6 +391,17 @@ private:
         lastError_ = QString::fromUtf8(admin.readAllStandardError());
         lastOutput_ = QString::fromUtf8(admin.readAllStandardOutput());
         return admin.exitCode();
+    }
+
+    // Starts the menu of an installation and waits for its start row.
+    bool StartMenu(QProcess& menu, const QString& base, const QString& config) {
+        menu.setProcessEnvironment(environment_);
+        menu.start(base + "/prgbin/ヌモリカマイメニュ", {});
+        QDeadlineTimer deadline(15000);
+        while (menu.waitForStarted() && HistoryNotes(config).isEmpty() && !deadline.hasExpired()) {
+            QThread::msleep(50);
+        }
+        return !HistoryNotes(config).isEmpty();
     }
 
     // The database files of a folder with their bytes.

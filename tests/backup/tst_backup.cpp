@@ -372,6 +372,8 @@ private Q_SLOTS:
         if (kind == "O") {
             const QString server = b.t.ctx.databaseDefinition.serverName;
             b.t.ctx.databaseDefinition.kind = "O";
+            b.t.ctx.databaseDefinition.providerName = "MSDASQL";
+            b.t.ctx.databaseDefinition.dataSourceName.clear();
             b.t.ctx.databaseDefinition.driverName = "PostgreSQL Unicode";
             b.t.ctx.databaseDefinition.connectionText =
                 "Server=" + server.section(':', 0, 0) + ";Port=" + server.section(':', 1);

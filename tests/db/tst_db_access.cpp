@@ -105,9 +105,14 @@ private Q_SLOTS:
         QTest::newRow("server down") << "S"
                                      << "server"
                                      << "/nonexistent-numorika-socket";
-        QTest::newRow("other source that cannot be reached") << "O"
-                                                             << ""
-                                                             << "DB_OPEN ERROR";
+        // Another provider is opened by what it is: the file of an ACE provider, a DSN of ODBC.
+        QTest::newRow("other source through the ACE provider") << "O"
+                                                               << ""
+                                                               << "";
+        QTest::newRow("other source through an ODBC name that does not exist")
+            << "O"
+            << "dsn"
+            << "ODBC「DSN=nowhere;UID=u;PWD=****;」に接続できません";
         QTest::newRow("file missing") << "A"
                                       << "missing"
                                       << "見つかりません";
@@ -127,6 +132,10 @@ private Q_SLOTS:
                 install.configPath(),
                 "UPDATE データベース定義 SET プロバイダ名 = 'PostgreSQL', サーバー名 = "
                 "'/nonexistent-numorika-socket:5999', データベース名 = 'gnr', ユーザーID = 'u'");
+        } else if (fileContent == QLatin1String("dsn")) {
+            ExecuteOn(install.configPath(),
+                      "UPDATE データベース定義 SET プロバイダ名 = 'MSDASQL', データソース名 = "
+                      "'nowhere', ユーザーID = 'u'");
         } else if (fileContent == QLatin1String("access")) {
             QFile file(install.businessPath());
             QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));

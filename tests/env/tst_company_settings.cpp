@@ -156,7 +156,8 @@ private Q_SLOTS:
                 .toString();
         ExecuteOn(
             install.configPath(),
-            "UPDATE データベース定義 SET db = 'O', ドライバ名 = 'PostgreSQL Unicode', 接続文字列 = "
+            "UPDATE データベース定義 SET db = 'O', プロバイダ名 = 'MSDASQL', データソース名 = '', "
+            "ドライバ名 = 'PostgreSQL Unicode', 接続文字列 = "
             "'Server=" +
                 server.section(':', 0, 0) + ";Port=" + server.section(':', 1) + "'");
         ExecuteOn(install.businessPath(), "UPDATE Mユーザ SET 郵便番号 = '100-0001'");

@@ -1,6 +1,7 @@
 // Another program of the suite at work: writes run-history rows and link requests into a
-// configuration file through its own connection, as fast as it can. The exit status is the
-// number of rows that could not be written; each failure is told on stderr.
+// configuration file through its own connection, as fast as it can. With "shared" it takes the
+// file for one on a file server (rollback journal). The exit status is the number of rows that
+// could not be written; each failure is told on stderr.
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QTextStream>
@@ -15,13 +16,16 @@
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const QStringList arguments = app.arguments();
-    if (arguments.size() != 4) {
-        QTextStream(stderr) << "usage: suite_writer CONFIG-FILE WRITER-NAME ROWS\n";
+    if (arguments.size() != 4 && arguments.size() != 5) {
+        QTextStream(stderr) << "usage: suite_writer CONFIG-FILE WRITER-NAME ROWS [shared]\n";
         return 125;
     }
     const QString& name = arguments[2];
     const int rows = arguments[3].toInt();
     DbConnection config(QStringLiteral("config"));
+    if (arguments.value(4) == QLatin1String("shared")) {
+        config.settings.localFileSystem = [](const QString&) { return false; };
+    }
     if (const auto error =
             config.open(ComposeConfigConnectionString(kAccdbFile, arguments[1], false))) {
         QTextStream(stderr) << "open: " << error->description << '\n';
@@ -29,7 +33,7 @@ int main(int argc, char** argv) {
     }
     int failures = 0;
     const auto write = [&](const QString& sql) {
-        if (const auto error = ExecuteStatement(config, sql)) {
+        if (const auto error = ExecuteShared(config, sql)) {
             QTextStream(stderr) << name << ": " << error->number << ' ' << error->description
                                 << '\n';
             ++failures;

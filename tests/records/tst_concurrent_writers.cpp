@@ -15,22 +15,38 @@ int CountRows(const QString& configPath, const QString& sql) {
 class TestConcurrentWriters : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    // The menu keeps writing while other programs of the suite write into the same file; the
-    // busy timeout has to carry every writer through the others' locks.
+    // The menu keeps writing while other programs of the suite write into the same file, with a
+    // write-ahead log on a local disk and with the rollback journal of a file server: the short
+    // waits and their retries carry every writer through the others' locks.
+    void everyRowOfEveryWriterArrives_data() {
+        QTest::addColumn<bool>("shared");
+        QTest::addColumn<int>("rows");
+        QTest::newRow("local disk: write-ahead log") << false << 500;
+        QTest::newRow("file server: rollback journal") << true << 200;
+    }
     void everyRowOfEveryWriterArrives() {
+        QFETCH(bool, shared);
+        QFETCH(int, rows);
         constexpr int kWriters = 8;
-        constexpr int kRows = 500;
+        const int kRows = rows;
         TestInstallation install;
         TestContext t(install.programFolder());
+        if (shared) {
+            t.ctx.config.settings.localFileSystem = [](const QString&) { return false; };
+        }
         QVERIFY(OpenEnvironment(t.ctx));
+        QCOMPARE(QueryRows(install.configPath(), "PRAGMA journal_mode")[0]
+                     .value("journal_mode")
+                     .toString(),
+                 shared ? "delete" : "wal");
 
         std::vector<std::unique_ptr<QProcess>> writers;
         for (int i = 1; i <= kWriters; ++i) {
             auto& writer = writers.emplace_back(std::make_unique<QProcess>());
             writer->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-            writer->start(
-                QStringLiteral(SUITE_WRITER),
-                {install.configPath(), QStringLiteral("W%1").arg(i), QString::number(kRows)});
+            writer->start(QStringLiteral(SUITE_WRITER),
+                          {install.configPath(), QStringLiteral("W%1").arg(i),
+                           QString::number(kRows), shared ? "shared" : "local"});
         }
         int menuRows = 0;
         const auto running = [&] {

@@ -28,8 +28,9 @@ QList<QVariantMap> LinkRows(const QString& configPath) {
 class TestLinkMessages : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    // A file made with the earlier index gets the current one at the first start, and both the
-    // look-up and the delete of a request find their rows through it.
+    // A file made with the earlier index gets the current one at the first start and keeps its
+    // own (other programs have it open); the look-up finds its rows through the new one and the
+    // delete takes the one row by its id.
     void anOlderFileGetsTheCurrentIndex() {
         TestInstallation install;
         const QString config = install.configPath();
@@ -46,19 +47,19 @@ private Q_SLOTS:
                                          "tbl_name = 'プログラム連携情報'")) {
             indexes << row.value("name").toString();
         }
-        QCOMPARE(indexes, QStringList{"プログラム連携情報_受信日時"});
+        QCOMPARE(indexes, (QStringList{"プログラム連携情報_受信", "プログラム連携情報_受信日時"}));
         const auto plan = [&](const QString& sql) {
             return QueryRows(config, "EXPLAIN QUERY PLAN " + sql).value(0).value("detail");
         };
-        QCOMPARE(plan("DELETE FROM プログラム連携情報 WHERE 発信日時 = 'a' AND 発信プログラムID = "
-                      "'b' AND 受信プログラムID = 'c' AND 連携区分 = '00'")
+        QCOMPARE(plan("DELETE FROM プログラム連携情報 WHERE rowid = 7 AND 発信日時 = 'a' AND "
+                      "発信プログラムID = 'b' AND 受信プログラムID = 'c' AND 連携区分 = '00'")
                      .toString(),
-                 "SEARCH プログラム連携情報 USING INDEX プログラム連携情報_受信日時 "
-                 "(受信プログラムID=? AND 連携区分=? AND 発信日時=?)");
-        QVERIFY(plan("SELECT * FROM プログラム連携情報 WHERE 発信日時 >= 'a' AND 受信プログラムID "
+                 "SEARCH プログラム連携情報 USING INTEGER PRIMARY KEY (rowid=?)");
+        QVERIFY(plan("SELECT rowid, * FROM プログラム連携情報 WHERE 発信日時 >= 'a' AND "
+                     "受信プログラムID "
                      "= 'c' AND 起動連携情報 = '' AND 連携区分 = '00'")
                     .toString()
-                    .contains("(受信プログラムID=? AND 連携区分=? AND 発信日時>?)"));
+                    .contains("(受信プログラムID=? AND 連携区分=? AND "));
     }
 
     void takesOverTheRequestAddressedToIt_data() {
@@ -102,6 +103,41 @@ private Q_SLOTS:
         QCOMPARE(LinkRows(install.configPath()).size(), taken ? 0 : 1);
         CloseEnvironment(t.ctx);
         QCOMPARE(LinkRows(install.configPath()).size(), taken ? 1 : 1);
+    }
+
+    // Requests of the same second and sender: the one taken goes and every other stays; the link
+    // information is trimmed of blanks only, so a tab belongs to it.
+    void takesExactlyTheRequestItMatches_data() {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QStringList>("requests");
+        QTest::addColumn<QStringList>("left");
+        QTest::newRow("another program's request of the same second")
+            << "LINK1" << QStringList{"LINK1", "LINK2"} << QStringList{"LINK2"};
+        QTest::newRow("two identical requests")
+            << "LINK1" << QStringList{"LINK1", "LINK1"} << QStringList{"LINK1"};
+        QTest::newRow("a tab at the end")
+            << " LINK1\t " << QStringList{"LINK1\t", "LINK1"} << QStringList{"LINK1"};
+    }
+    void takesExactlyTheRequestItMatches() {
+        QFETCH(QString, command);
+        QFETCH(QStringList, requests);
+        QFETCH(QStringList, left);
+        TestInstallation install;
+        TestContext t(install.programFolder(), command);
+        for (const QString& info : requests) {
+            WriteRequest(install.configPath(), t.clock.current.addSecs(-5), "売上入力", info);
+        }
+        QVERIFY(OpenEnvironment(t.ctx));
+        QStringList remaining;
+        for (const QVariantMap& row : LinkRows(install.configPath())) {
+            remaining << row.value("起動連携情報").toString();
+        }
+        QCOMPARE(remaining, left);
+        const QString taken = command.trimmed() == command ? command : "LINK1\t";
+        QCOMPARE(HistoryNotes(install.configPath()).first(), "開始 " + taken);
+        CloseEnvironment(t.ctx);
+        QCOMPARE(LinkRows(install.configPath()).last().value("起動連携情報").toString(), taken);
+        QCOMPARE(LinkRows(install.configPath()).last().value("連携区分").toString(), "99");
     }
 
     void consumesOneOfTwoRequestsAndAnswersIt() {

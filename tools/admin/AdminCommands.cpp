@@ -99,7 +99,7 @@ private:
         info.programFolder =
             JoinPath(QDir::toNativeSeparators(QDir(base).absolutePath()), QStringLiteral("prgbin"));
         info.executableName = kProgramId;
-        info.lockFolder = QDir::tempPath();
+        info.lockFolder = LockFolder();
         return info;
     }
 

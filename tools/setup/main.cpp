@@ -7,10 +7,13 @@
 
 // 動作環境設定.exe: started by a program of the suite that found no working installation.
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
+    // The base and the program to start again come whole, as the menu passed them.
+    const QStringList arguments = ProgramArguments(argc, argv);
+    int ownName = 1;
+    QApplication app(ownName, argv);
     QApplication::setApplicationName(QStringLiteral("動作環境設定"));
     QApplication::setApplicationDisplayName(QStringLiteral("動作環境設定"));
     QtDialogs dialogs;
     QtShell shell;
-    return RunEnvironmentSetup(JoinCommandText(QApplication::arguments().mid(1)), dialogs, shell);
+    return RunEnvironmentSetup(JoinCommandText(arguments), dialogs, shell);
 }
