@@ -28,7 +28,7 @@ display=":$((90 + RANDOM % 9))"
 Xvfb "$display" -screen 0 1024x700x24 -nolisten tcp &
 xvfb=$!
 sleep 1
-export DISPLAY="$display" QT_QPA_PLATFORM=xcb TMPDIR="$work"
+export DISPLAY="$display" QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work"
 "$work/demo/prgbin/ヌモリカマイメニュ" &
 menu=$!
 # The sign-in dialog opens with the login found; type the PIN of the first demo member of staff.

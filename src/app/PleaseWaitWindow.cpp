@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QScreen>
+#include <QStyle>
 #include <QVBoxLayout>
 
 PleaseWaitWindow::PleaseWaitWindow(QWidget* parent)
@@ -11,8 +12,11 @@ PleaseWaitWindow::PleaseWaitWindow(QWidget* parent)
     setWindowTitle(QCoreApplication::applicationName());
     auto* text = new QLabel(QStringLiteral("しばらくお待ちください。"), this);
     text->setMargin(24);
+    text->setAlignment(Qt::AlignCenter);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(text);
+    // Wide enough for the title beside the window manager's buttons.
+    setMinimumWidth(fontMetrics().horizontalAdvance(windowTitle()) + 160);
 }
 
 void PleaseWaitWindow::show() {
@@ -20,6 +24,17 @@ void PleaseWaitWindow::show() {
     raise();
     // The copy that follows blocks the event loop: let the window appear first.
     QCoreApplication::processEvents();
+    // Only a shown window knows the frame the window manager gave it.
+    if (clearOf_.isValid()) {
+        moveClear();
+        QCoreApplication::processEvents();
+    }
+}
+
+void PleaseWaitWindow::moveClear() {
+    const QScreen* shown = screen();
+    const QRect available = shown != nullptr ? shown->availableGeometry() : clearOf_;
+    move(PlaceClearOf(frameGeometry().size(), clearOf_, available).topLeft());
 }
 
 void PleaseWaitWindow::hide() {
@@ -39,10 +54,15 @@ QRect PlaceClearOf(const QSize& size, const QRect& area, const QRect& screen) {
 }
 
 void PleaseWaitWindow::placeClearOf(const QRect& area) {
+    clearOf_ = area;
     adjustSize();
-    const QScreen* shown = screen();
-    const QRect available = shown != nullptr ? shown->availableGeometry() : area;
-    // The frame of the window manager comes on top of the contents.
-    const QSize framed = size() + QSize(0, frameGeometry().height() - geometry().height());
-    move(PlaceClearOf(framed, area, available).topLeft());
+    if (!isVisible()) {
+        // Before the first showing the frame is not known yet: the usual title bar is allowed for.
+        const int titleBar = style()->pixelMetric(QStyle::PM_TitleBarHeight);
+        const QScreen* shown = screen();
+        const QRect available = shown != nullptr ? shown->availableGeometry() : area;
+        move(PlaceClearOf(size() + QSize(0, titleBar), area, available).topLeft());
+        return;
+    }
+    moveClear();
 }

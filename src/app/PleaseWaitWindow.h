@@ -12,6 +12,11 @@ public:
     void show() override;
     void hide() override;
     void placeClearOf(const QRect& area) override;
+
+private:
+    void moveClear();
+
+    QRect clearOf_;
 };
 
 // Where a window of the given size stands clear of an area: centred on it, just above it, or

@@ -279,6 +279,8 @@ BackupTableReport CopyTableToBackup(AppContext& ctx, QString& target, const DbCo
                                              {}, {}, &report.fileRows);
         return report;
     }
+    // Counting the rows per key takes a while on a large table: the user sees which one.
+    Progress(ctx, table + QLatin1Char(' '));
     const bool indexed = KeyIsIndexed(source, name, key);
     const auto groups = ReadKeyGroups(ctx, source, from, key, indexed);
     if (!groups) {
