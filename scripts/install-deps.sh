@@ -10,6 +10,7 @@ packages=(
     libqt6sql6-odbc unixodbc odbc-postgresql   # kind "O": other sources through ODBC
     fonts-ipafont-gothic   # Japanese text renders as boxes without a Japanese font
     sqlite3
+    pkg-config libsodium-dev   # stored PINs are Argon2id hashes
     faketime               # the date tests run the admin tool on fixed days
     bindfs                 # a FUSE mount stands for a file server in the journal-mode test
 )

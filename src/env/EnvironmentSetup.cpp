@@ -33,12 +33,19 @@ int RunEnvironmentSetup(const QString& commandText, Dialogs& dialogs, Shell& she
                           QLatin1Char('\r') + QStringLiteral("作成先: ") + request->base)) {
         return 1;
     }
-    if (const auto error = CreateInstallation(request->base)) {
+    InstallationOptions options;
+    options.systemPin = NewSystemPin();
+    if (const auto error = CreateInstallation(request->base, options)) {
         dialogs.information(QStringLiteral("動作環境を作成できませんでした。") + QLatin1Char('\r') +
                             *error);
         return 2;
     }
-    dialogs.information(QStringLiteral("動作環境を作成しました。"));
+    dialogs.information(QStringLiteral("動作環境を作成しました。") + QLatin1Char('\r') +
+                        QStringLiteral("システム特権暗証番号: ") + options.systemPin +
+                        QLatin1Char('\r') +
+                        QStringLiteral("運用事業所を本社 (000) に切り替えるときに使います。"
+                                       "表示はこの一度だけです。控えを鍵の掛かる場所に保管して"
+                                       "ください。"));
     const QString programFolder =
         QDir::toNativeSeparators(QDir(request->base).filePath(QStringLiteral("prgbin")));
     const QString program = JoinPath(programFolder, request->programName);

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 
 #include "db/ConnectionString.h"
 #include "db/DatabaseFile.h"
@@ -13,6 +14,7 @@
 #include "env/DemoData.h"
 #include "env/InstallPaths.h"
 #include "platform/Files.h"
+#include "signin/CodeConverter.h"
 
 namespace {
 // The 'GNR' row: where the business database is.
@@ -108,6 +110,15 @@ std::optional<QString> ExistingDatabase(const QString& stem) {
 }
 }  // namespace
 
+QString NewSystemPin() {
+    static const QLatin1StringView kLetters("ABCDEFGHJKLMNPQRSTUVWXYZ23456789");
+    QString pin;
+    for (int i = 0; i < 8; ++i) {
+        pin += QChar(kLetters[QRandomGenerator::system()->bounded(int(kLetters.size()))]);
+    }
+    return pin;
+}
+
 QString MenuExecutableName() {
 #ifdef Q_OS_WIN
     return QStringLiteral("ヌモリカマイメニュ.exe");
@@ -190,9 +201,17 @@ std::optional<QString> CreateInstallation(const QString& base, const Installatio
     }
     const bool onServer = !options.serverConnection.isEmpty();
     const QString businessPath = onServer ? QString() : businessStem + QStringLiteral(".accdb");
-    const QStringList businessRows =
+    QStringList businessRows =
         BusinessSchema() + InitialBusinessRows() +
         (options.demo ? DemoBusinessRows(root, options.loginUser) : QStringList());
+    if (!options.systemPin.isEmpty()) {
+        const QString stored = CodeConverter::encode(options.systemPin);
+        if (stored.isEmpty()) {
+            return QStringLiteral("システム特権暗証番号の保存形式を作成できません。");
+        }
+        businessRows
+            << QStringLiteral("UPDATE Mユーザ SET システム特権暗証番号 = %1").arg(SqlQuote(stored));
+    }
     const QStringList demoConfiguration = options.demo ? DemoConfigurationRows() : QStringList();
     const DatabaseDefinition definition =
         onServer ? ServerDefinition(options.serverConnection) : FileDefinition(businessPath);

@@ -18,7 +18,17 @@ struct InstallationOptions {
     // A PostgreSQL database ("host=… port=… dbname=… user=… password=…") that receives the
     // business tables instead of data/gnrdb.accdb.
     QString serverConnection;
+    // The system privileged PIN, stored hashed; empty leaves the column Null, and the built-in
+    // default then stands for it.
+    QString systemPin;
 };
+
+// A new system privileged PIN: eight characters of capitals and digits, without those that are
+// easily mistaken for one another (0 O 1 I).
+QString NewSystemPin();
+
+// The demo installation's system privileged PIN, as the README gives it.
+inline const QString kDemoSystemPin = QStringLiteral("DEMO2026");
 std::optional<QString> CreateInstallation(const QString& base,
                                           const InstallationOptions& options = {});
 

@@ -1,10 +1,15 @@
 #include "signin/CodeConverter.h"
 
 #include <QCryptographicHash>
-#include <QRandomGenerator>
+
+#include <sodium.h>
 
 namespace {
-const QLatin1StringView kPrefix("NMK1$");
+const QLatin1StringView kHashPrefix("$argon2id$");
+const QLatin1StringView kOlderPrefix("NMK1$");
+
+// The older form: the PIN's bytes masked with a key stream whose key stood in the program. It
+// hid the PIN from a glance at the table and no more; it is read, never written.
 constexpr qsizetype kSaltSize = 8;
 constexpr qsizetype kCheckSize = 8;
 constexpr QByteArrayView kKey("ヌモリカ/暗証番号/stored-form/1");
@@ -30,41 +35,81 @@ QByteArray Check(const QByteArray& salt, const QByteArray& plain) {
     return hash.result().left(kCheckSize);
 }
 
-QByteArray Mask(const QByteArray& data, const QByteArray& salt) {
-    const QByteArray stream = KeyStream(salt, data.size());
-    QByteArray masked = data;
-    for (qsizetype i = 0; i < masked.size(); ++i) {
-        masked[i] = static_cast<char>(masked[i] ^ stream[i]);
-    }
-    return masked;
-}
-
-constexpr auto kBase64 = QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals;
-}  // namespace
-
-QString CodeConverter::convert(const QString& stored) const {
-    if (!stored.startsWith(kPrefix)) {
-        return {};
-    }
-    const auto decoded = QByteArray::fromBase64Encoding(
-        stored.mid(kPrefix.size()).toLatin1(), kBase64 | QByteArray::AbortOnBase64DecodingErrors);
+QString ReadOlderForm(const QString& stored) {
+    constexpr auto kBase64 = QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals |
+                             QByteArray::AbortOnBase64DecodingErrors;
+    const auto decoded =
+        QByteArray::fromBase64Encoding(stored.mid(kOlderPrefix.size()).toLatin1(), kBase64);
     if (!decoded || decoded.decoded.size() < kSaltSize + kCheckSize) {
         return {};
     }
     const QByteArray& bytes = decoded.decoded;
     const QByteArray salt = bytes.left(kSaltSize);
-    const QByteArray plain =
-        Mask(bytes.mid(kSaltSize, bytes.size() - kSaltSize - kCheckSize), salt);
+    QByteArray plain = bytes.mid(kSaltSize, bytes.size() - kSaltSize - kCheckSize);
+    const QByteArray stream = KeyStream(salt, plain.size());
+    for (qsizetype i = 0; i < plain.size(); ++i) {
+        plain[i] = static_cast<char>(plain[i] ^ stream[i]);
+    }
     if (Check(salt, plain) != bytes.right(kCheckSize)) {
         return {};
     }
     return QString::fromUtf8(plain);
 }
 
-QString CodeConverter::encode(const QString& pin) {
-    QByteArray salt(kSaltSize, Qt::Uninitialized);
-    QRandomGenerator::system()->generate(salt.begin(), salt.end());
+bool SodiumReady() {
+    // Safe to call again; only a failure of the library itself answers below zero.
+    return sodium_init() >= 0;
+}
+}  // namespace
+
+QString CodeConverter::convert(const QString& stored) const {
+    if (isCurrentForm(stored)) {
+        return stored;
+    }
+    if (isOlderForm(stored)) {
+        return ReadOlderForm(stored);
+    }
+    return {};
+}
+
+QString CodeConverter::encode(const QString& pin, PinCost cost) {
+    if (!SodiumReady()) {
+        return {};
+    }
     const QByteArray plain = pin.toUpper().toUtf8();
-    return kPrefix +
-           QString::fromLatin1((salt + Mask(plain, salt) + Check(salt, plain)).toBase64(kBase64));
+    const bool interactive = cost == PinCost::Interactive;
+    char hash[crypto_pwhash_STRBYTES];
+    if (crypto_pwhash_str_alg(
+            hash, plain.constData(), static_cast<unsigned long long>(plain.size()),
+            interactive ? crypto_pwhash_OPSLIMIT_INTERACTIVE : crypto_pwhash_OPSLIMIT_MIN,
+            interactive ? crypto_pwhash_MEMLIMIT_INTERACTIVE / 2 : crypto_pwhash_MEMLIMIT_MIN,
+            crypto_pwhash_ALG_ARGON2ID13) != 0) {
+        return {};
+    }
+    return QString::fromLatin1(hash);
+}
+
+bool CodeConverter::isCurrentForm(const QString& stored) {
+    return stored.startsWith(kHashPrefix) && stored.size() < crypto_pwhash_STRBYTES;
+}
+
+bool CodeConverter::isOlderForm(const QString& stored) {
+    return stored.startsWith(kOlderPrefix);
+}
+
+bool CodeConverter::verify(const QString& verifier, const QString& entry) {
+    if (verifier.isEmpty()) {
+        return false;
+    }
+    if (!isCurrentForm(verifier)) {
+        // The older form and the built-in default are held as the PIN itself.
+        return verifier == entry;
+    }
+    if (!SodiumReady()) {
+        return false;
+    }
+    const QByteArray hash = verifier.toLatin1();
+    const QByteArray typed = entry.toUtf8();
+    return crypto_pwhash_str_verify(hash.constData(), typed.constData(),
+                                    static_cast<unsigned long long>(typed.size())) == 0;
 }

@@ -2,16 +2,33 @@
 
 #include <QString>
 
-// Turns a PIN as stored in the masters into the text a typed PIN (upper-cased) is compared with.
-// The stored form hides the PIN from whoever reads the table: "NMK1$" followed by URL-safe
-// base64 of a random salt, the PIN's UTF-8 bytes masked with a SHA-256 key stream, and a check
-// value. It is an obfuscation, not a password hash: the comparison needs the PIN itself.
+// How much work the check of a stored PIN costs. The cost is written into the stored form, so
+// forms of either cost are checked alike.
+enum class PinCost {
+    Interactive,  // what a sign-in pays: about 0.05 s and 32 MiB on the development machine
+    Minimal,      // for tests only
+};
+
+// Turns a PIN as stored in the masters into the verifier that a typed PIN (upper-cased) is checked
+// against. The stored form is an Argon2id password hash ("$argon2id$v=19$m=…,t=…,p=1$salt$hash",
+// libsodium): salted, slow and memory-hard, it cannot be turned back into the PIN; someone who
+// copies the table can only guess PINs one by one at that cost. The older masked form "NMK1$…"
+// is still read until `numorika-admin pin upgrade` rewrites it.
 class CodeConverter {
 public:
-    // A text that is not in the stored form (or was altered) gives "", which no entry matches:
-    // an entry has at least four characters.
+    // The verifier of a stored PIN: a hash as it is stored; the PIN of the older form; "" for a
+    // text in no known form, which no entry matches.
     QString convert(const QString& stored) const;
 
-    // The stored form of a PIN; the PIN is upper-cased first, as entries are.
-    static QString encode(const QString& pin);
+    // The stored form of a PIN; the PIN is upper-cased first, as entries are. Empty when the
+    // hash cannot be made (no memory).
+    static QString encode(const QString& pin, PinCost cost = PinCost::Interactive);
+
+    // Whether a stored text is in the form encode writes.
+    static bool isCurrentForm(const QString& stored);
+    // Whether a stored text is in the older masked form.
+    static bool isOlderForm(const QString& stored);
+
+    // Whether an entry (already upper-cased) matches a verifier.
+    static bool verify(const QString& verifier, const QString& entry);
 };

@@ -1,8 +1,11 @@
 #include "signin/StaffSignIn.h"
 
+#include <algorithm>
+
 #include "app/AppContext.h"
 #include "db/DbAccess.h"
 #include "db/SqlText.h"
+#include "signin/CodeConverter.h"
 #include "signin/SignedInCode.h"
 #include "text/NumberText.h"
 
@@ -63,6 +66,12 @@ bool OpenStaff(AppContext& ctx, Recordset& recordset, const QString& condition,
     recordset.close();
     fields.name.clear();
     fields.rememberedPin.clear();
+    // Nothing of the person shown before may carry over to whoever signs in next.
+    StaffRecord& staff = ctx.staff;
+    staff.loginId.clear();
+    staff.accessLevel = 0;
+    staff.categoryPermissions.fill(QString());
+    staff.operationPermissions.fill(QString());
     return false;
 }
 }  // namespace
@@ -106,7 +115,10 @@ PinCheck CheckEnteredPin(Dialogs& dialogs, const QString& typed, const QStringLi
         dialogs.information(QStringLiteral("暗証番号を入力してください。"));
         return PinCheck::TooShort;
     }
-    if (accepted.contains(entry)) {
+    // In the given order: the office's privileged PIN is tried before the person's own.
+    if (std::any_of(accepted.begin(), accepted.end(), [&entry](const QString& verifier) {
+            return CodeConverter::verify(verifier, entry);
+        })) {
         return PinCheck::Accepted;
     }
     dialogs.information(QStringLiteral("暗証番号が違います。"));

@@ -36,8 +36,11 @@ inline bool IsPinLongEnough(const QString& entry) {
     return entry.size() > 3;
 }
 
+// The longest PIN the entry field takes and the administrator's tool stores.
+inline constexpr int kPinMaxLength = 128;
+
 class Dialogs;
 
 // The OK of a PIN dialog: the typed PIN, upper-cased, must have four characters or more and
-// equal one of the accepted (converted) PINs. Tells the user what is wrong.
+// match one of the accepted verifiers (the converted stored PINs). Tells the user what is wrong.
 PinCheck CheckEnteredPin(Dialogs& dialogs, const QString& typed, const QStringList& accepted);

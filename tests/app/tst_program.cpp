@@ -12,6 +12,7 @@
 #include "TestInstallation.h"
 #include "app/Environment.h"
 #include "menu/Launch.h"
+#include "signin/CodeConverter.h"
 #include "signin/StaffSignIn.h"
 
 // The installed programs as an administrator and a member of staff use them.
@@ -262,24 +263,64 @@ private Q_SLOTS:
         QVERIFY(lastError_.contains("「tridb.mdb」"));
     }
 
-    void anEncodedPinSignsIn() {
-        QCOMPARE(RunAdmin({"pin", "encode", "ab"}), 2);
-        QCOMPARE(RunAdmin({"pin", "encode", "ab12"}), 0);
-        const QString stored = lastOutput_.trimmed();
-        TestInstallation install;
-        InsertRow(install.businessPath(), "M担当者",
+    // PINs reach the tool on standard input only; what it stores signs in, the older form is
+    // rewritten once, and a new installation has a system privileged PIN of its own.
+    void thePinCommandsStoreWhatSignsIn() {
+        QCOMPARE(RunAdmin({"pin", "encode", "ab12"}), 2);  // never on the command line
+        QCOMPARE(RunAdmin({"pin", "encode"}, false, {}, "ab\n"), 2);
+        QCOMPARE(RunAdmin({"pin", "encode"}, false, {}, "ab12\n"), 0);
+        QVERIFY(lastError_.contains(QStringLiteral("6文字以上")));
+        const QString encoded = lastOutput_.trimmed();
+        QVERIFY(encoded.startsWith("$argon2id$"));
+
+        QTemporaryDir dir;
+        const QString base = dir.filePath("x");
+        QCOMPARE(RunAdmin({"init", base}), 0);
+        const QString systemPin =
+            lastOutput_.section(QStringLiteral("システム特権暗証番号: "), 1).section('\n', 0, 0);
+        QCOMPARE(systemPin.size(), 8);
+        const QString business = base + "/data/gnrdb.accdb";
+        const auto company = [&](const char* column) {
+            return QueryRows(business,
+                             "SELECT " + QString::fromUtf8(column) + " AS v FROM Mユーザ")[0]
+                .value("v")
+                .toString();
+        };
+        QVERIFY(CodeConverter::verify(company("システム特権暗証番号"), systemPin));
+        QVERIFY(!CodeConverter::verify(company("システム特権暗証番号"), "QXVWT47"));
+
+        // Rows of the older form, as an earlier version stored them.
+        InsertRow(business, "M担当者",
                   {{"コード", "00012"},
                    {"氏名", "鈴木"},
-                   {"暗証番号", stored},
+                   {"暗証番号", "NMK1$qYpBYJa88FdYN8ZUNGB9cOeK8sM"},
                    {"在籍区分", "0"},
                    {"事業所コード", "000"}});
-        TestContext t(install.programFolder());
-        QVERIFY(OpenEnvironment(t.ctx));
-        QVERIFY(LoadCompanySettings(t.ctx));
-        SignInFields fields;
-        QVERIFY(LookupStaffByCode(t.ctx, QStringLiteral("00012"), fields));
-        QCOMPARE(ConfirmPin(t.ctx, fields, QStringLiteral("AB12")), PinCheck::Accepted);
-        QCOMPARE(t.ctx.staff.name, QStringLiteral("鈴木"));
+        InsertRow(business, "M担当者",
+                  {{"コード", "00013"}, {"氏名", "田中"}, {"暗証番号", encoded}});
+        ExecuteOn(business, "UPDATE M事業所 SET 特権暗証番号 = 'NMK1$asR4_nZ9udwI8M91w38CT9Gsjsw'");
+        QCOMPARE(RunAdmin({"pin", "upgrade", base}), 0);
+        QVERIFY(lastOutput_.contains(QStringLiteral("2 件")));
+        const auto pinOf = [&](const char* code) {
+            return QueryRows(business, "SELECT 暗証番号 FROM M担当者 WHERE コード = '" +
+                                           QString::fromLatin1(code) + "'")[0]
+                .value("暗証番号")
+                .toString();
+        };
+        QVERIFY(CodeConverter::verify(pinOf("00012"), "AB12"));
+        QCOMPARE(pinOf("00013"), encoded);
+        QVERIFY(CodeConverter::verify(QueryRows(business, "SELECT 特権暗証番号 FROM M事業所")[0]
+                                          .value("特権暗証番号")
+                                          .toString(),
+                                      "BOSS"));
+        QCOMPARE(RunAdmin({"pin", "upgrade", base}), 0);
+        QVERIFY(lastOutput_.contains(QStringLiteral("0 件")));
+
+        QCOMPARE(RunAdmin({"pin", "set", base, "00012"}, false, {}, "xy98zw\n"), 0);
+        QVERIFY(CodeConverter::verify(pinOf("00012"), "XY98ZW"));
+        QCOMPARE(RunAdmin({"pin", "set", base, "99999"}, false, {}, "xy98zw\n"), 1);
+        QCOMPARE(RunAdmin({"pin", "set", base, "00012"}, false, {}, "xy9\n"), 2);
+        QVERIFY(CodeConverter::verify(pinOf("00012"), "XY98ZW"));
     }
 
     void conditionsResolveOnTheDayTheyRun_data() {
@@ -371,7 +412,8 @@ private:
 
     // Runs the admin tool; on a fixed day through faketime when day is given. An installation
     // that exists already is fine when reuse is set.
-    int RunAdmin(const QStringList& arguments, bool reuse = false, const QString& day = {}) {
+    int RunAdmin(const QStringList& arguments, bool reuse = false, const QString& day = {},
+                 const QByteArray& input = {}) {
         if (reuse && arguments.value(0) == QLatin1String("init") &&
             QFileInfo::exists(arguments.value(1))) {
             return 0;
@@ -385,6 +427,8 @@ private:
                         QStringList{day + QStringLiteral(" 09:00:00"), QStringLiteral(ADMIN_TOOL)} +
                             arguments);
         }
+        admin.write(input);
+        admin.closeWriteChannel();
         if (!admin.waitForFinished(30000)) {
             return -1;
         }

@@ -10,6 +10,7 @@
 #include "backup/ExitProgram.h"
 #include "env/EnvironmentSetup.h"
 #include "platform/SingleInstance.h"
+#include "signin/CodeConverter.h"
 
 namespace {
 const QString kFirstRun =
@@ -130,7 +131,17 @@ private Q_SLOTS:
         QCOMPARE(RunEnvironmentSetup(argument, dialogs, shell), 0);
         QCOMPARE(dialogs.questions.size(), 1);
         QVERIFY(dialogs.questions[0].contains(install.base()));
-        QCOMPARE(dialogs.informations, QStringList{QStringLiteral("動作環境を作成しました。")});
+        // The one showing of the installation's own system privileged PIN, which is stored hashed.
+        QCOMPARE(dialogs.informations.size(), 1);
+        QVERIFY(dialogs.informations[0].startsWith(QStringLiteral("動作環境を作成しました。\r")));
+        const QString systemPin = dialogs.informations[0]
+                                      .section(QStringLiteral("システム特権暗証番号: "), 1)
+                                      .section(QLatin1Char('\r'), 0, 0);
+        QVERIFY(CodeConverter::verify(
+            QueryRows(install.businessPath(), "SELECT システム特権暗証番号 AS v FROM Mユーザ")[0]
+                .value("v")
+                .toString(),
+            systemPin));
         QCOMPARE(shell.started,
                  (QList<FakeShell::Call>{{install.path("prgbin/ヌモリカマイメニュ"), QString()}}));
 

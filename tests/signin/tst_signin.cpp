@@ -10,6 +10,7 @@
 #include "app/Main.h"
 #include "platform/SingleInstance.h"
 #include "signin/SignInDialog.h"
+#include "signin/StaffSignIn.h"
 
 namespace {
 const QString kEnterPin = QStringLiteral("暗証番号を入力してください。");
@@ -31,14 +32,15 @@ void AddStaff(const TestInstallation& install, const QString& code, const QStrin
 // An installation with 鈴木 (00012, PIN ab12, login taro) and 田中 (12345, PIN cd34).
 void AddStandardStaff(const TestInstallation& install) {
     AddStaff(install, "00012", "鈴木",
-             {{"暗証番号", CodeConverter::encode("ab12")},
+             {{"暗証番号", CodeConverter::encode("ab12", PinCost::Minimal)},
               {"ログインID", "taro"},
               {"アクセス権限", "3"},
               {"社員区分", "2"},
               {"処理分類9操作許可", "1"},
               {"部門コード", "10"},
               {"印刷許可", "1"}});
-    AddStaff(install, "12345", "田中", {{"暗証番号", CodeConverter::encode("cd34")}});
+    AddStaff(install, "12345", "田中",
+             {{"暗証番号", CodeConverter::encode("cd34", PinCost::Minimal)}});
 }
 
 struct Session {
@@ -87,19 +89,48 @@ void AnswerSignIn(const QString& pin) {
 class TestSignIn : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void theStoredFormHidesThePin() {
+    // The stored form is a slow salted hash: the conversion gives a verifier, never the PIN, and
+    // the same PIN is stored differently each time.
+    void theStoredFormCannotBeTurnedBack() {
         const CodeConverter converter;
-        const QString stored = CodeConverter::encode(QStringLiteral("ab12"));
+        const QString stored = CodeConverter::encode(QStringLiteral("ab12"), PinCost::Minimal);
+        QVERIFY(stored.startsWith(QStringLiteral("$argon2id$")));
         QVERIFY(!stored.contains(QStringLiteral("ab12"), Qt::CaseInsensitive));
-        QVERIFY(stored != CodeConverter::encode(QStringLiteral("ab12")));
-        QCOMPARE(converter.convert(stored), QStringLiteral("AB12"));
-        QString altered = stored;
-        altered[altered.size() - 3] =
-            altered[altered.size() - 3] == QLatin1Char('A') ? QLatin1Char('B') : QLatin1Char('A');
-        for (const QString& broken : {altered, stored.chopped(2), QStringLiteral("AB12"),
-                                      QStringLiteral("NMK1$"), QString()}) {
-            QCOMPARE(converter.convert(broken), QString());
-        }
+        QVERIFY(stored != CodeConverter::encode(QStringLiteral("ab12"), PinCost::Minimal));
+        QCOMPARE(converter.convert(stored), stored);
+        // The cost lives in the stored form: a sign-in pays the interactive one.
+        QVERIFY(CodeConverter::encode(QStringLiteral("ab12")).contains(QStringLiteral(",t=2,")));
+    }
+
+    // Every entry is accepted or refused as before, whatever form its PIN is stored in.
+    void entriesAgainstStoredForms_data() {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("check");
+        const QString hash = CodeConverter::encode(QStringLiteral("ab12"), PinCost::Minimal);
+        const QString older = QStringLiteral("NMK1$qYpBYJa88FdYN8ZUNGB9cOeK8sM");  // ab12
+        const int accepted = int(PinCheck::Accepted);
+        const int wrong = int(PinCheck::Wrong);
+        QTest::newRow("hash, right, typed in lower case") << hash << "ab12" << accepted;
+        QTest::newRow("hash, right, typed in capitals") << hash << "AB12" << accepted;
+        QTest::newRow("hash, wrong") << hash << "ab13" << wrong;
+        QTest::newRow("hash, three characters") << hash << "ab1" << int(PinCheck::TooShort);
+        QTest::newRow("hash, longer") << hash << "ab123" << wrong;
+        QTest::newRow("hash, altered")
+            << QString(hash).replace(hash.size() - 2, 1, "x") << "ab12" << wrong;
+        QTest::newRow("older form, right") << older << "Ab12" << accepted;
+        QTest::newRow("older form, wrong") << older << "ab13" << wrong;
+        QTest::newRow("a PIN stored as typed is no known form") << "AB12"
+                                                                << "ab12" << wrong;
+        QTest::newRow("Null") << QString() << "ab12" << wrong;
+    }
+    void entriesAgainstStoredForms() {
+        QFETCH(QString, stored);
+        QFETCH(QString, typed);
+        QFETCH(int, check);
+        FakeDialogs dialogs;
+        const CodeConverter converter;
+        QCOMPARE(int(CheckEnteredPin(dialogs, typed, {converter.convert(stored)})), check);
     }
 
     void theLoginFindsThePerson() {
@@ -246,7 +277,7 @@ private Q_SLOTS:
                 .value(0)
                 .value("暗証番号")
                 .toString();
-        QVERIFY(stored.startsWith(QStringLiteral("NMK1$")));
+        QVERIFY(stored.startsWith(QStringLiteral("$argon2id$")));
         for (const QString& pin : {QStringLiteral("ab12"), stored}) {
             QVERIFY2(written.filter(pin, Qt::CaseInsensitive).isEmpty(),
                      qPrintable(written.filter(pin, Qt::CaseInsensitive).join('|')));
@@ -266,12 +297,19 @@ private Q_SLOTS:
         QCOMPARE(Field<QLineEdit>(dialog, "担当者名")->text(), QString());
         QCOMPARE(s.t.dialogs.informations, QStringList{kWrongPin});
         QVERIFY(dialog.isVisible());
+        // Nor any of the rights found for the person shown first.
+        const StaffRecord& staff = s.t.ctx.staff;
+        QCOMPARE(staff.loginId, QString());
+        QCOMPARE(int(staff.accessLevel), 0);
+        QCOMPARE(staff.categoryPermissions[9], QString());
+        QCOMPARE(staff.operationPermissions[4], QString());
     }
 
     void theOfficePinSignsInNobody() {
         TestInstallation install;
-        ExecuteOn(install.businessPath(),
-                  "UPDATE M事業所 SET 特権暗証番号 = '" + CodeConverter::encode("boss") + "'");
+        ExecuteOn(install.businessPath(), "UPDATE M事業所 SET 特権暗証番号 = '" +
+                                              CodeConverter::encode("boss", PinCost::Minimal) +
+                                              "'");
         Session s(install, QStringLiteral("nobody"));
         SignInDialog& dialog = s.openDialog();
         Field<QLineEdit>(dialog, "暗証番号")->setText(QStringLiteral("Boss"));

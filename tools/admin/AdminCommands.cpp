@@ -1,5 +1,8 @@
 #include "AdminCommands.h"
 
+#include "AdminInstallation.h"
+#include "PinCommands.h"
+
 #include <QDir>
 
 #include "app/AppContext.h"
@@ -29,8 +32,13 @@ QString Usage() {
         "      report に帳票データベース (repdb, repfrmdb) を置きます。--server "
         "は業務データベースを\n"
         "      PostgreSQL に作成し、データベース定義を種別 S にします\n"
-        "  numorika-admin pin encode PIN\n"
-        "      暗証番号の保存形式 (M担当者.暗証番号 などに設定する値) を表示します\n"
+        "  numorika-admin pin encode\n"
+        "      標準入力から読んだ暗証番号の保存形式 (M担当者.暗証番号 などに設定する値) を\n"
+        "      表示します (端末では入力を表示しません)\n"
+        "  numorika-admin pin set BASE STAFF\n"
+        "      標準入力から読んだ暗証番号を担当者 STAFF の暗証番号にします\n"
+        "  numorika-admin pin upgrade BASE\n"
+        "      古い保存形式の暗証番号 (M担当者, Mユーザ, M事業所) を新しい形式に書き換えます\n"
         "  numorika-admin command BASE STAFF TAB BUTTON\n"
         "      担当者 STAFF のタブ TAB (0-2)、ボタン BUTTON (0-7) "
         "が今起動するコマンドを表示します\n"
@@ -41,74 +49,6 @@ QString Usage() {
         "  numorika-admin condition BASE NAME VALUE\n"
         "      条件項目 NAME の値 VALUE がコマンドに渡す文字列を表示します\n");
 }
-
-// Boxes of the menu's code reach the administrator's terminal; nothing is ever started.
-class ConsoleDialogs final : public Dialogs {
-public:
-    explicit ConsoleDialogs(QTextStream& err) : err_(err) {}
-    void information(const QString& text) override {
-        QString shown = text;
-        err_ << shown.replace(QLatin1Char('\r'), QLatin1Char('\n')) << '\n';
-    }
-    bool question(const QString& text) override {
-        information(text);
-        return false;
-    }
-    std::optional<QString> openFile(const QStringList&, const QString&) override {
-        return std::nullopt;
-    }
-
-private:
-    QTextStream& err_;
-};
-
-class NoShell final : public Shell {
-public:
-    bool startProgram(const QString&, const QString&) override { return false; }
-    bool openDocument(const QString&, const QString&) override { return false; }
-    bool powerOff() override { return false; }
-};
-
-// The installation's environment, company and office, as the menu started from BASE/prgbin
-// would load them, without writing the menu's start and end rows.
-class Installation {
-public:
-    Installation(const QString& base, QTextStream& err)
-        : dialogs_(err),
-          registry_(FileRegistryStore::ForThisUser()),
-          ctx_(dialogs_, shell_, clock_, registry_, Process(base)) {}
-
-    bool load(QTextStream& err) {
-        if (!LoadEnvironment(ctx_) || !OpenBusinessConnection(ctx_)) {
-            err << QStringLiteral("インストールを開けません: ") << ctx_.process.programFolder
-                << '\n';
-            return false;
-        }
-        if (!LoadCompanySettings(ctx_)) {
-            err << QStringLiteral("ユーザ情報が有りません") << '\n';
-            return false;
-        }
-        return true;
-    }
-    AppContext& context() { return ctx_; }
-
-private:
-    static ProcessInfo Process(const QString& base) {
-        ProcessInfo info;
-        info.userName = CurrentUserName();
-        info.programFolder =
-            JoinPath(QDir::toNativeSeparators(QDir(base).absolutePath()), QStringLiteral("prgbin"));
-        info.executableName = kProgramId;
-        info.lockFolder = LockFolder();
-        return info;
-    }
-
-    ConsoleDialogs dialogs_;
-    NoShell shell_;
-    SystemClock clock_;
-    FileRegistryStore registry_;
-    AppContext ctx_;
-};
 
 int Init(const QStringList& arguments, const QString& programFolder, QTextStream& out,
          QTextStream& err) {
@@ -131,7 +71,10 @@ int Init(const QStringList& arguments, const QString& programFolder, QTextStream
         return kFailed;
     }
     const QString base = rest[0];
-    if (const auto error = CreateInstallation(base, {demo, CurrentUserName(), perUser, server})) {
+    // Every installation gets a system privileged PIN of its own; the demo's is documented.
+    const QString systemPin = demo ? kDemoSystemPin : NewSystemPin();
+    if (const auto error =
+            CreateInstallation(base, {demo, CurrentUserName(), perUser, server, systemPin})) {
         err << *error << '\n';
         return kFailed;
     }
@@ -142,15 +85,11 @@ int Init(const QStringList& arguments, const QString& programFolder, QTextStream
         return kFailed;
     }
     out << QStringLiteral("インストールを作成しました: ") << root << '\n';
-    return 0;
-}
-
-int EncodePin(const QString& pin, QTextStream& out, QTextStream& err) {
-    if (!IsPinLongEnough(pin)) {
-        err << QStringLiteral("暗証番号は4文字以上にしてください。") << '\n';
-        return kFailed;
-    }
-    out << CodeConverter::encode(pin) << '\n';
+    out << QStringLiteral("システム特権暗証番号: ") << systemPin << '\n'
+        << QStringLiteral(
+               "運用事業所を本社 (000) に切り替えるときに使います。表示はこの一度"
+               "だけです。控えを鍵の掛かる場所に保管してください。")
+        << '\n';
     return 0;
 }
 
@@ -167,7 +106,7 @@ int Command(const QStringList& arguments, QTextStream& out, QTextStream& err) {
         err << Usage();
         return kFailed;
     }
-    Installation installation(arguments[0], err);
+    AdminInstallation installation(arguments[0], err);
     if (!installation.load(err)) {
         return kFailed;
     }
@@ -207,7 +146,7 @@ int Backup(const QStringList& arguments, QTextStream& out, QTextStream& err) {
         err << Usage();
         return kFailed;
     }
-    Installation installation(rest[0], err);
+    AdminInstallation installation(rest[0], err);
     if (!installation.load(err)) {
         return kFailed;
     }
@@ -266,7 +205,7 @@ int Backup(const QStringList& arguments, QTextStream& out, QTextStream& err) {
 }
 
 int Condition(const QStringList& arguments, QTextStream& out, QTextStream& err) {
-    Installation installation(arguments[0], err);
+    AdminInstallation installation(arguments[0], err);
     if (!installation.load(err)) {
         return kFailed;
     }
@@ -277,15 +216,21 @@ int Condition(const QStringList& arguments, QTextStream& out, QTextStream& err) 
 }
 }  // namespace
 
-int RunAdminCommand(const QStringList& arguments, const QString& programFolder, QTextStream& out,
-                    QTextStream& err) {
+int RunAdminCommand(const QStringList& arguments, const QString& programFolder, QTextStream& in,
+                    QTextStream& out, QTextStream& err) {
     const QString verb = arguments.value(0);
     const QStringList rest = arguments.mid(1);
     if (verb == QLatin1String("init")) {
         return Init(rest, programFolder, out, err);
     }
-    if (verb == QLatin1String("pin") && rest.size() == 2 && rest[0] == QLatin1String("encode")) {
-        return EncodePin(rest[1], out, err);
+    if (verb == QLatin1String("pin") && rest == QStringList{QStringLiteral("encode")}) {
+        return EncodePin(in, out, err);
+    }
+    if (verb == QLatin1String("pin") && rest.size() == 3 && rest[0] == QLatin1String("set")) {
+        return SetPin(rest.mid(1), in, out, err);
+    }
+    if (verb == QLatin1String("pin") && rest.size() == 2 && rest[0] == QLatin1String("upgrade")) {
+        return UpgradePins(rest.mid(1), out, err);
     }
     if (verb == QLatin1String("command") && rest.size() == 4) {
         return Command(rest, out, err);

@@ -7,8 +7,9 @@
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
+    QTextStream in(stdin);
     QTextStream out(stdout);
     QTextStream err(stderr);
     return RunAdminCommand(QCoreApplication::arguments().mid(1),
-                           QCoreApplication::applicationDirPath(), out, err);
+                           QCoreApplication::applicationDirPath(), in, out, err);
 }

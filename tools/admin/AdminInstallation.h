@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QTextStream>
+
+#include "app/AppContext.h"
+#include "platform/Clock.h"
+#include "platform/Dialogs.h"
+#include "platform/RegistryStore.h"
+#include "platform/Shell.h"
+
+// Boxes of the menu's code reach the administrator's terminal; nothing is ever started.
+class ConsoleDialogs final : public Dialogs {
+public:
+    explicit ConsoleDialogs(QTextStream& err) : err_(err) {}
+    void information(const QString& text) override;
+    bool question(const QString& text) override;
+    std::optional<QString> openFile(const QStringList&, const QString&) override;
+
+private:
+    QTextStream& err_;
+};
+
+class NoShell final : public Shell {
+public:
+    bool startProgram(const QString&, const QString&) override { return false; }
+    bool openDocument(const QString&, const QString&) override { return false; }
+    bool powerOff() override { return false; }
+};
+
+// The installation's environment, company and office, as the menu started from BASE/prgbin
+// would load them, without writing the menu's start and end rows.
+class AdminInstallation {
+public:
+    AdminInstallation(const QString& base, QTextStream& err);
+    // Opens both databases and loads the company; tells err why not.
+    bool load(QTextStream& err);
+    AppContext& context() { return ctx_; }
+
+private:
+    ConsoleDialogs dialogs_;
+    NoShell shell_;
+    SystemClock clock_;
+    FileRegistryStore registry_;
+    AppContext ctx_;
+};
