@@ -9,6 +9,8 @@ packages=(
     postgresql-15          # the server tests start a throwaway cluster of their own
     libqt6sql6-odbc unixodbc odbc-postgresql   # kind "O": other sources through ODBC
     fonts-ipafont-gothic   # Japanese text renders as boxes without a Japanese font
+    qt6-translations-l10n  # Qt's own boxes and dialogs in Japanese
+    libqt6svg6             # the window icon is an SVG
     sqlite3
     pkg-config libsodium-dev   # stored PINs are Argon2id hashes
     faketime               # the date tests run the admin tool on fixed days

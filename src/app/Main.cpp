@@ -8,6 +8,7 @@
 #include "backup/ExitDialog.h"
 #include "backup/ExitProgram.h"
 #include "env/CompanySettings.h"
+#include "platform/QtApplication.h"
 #include "platform/QtDialogs.h"
 #include "platform/QtShell.h"
 #include "platform/SingleInstance.h"
@@ -71,23 +72,8 @@ int RunMenuProgram(AppContext& ctx) {
     return QApplication::exec();
 }
 
-namespace {
-// A Japanese face first: with the default Latin face every label of the menu goes through the
-// search for a fallback face that has its characters, which costs more than the rest of the
-// start together.
-void UseJapaneseFace() {
-    QFont font = QApplication::font();
-    font.setFamilies({QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic"),
-                      QStringLiteral("Noto Sans CJK JP"), QStringLiteral("Meiryo UI"),
-                      QStringLiteral("MS UI Gothic"), font.family()});
-    QApplication::setFont(font);
-}
-}  // namespace
-
 int RunMenuProcess(const QStringList& arguments) {
-    UseJapaneseFace();
-    QApplication::setApplicationName(kProgramId);
-    QApplication::setApplicationDisplayName(kProgramId);
+    PrepareApplication(kProgramId);
     QtDialogs dialogs;
     QtShell shell;
     SystemClock clock;

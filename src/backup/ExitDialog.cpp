@@ -46,6 +46,11 @@ ExitDialog::ExitDialog(AppContext& ctx, const QString& title, QWidget* parent)
     const bool canBackUp = !BackupFolder(ctx_).isEmpty();
     powerOff->setEnabled(canBackUp);
     backup->setEnabled(canBackUp);
+    if (!canBackUp) {
+        for (QPushButton* each : {powerOff, backup}) {
+            each->setToolTip(kNoBackupFolder);
+        }
+    }
 
     auto* buttons = new QHBoxLayout;
     for (QPushButton* each : {powerOff, backup, end, no}) {

@@ -25,6 +25,10 @@ class MainMenuWindow;
 // The main window's exit button and close box. False when the window stays open.
 bool OnExitRequested(AppContext& ctx, MainMenuWindow& window);
 
+// Why the backup buttons cannot be chosen.
+inline const QString kNoBackupFolder = QStringLiteral(
+    "バックアップフォルダが設定されていません (会社または事業所の BACKUPフォルダ)。");
+
 // What the user reads when the backup could not be made whole; the previous files are kept.
 inline const QString kBackupSourceFailed = QStringLiteral(
     "業務データベースを開けないため、バックアップできませんでした。\n"

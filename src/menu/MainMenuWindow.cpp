@@ -2,10 +2,12 @@
 
 #include <QCloseEvent>
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -77,6 +79,8 @@ MainMenuWindow::MainMenuWindow(AppContext& ctx, QWidget* parent)
                                        QStringLiteral("説明"));
             description->setProperty("index", i);
             description->installEventFilter(this);
+            // An empty installation gives no other hint how its menu is filled.
+            description->setToolTip(QStringLiteral("ダブルクリックでこのボタンを設定します。"));
             grid->addWidget(number, i, 0);
             grid->addWidget(button, i, 1);
             grid->addWidget(description, i, 2);
@@ -101,6 +105,7 @@ MainMenuWindow::MainMenuWindow(AppContext& ctx, QWidget* parent)
     title_->installEventFilter(this);
     manual_->installEventFilter(this);
     base_->installEventFilter(this);
+    useKeyboard();
     connect(exit_, &QPushButton::clicked, this, &MainMenuWindow::exitRequested);
     connect(tabs_, &QTabWidget::currentChanged, this, &MainMenuWindow::tabChanged);
     connect(this, &MainMenuWindow::settingsRequested, this, [this](int tab, int index) {
@@ -115,6 +120,40 @@ MainMenuWindow::MainMenuWindow(AppContext& ctx, QWidget* parent)
 
     base_->resize(twips(kBaseWidthTwips, Qt::Horizontal), twips(kBaseHeightTwips, Qt::Vertical));
     resize(base_->size());
+}
+
+void MainMenuWindow::useKeyboard() {
+    const auto shortcut = [this](const QKeySequence& keys, auto act) {
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, act);
+    };
+    // 1 to 8 start the buttons of the tab shown, Ctrl+1 to 3 show a tab.
+    for (int i = 0; i < kMenuButtons; ++i) {
+        shortcut(QKeySequence(Qt::Key_1 + i), [this, i] {
+            QPushButton* button = buttons_[tabs_->currentIndex()][i];
+            if (button->isEnabled()) {
+                button->click();
+            }
+        });
+    }
+    for (int tab = 0; tab < kMenuTabs; ++tab) {
+        shortcut(QKeySequence(Qt::CTRL | (Qt::Key_1 + tab)),
+                 [this, tab] { tabs_->setCurrentIndex(tab); });
+    }
+    shortcut(QKeySequence::NextChild,
+             [this] { tabs_->setCurrentIndex((tabs_->currentIndex() + 1) % kMenuTabs); });
+    shortcut(QKeySequence::PreviousChild, [this] {
+        tabs_->setCurrentIndex((tabs_->currentIndex() + kMenuTabs - 1) % kMenuTabs);
+    });
+    shortcut(QKeySequence::HelpContents, [this] { OpenManual(ctx_); });
+    // The manual panel is reached with Tab and pressed with Space or Enter, and shows its focus.
+    manual_->setFocusPolicy(Qt::StrongFocus);
+    manual_->setStyleSheet(
+        QStringLiteral("QLabel#manualpanel:focus { border: 2px solid palette(highlight); }"));
+    for (const auto& tab : buttons_) {
+        for (QPushButton* button : tab) {
+            button->installEventFilter(this);
+        }
+    }
 }
 
 int MainMenuWindow::twips(int value, Qt::Orientation orientation) const {
@@ -148,9 +187,14 @@ void MainMenuWindow::buildMenuTab(const QString& table, int tabPosition) {
     tabs_->setTabText(tabPosition, view.caption);
     tabs_->setCurrentIndex(0);
     for (int i = 0; i < kMenuButtons; ++i) {
-        buttons_[tabPosition][i]->setText(view.buttonCaptions[i]);
-        buttons_[tabPosition][i]->setEnabled(view.enabled[i]);
+        QPushButton* button = buttons_[tabPosition][i];
+        button->setText(view.buttonCaptions[i]);
+        button->setEnabled(view.enabled[i]);
+        button->setToolTip(view.filePaths[i].trimmed());
         descriptions_[tabPosition][i]->setText(view.descriptions[i]);
+    }
+    if (!view.message.isEmpty()) {
+        ctx_.dialogs.information(view.message);
     }
 }
 
@@ -201,7 +245,19 @@ bool MainMenuWindow::MayChooseOffice(const AppContext& ctx) {
 }
 
 bool MainMenuWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::MouseButtonPress) {
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+        // Enter starts the focused program as a click does; on the manual panel Space does too.
+        if (auto* button = qobject_cast<QPushButton*>(watched); button != nullptr && enter) {
+            button->click();
+            return true;
+        }
+        if (watched == manual_ && (enter || key == Qt::Key_Space)) {
+            OpenManual(ctx_);
+            return true;
+        }
+    } else if (event->type() == QEvent::MouseButtonPress) {
         if (watched == title_) {
             focusFirstButton();
             return true;

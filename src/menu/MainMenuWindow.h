@@ -53,6 +53,8 @@ protected:
 
 private:
     void tabChanged();
+    // Number keys for the buttons, Ctrl+number and Ctrl+Tab for the tabs, F1 for the manual.
+    void useKeyboard();
     int twips(int value, Qt::Orientation orientation) const;
 
     AppContext& ctx_;

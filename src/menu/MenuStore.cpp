@@ -71,14 +71,15 @@ MenuTabView ReadMenuTab(AppContext& ctx, const QString& table, int tabPosition) 
         bool numeric = false;
         const int p = position && !position->isNull() ? position->toInt(&numeric) : -1;
         if (!numeric || p < 0 || p >= kMenuButtons || !name) {
-            ctx.dialogs.information(name.value_or(QString()) +
-                                    QStringLiteral("メニュ設定が正しくありません"));
+            view.message =
+                name.value_or(QString()) + QStringLiteral("メニュ設定が正しくありません");
             break;
         }
         view.buttonCaptions[p] = StripSuiteWord(*name);
         if (const auto description = OptionalText(recordset, QStringLiteral("説明"))) {
             view.descriptions[p] = *description;
         }
+        view.filePaths[p] = OptionalText(recordset, QStringLiteral("filepath")).value_or(QString());
         view.enabled[p] = true;
     }
     recordset.close();

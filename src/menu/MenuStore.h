@@ -26,6 +26,9 @@ struct MenuTabView {
     std::array<QString, kMenuButtons> buttonCaptions;
     std::array<bool, kMenuButtons> enabled{};
     std::array<QString, kMenuButtons> descriptions;
+    std::array<QString, kMenuButtons> filePaths;
+    // Told once the tab shows what could be read (a detail row that cannot be shown).
+    QString message;
     MenuTabView() { buttonCaptions.fill(QStringLiteral("未設定")); }
 };
 

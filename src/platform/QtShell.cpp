@@ -12,10 +12,18 @@ bool QtShell::startProgram(const QString& path, const QString& argumentText) {
 }
 
 bool QtShell::openDocument(const QString& path, const QString& workingFolder) {
-    Q_UNUSED(workingFolder);
     if (!QFileInfo::exists(path)) {
         return false;
     }
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    // The application starts in the document's folder. xdg-open is what QDesktopServices starts
+    // here, but through it no working folder can be given.
+    if (QProcess::startDetached(QStringLiteral("xdg-open"), {path}, workingFolder)) {
+        return true;
+    }
+#else
+    Q_UNUSED(workingFolder);
+#endif
     return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 

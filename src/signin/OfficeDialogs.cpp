@@ -83,7 +83,8 @@ OfficeDialog::OfficeDialog(AppContext& ctx, QWidget* parent)
     auto* back = Button(QStringLiteral("btn_戻る"), QStringLiteral("戻る"), this);
     set_ = Button(QStringLiteral("btn_設定"), QStringLiteral("設定"), this);
     back->setAutoDefault(false);
-    set_->setAutoDefault(false);
+    // Enter on 設定 sets the office; in the code field Enter only looks the code up.
+    set_->setAutoDefault(true);
     // Nothing is chosen before the first look-up.
     set_->setEnabled(false);
     auto* grid = new QGridLayout(this);
@@ -121,14 +122,23 @@ bool OfficeDialog::eventFilter(QObject* watched, QEvent* event) {
     } else if (watched == code_ && event->type() == QEvent::KeyPress &&
                (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Return ||
                 static_cast<QKeyEvent*>(event)->key() == Qt::Key_Enter)) {
-        // Enter moves on as Tab does, so the code is looked up from the keyboard too.
-        focusNextChild();
+        // Enter looks the code up; a found office waits on 設定, so a second Enter sets it.
+        codeEntered();
+        if (set_->isEnabled()) {
+            set_->setFocus();
+        } else {
+            code_->selectAll();
+        }
         return true;
     }
     return QDialog::eventFilter(watched, event);
 }
 
 void OfficeDialog::codeEntered() {
+    // Leaving the field after Enter looked it up asks nothing twice.
+    if (!lookedUp_.isNull() && code_->text() == lookedUp_) {
+        return;
+    }
     const QString code = FormatToPattern(code_->text(), QStringLiteral("000"));
     // The head office stands for all offices: choosing it takes the system privileged PIN.
     if (code == ZeroString(3) && !AskPrivilegedPin(ctx_, this)) {
@@ -141,6 +151,7 @@ void OfficeDialog::codeEntered() {
         name_->setText(office->name);
     }
     set_->setEnabled(office.has_value());
+    lookedUp_ = code_->text();
 }
 
 void OfficeDialog::setOffice() {

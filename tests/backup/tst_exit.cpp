@@ -79,6 +79,9 @@ private Q_SLOTS:
         QCOMPARE(QApplication::focusWidget()->objectName(), focused);
         QCOMPARE(dialog.findChild<QPushButton*>("btn_BACKUP")->isEnabled(), folder);
         QCOMPARE(dialog.findChild<QPushButton*>("btn_BackupShutdown")->isEnabled(), folder);
+        // A backup button that cannot be chosen says why.
+        QCOMPARE(dialog.findChild<QPushButton*>("btn_BACKUP")->toolTip(),
+                 folder ? QString() : kNoBackupFolder);
         QCOMPARE(dialog.windowTitle(), QStringLiteral("ヌモリカ"));
         QCOMPARE(t.ctx.exitChoice, qint16(kStay));
         dialog.reject();  // the close box leaves "do not end"

@@ -1,4 +1,7 @@
+#include <QAbstractButton>
+#include <QFileDialog>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
@@ -9,6 +12,9 @@
 #include "Modal.h"
 #include "app/Environment.h"
 #include "menu/MainMenuWindow.h"
+#include "menu_settings/MenuSettings.h"
+#include "platform/QtApplication.h"
+#include "platform/QtDialogs.h"
 
 namespace {
 // A loaded menu of 00012 with a program on tab 0 and tab 1 and nothing on tab 2's first button.
@@ -46,6 +52,30 @@ void AddStandardMenu(const TestInstallation& install) {
 class TestMainWindow : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    // Qt's own texts speak Japanese whatever the locale, and boxes carry the program's name
+    // alone as their title.
+    void qtsOwnTextsAreJapanese() {
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        PrepareApplication(QStringLiteral("ヌモリカマイメニュ"));
+        QStringList seen;
+        auto* timer = new QTimer(this);
+        connect(timer, &QTimer::timeout, [&seen, timer] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                timer->stop();
+                seen << box->windowTitle();
+                for (QAbstractButton* button : box->buttons()) {
+                    seen << button->text();
+                }
+                box->button(QMessageBox::No)->click();
+            }
+        });
+        timer->start(10);
+        QtDialogs dialogs;
+        QVERIFY(!dialogs.question(QStringLiteral("削除しますか?")));
+        QCOMPARE(seen, (QStringList{"ヌモリカマイメニュ", "はい(&Y)", "いいえ(&N)"}));
+        QVERIFY(!QApplication::windowIcon().isNull());
+    }
+
     void anEmptyMenuShowsUnsetButtons() {
         TestInstallation install;
         Menu m(install);
@@ -186,6 +216,120 @@ private Q_SLOTS:
         }
         QTest::mouseDClick(m.window->basePanel(), Qt::LeftButton, {}, QPoint(3, 3));
         QCOMPARE(office.count(), opens ? 1 : 0);
+    }
+
+    // The menu works from the keyboard: number keys start the buttons of the tab shown, Enter
+    // the focused one; Ctrl+number and Ctrl+Tab change tabs; F1 and the manual panel open the
+    // manual.
+    void theKeyboardReachesEverything_data() {
+        QTest::addColumn<QList<int>>("keys");
+        QTest::addColumn<int>("tab");
+        QTest::addColumn<QStringList>("started");
+        QTest::addColumn<int>("manuals");
+        const auto K = [](std::initializer_list<QKeyCombination> keys) {
+            QList<int> combined;
+            for (const QKeyCombination key : keys) {
+                combined << key.toCombined();
+            }
+            return combined;
+        };
+        const QString sales = QStringLiteral("/x/売上入力.exe");
+        QTest::newRow("1 starts the first button")
+            << K({Qt::Key_1}) << 0 << QStringList{sales} << 0;
+        QTest::newRow("2 on an unset button starts nothing")
+            << K({Qt::Key_2}) << 0 << QStringList{} << 0;
+        QTest::newRow("Enter on the focused button")
+            << K({Qt::Key_Return}) << 0 << QStringList{sales} << 0;
+        QTest::newRow("Ctrl+2 shows the second tab, 1 starts its first button")
+            << K({Qt::CTRL | Qt::Key_2, Qt::Key_1}) << 1 << QStringList{"/x/集計.exe"} << 0;
+        QTest::newRow("Ctrl+Tab twice, Ctrl+Shift+Tab once")
+            << K({Qt::CTRL | Qt::Key_Tab, Qt::CTRL | Qt::Key_Tab,
+                  Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab})
+            << 1 << QStringList{} << 0;
+        QTest::newRow("F1") << K({Qt::Key_F1}) << 0 << QStringList{} << 1;
+    }
+    void theKeyboardReachesEverything() {
+        QFETCH(QList<int>, keys);
+        QFETCH(int, tab);
+        QFETCH(QStringList, started);
+        QFETCH(int, manuals);
+        TestInstallation install;
+        AddStandardMenu(install);
+        Menu m(install);
+        m.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m.window.get()));
+        m.window->menuButton(0, 0)->setFocus();
+        for (const int combined : keys) {
+            const auto key = QKeyCombination::fromCombined(combined);
+            QTest::keyClick(QApplication::focusWidget(), key.key(), key.keyboardModifiers());
+        }
+        QCOMPARE(m.window->tabs()->currentIndex(), tab);
+        QStringList paths;
+        for (const FakeShell::Call& call : m.t.shell.started) {
+            paths << call.path;
+        }
+        QCOMPARE(paths, started);
+        QCOMPARE(m.t.shell.opened.size(), manuals);
+    }
+
+    void theManualPanelTakesTheKeyboard() {
+        TestInstallation install;
+        Menu m(install);
+        auto* manual = m.window->findChild<QLabel*>("manualpanel");
+        QCOMPARE(manual->text(), QStringLiteral("Manual"));
+        QVERIFY(manual->focusPolicy() & Qt::TabFocus);
+        manual->setFocus();
+        QTest::keyClick(manual, Qt::Key_Space);
+        QCOMPARE(m.t.shell.opened.size(), 1);
+    }
+
+    // A program button names its program; a description says how the button is set up.
+    void tooltipsHelp() {
+        TestInstallation install;
+        AddStandardMenu(install);
+        Menu m(install);
+        QCOMPARE(m.window->menuButton(0, 0)->toolTip(), QStringLiteral("/x/売上入力.exe"));
+        QCOMPARE(m.window->menuButton(0, 1)->toolTip(), QString());
+        QVERIFY(
+            m.window->descriptionLabel(2, 5)->toolTip().contains(QStringLiteral("ダブルクリック")));
+    }
+
+    // A detail row that cannot be shown is told when the tab shows what could be read, and the
+    // first tab is in front again.
+    void aBrokenRowIsToldOnceTheTabIsBuilt() {
+        TestInstallation install;
+        AddStandardMenu(install);
+        AddMenuRow(install, {.tab = 1, .position = 9, .name = "壊れた", .file = "/x/壊.exe"});
+        TestContext t(install.programFolder());
+        QVERIFY(OpenEnvironment(t.ctx));
+        t.ctx.staff.code = QStringLiteral("00012");
+        MainMenuWindow window(t.ctx);
+        QStringList seenWhenTold;
+        t.dialogs.onInformation = [&](const QString&) {
+            seenWhenTold << window.tabs()->tabText(1) << window.menuButton(1, 0)->text()
+                         << QString::number(window.tabs()->currentIndex());
+        };
+        window.load();
+        QCOMPARE(t.dialogs.informations, QStringList{"壊れたメニュ設定が正しくありません"});
+        QCOMPARE(seenWhenTold, (QStringList{"月次集計", "集計", "0"}));
+    }
+
+    // "全てのファイル" lists every file, also programs without an ending.
+    void theFileDialogListsEveryFile() {
+        QStringList filters;
+        auto* timer = new QTimer(this);
+        connect(timer, &QTimer::timeout, [&filters, timer] {
+            if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+                timer->stop();
+                filters = dialog->nameFilters();
+                dialog->reject();
+            }
+        });
+        timer->start(10);
+        QtDialogs dialogs;
+        QVERIFY(!dialogs.openFile(ProgramFileFilters(), QString()));
+        QCOMPARE(filters.value(0), QStringLiteral("全てのファイル (*)"));
+        QCOMPARE(filters.value(1), QStringLiteral("ワード (*.doc)"));
     }
 
     void panelsAndButtonsRouteTheirGestures() {

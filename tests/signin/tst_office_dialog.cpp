@@ -1,3 +1,4 @@
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -92,6 +93,21 @@ private Q_SLOTS:
         QCOMPARE(o.t.dialogs.informations,
                  (QStringList{"暗証番号を入力してください。", "暗証番号が違います。"}));
         QVERIFY(o.set()->isEnabled());
+    }
+
+    // From the keyboard: Enter looks the code up and waits on 設定; a second Enter sets it.
+    void enterLooksUpAndEnterSets() {
+        TestInstallation install;
+        Office o(install);
+        QLineEdit* code = o.field("事業所コード");
+        code->setFocus();
+        QTest::keyClicks(code, "12");
+        QTest::keyClick(code, Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), o.set());
+        o.t.dialogs.answers << true;
+        QTest::keyClick(o.set(), Qt::Key_Return);
+        QCOMPARE(o.t.dialogs.questions, QStringList{"運用事業所を設定します。"});
+        QCOMPARE(o.dialog->result(), int(QDialog::Accepted));
     }
 
     void settingTheOfficeStoresIt() {

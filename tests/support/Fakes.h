@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <QDateTime>
 #include <QFileInfo>
 #include <QList>
@@ -13,7 +15,12 @@
 // Records every box; questions are answered from a queue (No when it runs dry).
 class FakeDialogs final : public Dialogs {
 public:
-    void information(const QString& text) override { informations << text; }
+    void information(const QString& text) override {
+        informations << text;
+        if (onInformation) {
+            onInformation(text);
+        }
+    }
     bool question(const QString& text) override {
         questions << text;
         return answers.isEmpty() ? false : answers.takeFirst();
@@ -26,6 +33,8 @@ public:
     }
 
     QStringList informations;
+    // Sees what the screen shows at the moment a box opens.
+    std::function<void(const QString&)> onInformation;
     QStringList questions;
     QList<bool> answers;
     QStringList fileRequests;

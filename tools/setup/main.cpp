@@ -2,6 +2,7 @@
 
 #include "env/EnvironmentSetup.h"
 #include "platform/ProcessInfo.h"
+#include "platform/QtApplication.h"
 #include "platform/QtDialogs.h"
 #include "platform/QtShell.h"
 
@@ -11,8 +12,7 @@ int main(int argc, char* argv[]) {
     const QStringList arguments = ProgramArguments(argc, argv);
     int ownName = 1;
     QApplication app(ownName, argv);
-    QApplication::setApplicationName(QStringLiteral("動作環境設定"));
-    QApplication::setApplicationDisplayName(QStringLiteral("動作環境設定"));
+    PrepareApplication(QStringLiteral("動作環境設定"));
     QtDialogs dialogs;
     QtShell shell;
     return RunEnvironmentSetup(JoinCommandText(arguments), dialogs, shell);
