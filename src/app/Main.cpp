@@ -4,6 +4,7 @@
 
 #include "app/AppContext.h"
 #include "app/Environment.h"
+#include "app/FrontRequest.h"
 #include "app/PleaseWaitWindow.h"
 #include "backup/ExitDialog.h"
 #include "backup/ExitProgram.h"
@@ -18,6 +19,10 @@
 std::unique_ptr<MainMenuWindow> Main(AppContext& ctx, SingleInstance& instance) {
     auto window = std::make_unique<MainMenuWindow>(ctx);
     if (!instance.acquire()) {
+        // Ends at once and touches no database, but the running menu comes to the front.
+        if (AskRunningMenuToFront(FrontRequestName(ctx.process))) {
+            qInfo("%s", qUtf8Printable(QStringLiteral("起動中のメニューを前面に表示しました。")));
+        }
         return nullptr;
     }
     if (!OpenEnvironment(ctx)) {
@@ -45,6 +50,7 @@ std::unique_ptr<MainMenuWindow> Main(AppContext& ctx, SingleInstance& instance) 
     MainMenuWindow* shown = window.get();
     QObject::connect(shown, &MainMenuWindow::exitRequested, shown,
                      [&ctx, shown] { OnExitRequested(ctx, *shown); });
+    new FrontRequestListener(FrontRequestName(ctx.process), *window);
     window->show();
     return window;
 }

@@ -243,6 +243,56 @@ std::optional<QString> CreateInstallation(const QString& base, const Installatio
     return options.demo ? WriteDemoDocuments(root) : std::nullopt;
 }
 
+namespace {
+QString DesktopEntryPath(const QString& root) {
+    return JoinPath(JoinPath(root, QStringLiteral("prgbin")),
+                    QStringLiteral("ヌモリカマイメニュ.desktop"));
+}
+}  // namespace
+
+std::optional<QString> WriteDesktopEntry(const QString& base) {
+    // The icon compiled into the library registers only when asked.
+    Q_INIT_RESOURCE(resources);
+    const QString root = QDir::toNativeSeparators(QDir(base).absolutePath());
+    const QString programs = JoinPath(root, QStringLiteral("prgbin"));
+    const QString icon = JoinPath(programs, QStringLiteral("numorika.svg"));
+    QFile svg(QStringLiteral(":/numorika/numorika.svg"));
+    if (!svg.open(QIODevice::ReadOnly) || !WriteTextFile(icon, svg.readAll())) {
+        return std::nullopt;
+    }
+    // Exec quotes the path, so a base with blanks starts too.
+    const QString entry = QStringLiteral(
+                              "[Desktop Entry]\nType=Application\nName=ヌモリカマイメニュ\n"
+                              "Comment=ヌモリカ 販売管理のメニュー\nExec=\"%1\"\nPath=%2\n"
+                              "Icon=%3\nTerminal=false\nCategories=Office;\n")
+                              .arg(JoinPath(programs, MenuExecutableName()), programs, icon);
+    const QString path = DesktopEntryPath(root);
+    if (!WriteTextFile(path, entry.toUtf8())) {
+        return std::nullopt;
+    }
+    return path;
+}
+
+std::optional<QString> InstallDesktopEntry(const QString& base) {
+    const QString root = QDir::toNativeSeparators(QDir(base).absolutePath());
+    if (!QFileInfo::exists(DesktopEntryPath(root)) && !WriteDesktopEntry(root)) {
+        return std::nullopt;
+    }
+    QString data = qEnvironmentVariable("XDG_DATA_HOME");
+    if (data.isEmpty()) {
+        data = QDir::home().filePath(QStringLiteral(".local/share"));
+    }
+    const QString folder = QDir(data).filePath(QStringLiteral("applications"));
+    // One entry per installation: the folder's name tells installations apart.
+    const QString target = QDir(folder).filePath(
+        QStringLiteral("numorika-%1.desktop").arg(QString::number(qHash(root), 16)));
+    QString error;
+    if (!QDir().mkpath(folder) || !CopyFileReplacing(DesktopEntryPath(root), target, &error)) {
+        return std::nullopt;
+    }
+    return target;
+}
+
 std::optional<QString> InstallPrograms(const QString& fromFolder, const QString& programFolder,
                                        bool demo) {
     QList<std::pair<QString, QString>> copies = {{MenuExecutableName(), MenuExecutableName()},

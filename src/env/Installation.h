@@ -40,5 +40,13 @@ QStringList InitialBusinessRows();
 std::optional<QString> InstallPrograms(const QString& fromFolder, const QString& programFolder,
                                        bool demo = false);
 
+// Writes the desktop entry of an installation (name, icon, the menu's path) into its prgbin, with
+// the icon beside it; answers the entry's path, or nullopt when it cannot be written.
+std::optional<QString> WriteDesktopEntry(const QString& base);
+
+// Installs an installation's desktop entry for the current user (the applications folder of
+// XDG_DATA_HOME, ~/.local/share by default); answers the path installed.
+std::optional<QString> InstallDesktopEntry(const QString& base);
+
 // The demo program that stands in for the programs of the suite.
 QString DemoProgramName();

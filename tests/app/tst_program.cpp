@@ -24,6 +24,7 @@ private Q_SLOTS:
         QVERIFY(lockFolder_.isValid());
         environment_ = QProcessEnvironment::systemEnvironment();
         environment_.insert(QStringLiteral("XDG_RUNTIME_DIR"), lockFolder_.path());
+        environment_.insert(QStringLiteral("XDG_DATA_HOME"), lockFolder_.filePath("data"));
         environment_.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     }
 
@@ -33,6 +34,17 @@ private Q_SLOTS:
         QCOMPARE(RunAdmin({"init", base}), 0);
         QVERIFY(QFileInfo(base + "/prgbin/ヌモリカマイメニュ").isExecutable());
         QVERIFY(QFileInfo(base + "/prgbin/動作環境設定.exe").isExecutable());
+        // A desktop entry of the installation, and its icon, for the administrator to install.
+        QFile entry(base + "/prgbin/ヌモリカマイメニュ.desktop");
+        QVERIFY(entry.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(entry.readAll());
+        QVERIFY(text.contains("Name=ヌモリカマイメニュ\n"));
+        QVERIFY(text.contains("Exec=\"" + QFileInfo(base).absoluteFilePath() +
+                              "/prgbin/ヌモリカマイメニュ\"\n"));
+        QVERIFY(QFileInfo(base + "/prgbin/numorika.svg").size() > 100);
+        QCOMPARE(RunAdmin({"desktop-entry", base}), 0);
+        QVERIFY(QFileInfo(lastOutput_.section(": ", 1).trimmed()).isFile());
+        QVERIFY(lastOutput_.contains(lockFolder_.filePath("data/applications/numorika-")));
         for (const char* folder : {"conf", "data", "report", "manual"}) {
             QVERIFY(QFileInfo(base + "/" + folder).isDir());
         }
@@ -49,8 +61,9 @@ private Q_SLOTS:
     }
 
     // The whole command line reaches the start row, Qt's own options too (a platform named on
-    // it would otherwise stop the start); a second start of the same user waits for nobody,
-    // whatever its temporary folder; SIGTERM ends the run in order.
+    // it would otherwise stop the start); a second start of the same user, whatever its
+    // temporary folder, brings the running menu to the front and ends; SIGTERM ends the run in
+    // order.
     void runsOnceAndEndsInOrderOnTermination() {
         QTemporaryDir dir;
         const QString base = dir.filePath(QStringLiteral("x"));
@@ -74,6 +87,9 @@ private Q_SLOTS:
         QVERIFY(second.waitForFinished(15000));
         QCOMPARE(second.exitCode(), 0);
         QCOMPARE(HistoryNotes(config).size(), 1);
+        // The running menu was asked to the front, and answered.
+        QVERIFY(QString::fromUtf8(second.readAllStandardError())
+                    .contains(QStringLiteral("起動中のメニューを前面に表示しました。")));
 
         ::kill(pid_t(first.processId()), SIGTERM);
         QVERIFY(first.waitForFinished(15000));

@@ -42,6 +42,8 @@ QString Usage() {
         "  numorika-admin command BASE STAFF TAB BUTTON\n"
         "      担当者 STAFF のタブ TAB (0-2)、ボタン BUTTON (0-7) "
         "が今起動するコマンドを表示します\n"
+        "  numorika-admin desktop-entry BASE\n"
+        "      インストールのデスクトップエントリ (メニューとアイコン) を現在のユーザに登録します\n"
         "  numorika-admin backup BASE [--folder DIR]\n"
         "      業務データを BACKUPフォルダ (または DIR) の曜日フォルダにバックアップし、\n"
         "      テーブルごとにファイル・元の件数・バックアップの件数を表示します\n"
@@ -83,6 +85,9 @@ int Init(const QStringList& arguments, const QString& programFolder, QTextStream
             InstallPrograms(programFolder, JoinPath(root, QStringLiteral("prgbin")), demo)) {
         err << QStringLiteral("プログラムをインストールできません: ") << *error << '\n';
         return kFailed;
+    }
+    if (!WriteDesktopEntry(root)) {
+        err << QStringLiteral("デスクトップエントリを作成できません: ") << root << '\n';
     }
     out << QStringLiteral("インストールを作成しました: ") << root << '\n';
     out << QStringLiteral("システム特権暗証番号: ") << systemPin << '\n'
@@ -234,6 +239,15 @@ int RunAdminCommand(const QStringList& arguments, const QString& programFolder, 
     }
     if (verb == QLatin1String("command") && rest.size() == 4) {
         return Command(rest, out, err);
+    }
+    if (verb == QLatin1String("desktop-entry") && rest.size() == 1) {
+        const auto installed = InstallDesktopEntry(rest[0]);
+        if (!installed) {
+            err << QStringLiteral("デスクトップエントリをインストールできません。") << '\n';
+            return kFailed;
+        }
+        out << QStringLiteral("デスクトップエントリをインストールしました: ") << *installed << '\n';
+        return 0;
     }
     if (verb == QLatin1String("backup")) {
         return Backup(rest, out, err);
