@@ -7,6 +7,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 #include "app/AppContext.h"
@@ -86,15 +88,27 @@ MenuSettingsWindow::MenuSettingsWindow(AppContext& ctx, QWidget* parent)
     fields->addWidget(path_, 5, 0, 1, 4);
     description_ = textRow(QStringLiteral("説明"), QStringLiteral("説明"), kDescriptionLimit, 6);
 
-    // The 26 condition rows, A to M on the left and N to Z on the right.
+    // The 26 condition rows, A to M on the left and N to Z on the right. They scroll, so that
+    // the buttons stay on a screen of 600 pixels.
+    auto* scroll = new QScrollArea(background);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    auto* conditions = new QWidget;
+    auto* conditionGrid = new QGridLayout(conditions);
+    conditionGrid->setContentsMargins(0, 0, 0, 0);
+    scroll->setWidget(conditions);
+    fields->addWidget(scroll, 7, 0, 1, 4);
+    fields->setRowStretch(7, 1);
+    conditionGrid->setColumnStretch(1, 1);
+    conditionGrid->setColumnStretch(4, 1);
     constexpr int kRowsPerColumn = 13;
     for (int i = 0; i < kConditionCount; ++i) {
-        const int row = 7 + i % kRowsPerColumn;
+        const int row = i % kRowsPerColumn;
         const int column = (i / kRowsPerColumn) * 3;
-        auto* number = new QLabel(QStringLiteral("%1.").arg(i + 1), background);
+        auto* number = new QLabel(QStringLiteral("%1.").arg(i + 1), conditions);
         number->setObjectName(QStringLiteral("Lab_項目"));
         number->setProperty("index", i);
-        auto* caption = new QLabel(QStringLiteral("条件項目"), background);
+        auto* caption = new QLabel(QStringLiteral("条件項目"), conditions);
         caption->setObjectName(QStringLiteral("itm_ttl_条件項目") + Letter(i));
         caption->setMinimumWidth(140);
         QLineEdit* field = addField(QStringLiteral("条件項目値") + Letter(i),
@@ -105,8 +119,8 @@ MenuSettingsWindow::MenuSettingsWindow(AppContext& ctx, QWidget* parent)
         auto* pair = new QHBoxLayout;
         pair->addWidget(number);
         pair->addWidget(caption);
-        fields->addLayout(pair, row, column, 1, 1);
-        fields->addWidget(field, row, column + 1);
+        conditionGrid->addLayout(pair, row, column, 1, 1);
+        conditionGrid->addWidget(field, row, column + 1);
     }
 
     notice_ = new QLabel(this);
@@ -148,6 +162,10 @@ MenuSettingsWindow::MenuSettingsWindow(AppContext& ctx, QWidget* parent)
     ClearRecord(record_);
     ReadRecord(ctx_, record_);
     showRecord();
+    // All 26 rows where the screen has the room, scrolled where it has not.
+    const QScreen* shown = screen();
+    const QSize room = shown != nullptr ? shown->availableSize() - QSize(40, 60) : QSize(800, 540);
+    resize(QSize(820, 760).boundedTo(room).expandedTo(minimumSizeHint()));
 }
 
 QLineEdit* MenuSettingsWindow::addField(const QString& name, const QString& caption, int limit) {

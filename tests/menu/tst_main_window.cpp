@@ -11,10 +11,14 @@
 #include "MenuRows.h"
 #include "Modal.h"
 #include "app/Environment.h"
+#include "backup/ExitDialog.h"
 #include "menu/MainMenuWindow.h"
 #include "menu_settings/MenuSettings.h"
+#include "menu_settings/MenuSettingsWindow.h"
 #include "platform/QtApplication.h"
 #include "platform/QtDialogs.h"
+#include "signin/OfficeDialogs.h"
+#include "signin/SignInDialog.h"
 
 namespace {
 // A loaded menu of 00012 with a program on tab 0 and tab 1 and nothing on tab 2's first button.
@@ -330,6 +334,53 @@ private Q_SLOTS:
         QVERIFY(!dialogs.openFile(ProgramFileFilters(), QString()));
         QCOMPARE(filters.value(0), QStringLiteral("全てのファイル (*)"));
         QCOMPARE(filters.value(1), QStringLiteral("ワード (*.doc)"));
+    }
+
+    // On a notebook screen of 1024×600 (less a panel of 40 pixels) every window keeps all its
+    // buttons on the screen.
+    void everyWindowFitsASmallScreen_data() {
+        QTest::addColumn<QString>("window");
+        for (const char* name :
+             {"menu", "settings", "sign-in", "office", "privileged PIN", "exit"}) {
+            QTest::newRow(name) << QString::fromLatin1(name);
+        }
+    }
+    void everyWindowFitsASmallScreen() {
+        QFETCH(QString, window);
+        TestInstallation install;
+        AddStandardMenu(install);
+        Menu m(install);
+        m.t.ctx.menuEditTarget = {kMenuTable, 0, 0};
+        std::unique_ptr<QWidget> shown;
+        if (window == "menu") {
+            shown = std::move(m.window);
+        } else if (window == "settings") {
+            shown = std::make_unique<MenuSettingsWindow>(m.t.ctx);
+        } else if (window == "sign-in") {
+            shown = std::make_unique<SignInDialog>(m.t.ctx);
+        } else if (window == "office") {
+            shown = std::make_unique<OfficeDialog>(m.t.ctx);
+        } else if (window == "privileged PIN") {
+            shown = std::make_unique<PrivilegedPinDialog>(m.t.ctx);
+        } else {
+            shown = std::make_unique<ExitDialog>(m.t.ctx, "ヌモリカ");
+        }
+        const QSize screen(1024, 560);
+        QVERIFY2(shown->minimumSizeHint().height() <= screen.height() &&
+                     shown->minimumSizeHint().width() <= screen.width(),
+                 qPrintable(QStringLiteral("%1×%2")
+                                .arg(shown->minimumSizeHint().width())
+                                .arg(shown->minimumSizeHint().height())));
+        shown->resize(shown->size().boundedTo(screen));
+        shown->show();
+        QVERIFY(QTest::qWaitForWindowExposed(shown.get()));
+        shown->resize(shown->size().boundedTo(screen));
+        QCoreApplication::processEvents();
+        const QRect inside(QPoint(0, 0), shown->size());
+        for (QPushButton* button : shown->findChildren<QPushButton*>()) {
+            const QRect at(button->mapTo(shown.get(), QPoint(0, 0)), button->size());
+            QVERIFY2(inside.contains(at), qPrintable(button->objectName()));
+        }
     }
 
     void panelsAndButtonsRouteTheirGestures() {
