@@ -1,29 +1,38 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the program need (only those missing).
-# "fuzz" adds clang and its libFuzzer runtime for tests/fuzz/run.sh, "bench" the timing tools.
+# "run" installs only what building and running the menu needs; "fuzz" adds clang and its
+# libFuzzer runtime for tests/fuzz/run.sh, "bench" the timing tools.
 set -euo pipefail
 
+# What building and running the menu needs.
 packages=(
     g++ cmake ninja-build
-    qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql
-    postgresql-15          # the server tests start a throwaway cluster of their own
-    libqt6sql6-odbc unixodbc odbc-postgresql   # kind "O": other sources through ODBC
+    qt6-base-dev libqt6sql6-sqlite
     fonts-ipafont-gothic   # Japanese text renders as boxes without a Japanese font
     qt6-translations-l10n  # Qt's own boxes and dialogs in Japanese
     libqt6svg6             # the window icon is an SVG
-    sqlite3
     pkg-config libsodium-dev   # stored PINs are Argon2id hashes
+)
+# What the tests need besides; "run" leaves them out (scripts/demo.sh).
+tests=(
+    libqt6sql6-psql
+    postgresql-15          # the server tests start a throwaway cluster of their own
+    libqt6sql6-odbc unixodbc odbc-postgresql   # kind "O": other sources through ODBC
+    sqlite3
     faketime               # the date tests run the admin tool on fixed days
     bindfs                 # a FUSE mount stands for a file server in the journal-mode test
 )
 
+with_tests=1
 for extra in "$@"; do
     case "$extra" in
+        run) with_tests=0 ;;
         fuzz) packages+=(clang libclang-rt-14-dev) ;;
         bench) packages+=(hyperfine time) ;;
         *) echo "install-deps.sh: unknown set $extra" >&2; exit 2 ;;
     esac
 done
+[ "$with_tests" -eq 1 ] && packages+=("${tests[@]}")
 
 missing=()
 for package in "${packages[@]}"; do

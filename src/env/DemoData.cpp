@@ -59,7 +59,8 @@ QList<DemoButton> Buttons(const QString& programs, const QString& manual) {
         {0,
          0,
          program("売上入力.exe"),
-         "ヌモリカ売上入力",
+         // The program name is the catalogue's program ID: the editor names the conditions.
+         "売上入力",
          "今月の売上を入力します",
          {"", "000100", "", "当期期首", "今日"}},
         {0,
@@ -105,7 +106,7 @@ QList<DemoButton> Buttons(const QString& programs, const QString& manual) {
          "全商品を表示",
          {"01", "", "", "", ""}},
         {2, 1, program("得意先マスタ保守.exe"), "得意先マスタ保守", "", {"", "", "1"}},
-        {2, 7, program("データ点検.exe"), "ヌモリカデータ点検", "サービスメニュの点検", {"", ""}},
+        {2, 7, program("データ点検.exe"), "データ点検", "サービスメニュの点検", {"", ""}},
     };
 }
 
@@ -137,7 +138,8 @@ QStringList DemoBusinessRows(const QString& base, const QString& loginUser) {
     const QString manual = JoinPath(base, QStringLiteral("manual"));
     QStringList rows = {
         QStringLiteral("UPDATE Mユーザ SET 名称 = 'ヌモリカ商事株式会社', 電話 = '03-0000-0000', "
-                       "暗証番号有無 = 1, 決算月 = 3, 決算日 = 31"),
+                       "暗証番号有無 = 1, 決算月 = 3, 決算日 = 31, BACKUPフォルダ = %1")
+            .arg(Quoted(JoinPath(base, QStringLiteral("backup")))),
         QStringLiteral("UPDATE M事業所 SET 特権暗証番号 = ") +
             Quoted(CodeConverter::encode(QStringLiteral("9999"))),
         QStringLiteral(
