@@ -120,6 +120,9 @@ MainMenuWindow::MainMenuWindow(AppContext& ctx, QWidget* parent)
 
     base_->resize(twips(kBaseWidthTwips, Qt::Horizontal), twips(kBaseHeightTwips, Qt::Vertical));
     resize(base_->size());
+    // Never smaller than the panel, so that nothing of it is cut off. A fixed size would also
+    // take the window manager's maximize away, which the menu keeps.
+    setMinimumSize(base_->size());
 }
 
 void MainMenuWindow::useKeyboard() {
