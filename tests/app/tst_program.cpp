@@ -269,6 +269,25 @@ private Q_SLOTS:
                  QStringList());
     }
 
+    // The scheduled backup of the file server runs when the environment definition asks for it.
+    void theScheduledBackupKeepsItsHours() {
+        QTemporaryDir dir;
+        const QString base = dir.filePath("x");
+        QCOMPARE(RunAdmin({"init", base}), 0);
+        ExecuteOn(base + "/conf/usrcnfg.accdb",
+                  "UPDATE 動作環境定義 SET 月曜バックアップ = 1, バックアップ開始時刻 = '17:00'");
+        const QStringList backup{"backup", base, "--scheduled", "--folder", dir.filePath("b")};
+        QCOMPARE(RunAdmin(backup, false, "2026-12-07 16:59:00"), 0);
+        QVERIFY(lastOutput_.contains(QStringLiteral("開始時刻 17:00")));
+        QVERIFY(!QFileInfo::exists(dir.filePath("b")));
+        QCOMPARE(RunAdmin(backup, false, "2026-12-08 18:00:00"), 0);
+        QVERIFY(lastOutput_.contains(QStringLiteral("火曜日")));
+        QCOMPARE(RunAdmin(backup, false, "2026-12-07 17:01:00"), 0);
+        QVERIFY(QFileInfo::exists(dir.filePath("b/ヌモリカ/Monday/mstdb.mdb")));
+        QCOMPARE(RunAdmin(backup, false, "2026-12-07 18:00:00"), 0);
+        QVERIFY(lastOutput_.contains(QStringLiteral("済んで")));
+    }
+
     // The administrator's proof that a backup is whole: every table with its file and its rows;
     // a table that did not arrive whole fails the run.
     void theBackupAccountsForEveryTable() {
@@ -447,7 +466,8 @@ private:
             admin.start(QStringLiteral(ADMIN_TOOL), arguments);
         } else {
             admin.start(QStringLiteral("faketime"),
-                        QStringList{day + QStringLiteral(" 09:00:00"), QStringLiteral(ADMIN_TOOL)} +
+                        QStringList{day.contains(' ') ? day : day + QStringLiteral(" 09:00:00"),
+                                    QStringLiteral(ADMIN_TOOL)} +
                             arguments);
         }
         admin.write(input);

@@ -9,6 +9,7 @@
 #include "app/Environment.h"
 #include "backup/Backup.h"
 #include "backup/BackupRules.h"
+#include "backup/BackupSchedule.h"
 #include "db/DbConnection.h"
 
 namespace {
@@ -242,6 +243,52 @@ private Q_SLOTS:
         QCOMPARE(b.rowsIn(b.file("tridb1.mdb"), "T営業受注明細"), 1000);
         QVERIFY(QFileInfo::exists(b.file("tridb2.mdb")));
         QVERIFY(!QFileInfo::exists(b.install.path("conf/gnrback.mdb")));
+    }
+
+    // The scheduled backup runs on the weekdays set, from the start time on, once a day.
+    void theScheduleDecides_data() {
+        QTest::addColumn<QDateTime>("now");
+        QTest::addColumn<int>("day");  // the weekday column set to 1, 0 for Monday
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<QString>("done");
+        QTest::addColumn<QString>("waits");
+        const QDateTime monday(QDate(2026, 12, 7), QTime(9, 30));
+        QTest::newRow("Monday, any time") << monday << 0 << ""
+                                          << ""
+                                          << "";
+        QTest::newRow("not a backup day") << monday << 1 << ""
+                                          << ""
+                                          << "曜日";
+        QTest::newRow("before the start") << monday << 0 << "09:31"
+                                          << ""
+                                          << "開始時刻";
+        QTest::newRow("at the start") << monday << 0 << "09:30"
+                                      << ""
+                                      << "";
+        QTest::newRow("done today") << monday << 0 << ""
+                                    << "20261207"
+                                    << "済んで";
+        QTest::newRow("done yesterday") << monday << 0 << ""
+                                        << "20261206"
+                                        << "";
+        QTest::newRow("Sunday is the last column")
+            << QDateTime(QDate(2026, 12, 13), QTime(23, 59)) << 6 << "23:00"
+            << ""
+            << "";
+    }
+    void theScheduleDecides() {
+        QFETCH(QDateTime, now);
+        QFETCH(int, day);
+        QFETCH(QString, start);
+        QFETCH(QString, done);
+        QFETCH(QString, waits);
+        EnvironmentRecord environment;
+        environment.weekdayBackup[std::size_t(day)] = 1;
+        environment.backupStartTime = start;
+        environment.backupDate = done;
+        const auto reason = ScheduledBackupWaits(environment, now);
+        QCOMPARE(reason.has_value(), !waits.isEmpty());
+        QVERIFY(reason.value_or(QString()).contains(waits));
     }
 
     // Whatever keeps the source from being read, last week's files stay as they were.

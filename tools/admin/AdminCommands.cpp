@@ -8,6 +8,7 @@
 #include "app/AppContext.h"
 #include "backup/Backup.h"
 #include "backup/BackupRules.h"
+#include "backup/BackupSchedule.h"
 #include "db/DbAccess.h"
 #include "env/CompanySettings.h"
 #include "env/InstallPaths.h"
@@ -44,10 +45,12 @@ QString Usage() {
         "が今起動するコマンドを表示します\n"
         "  numorika-admin desktop-entry BASE\n"
         "      インストールのデスクトップエントリ (メニューとアイコン) を現在のユーザに登録します\n"
-        "  numorika-admin backup BASE [--folder DIR]\n"
+        "  numorika-admin backup BASE [--folder DIR] [--scheduled]\n"
         "      業務データを BACKUPフォルダ (または DIR) の曜日フォルダにバックアップし、\n"
         "      テーブルごとにファイル・元の件数・バックアップの件数を表示します\n"
-        "      (終了状態 0: 完了, 1: 対象データなし, 2: エラーまたは件数の不一致)\n"
+        "      (終了状態 0: 完了, 1: 対象データなし, 2: エラーまたは件数の不一致)。\n"
+        "      --scheduled は動作環境定義の曜日 (月曜バックアップ…) と開始時刻に合う日だけ、\n"
+        "      その日まだバックアップしていなければ実行します\n"
         "  numorika-admin condition BASE NAME VALUE\n"
         "      条件項目 NAME の値 VALUE がコマンドに渡す文字列を表示します\n");
 }
@@ -138,6 +141,7 @@ private:
 
 int Backup(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     QStringList rest = arguments;
+    const bool scheduled = rest.removeAll(QStringLiteral("--scheduled")) > 0;
     QString folder;
     if (const qsizetype at = rest.indexOf(QStringLiteral("--folder")); at >= 0) {
         folder = rest.value(at + 1);
@@ -156,6 +160,13 @@ int Backup(const QStringList& arguments, QTextStream& out, QTextStream& err) {
         return kFailed;
     }
     AppContext& ctx = installation.context();
+    // A scheduled run goes ahead only on the days and from the time the environment names.
+    if (scheduled) {
+        if (const auto waits = ScheduledBackupWaits(ctx.environment, ctx.clock.now())) {
+            out << *waits << QStringLiteral(" バックアップしません。") << '\n';
+            return 0;
+        }
+    }
     if (folder.isEmpty()) {
         folder = ctx.company.text(QStringLiteral("BACKUPフォルダ"));
     }
