@@ -269,6 +269,48 @@ private Q_SLOTS:
                  QStringList());
     }
 
+    // check names what keeps the menu from starting, and changes nothing.
+    void checkNamesWhatStopsTheMenu_data() {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("good") << "" << 0 << "[OK] 会社: 自社";
+        QTest::newRow("configuration missing") << "no config" << 1 << "[NG] 設定ファイル";
+        QTest::newRow("business file of another kind") << "foreign" << 1 << "[NG] 業務データベース";
+        QTest::newRow("company row missing") << "no company" << 1 << "[NG] 会社";
+        QTest::newRow("backup folder not a folder") << "backup" << 0 << "[NG] バックアップフォルダ";
+    }
+    void checkNamesWhatStopsTheMenu() {
+        QFETCH(QString, fault);
+        QFETCH(int, status);
+        QFETCH(QString, line);
+        QTemporaryDir dir;
+        const QString base = dir.filePath("x");
+        QCOMPARE(RunAdmin({"init", base}), 0);
+        const QString config = base + "/conf/usrcnfg.accdb";
+        const QString business = base + "/data/gnrdb.accdb";
+        if (fault == "no config") {
+            QVERIFY(QFile::remove(config));
+        } else if (fault == "foreign") {
+            QFile file(business);
+            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write(QByteArray(4096, 'x'));
+        } else if (fault == "no company") {
+            ExecuteOn(business, "DELETE FROM Mユーザ");
+        } else if (fault == "backup") {
+            ExecuteOn(business, "UPDATE Mユーザ SET BACKUPフォルダ = '" + config + "'");
+        }
+        const auto files = [&] {
+            auto all = Files(base + "/conf", {"*"});
+            all.insert(Files(base + "/data", {"*"}));
+            return all;
+        };
+        const auto before = files();
+        QCOMPARE(RunAdmin({"check", base}), status);
+        QVERIFY2(lastOutput_.contains(line), qPrintable(lastOutput_));
+        QCOMPARE(files(), before);
+    }
+
     // The scheduled backup of the file server runs when the environment definition asks for it.
     void theScheduledBackupKeepsItsHours() {
         QTemporaryDir dir;
@@ -492,9 +534,10 @@ private:
     }
 
     // The database files of a folder with their bytes.
-    static QMap<QString, QByteArray> Files(const QString& folder) {
+    static QMap<QString, QByteArray> Files(const QString& folder,
+                                           const QStringList& patterns = {"*.mdb"}) {
         QMap<QString, QByteArray> files;
-        for (const QString& name : QDir(folder).entryList({"*.mdb"}, QDir::Files)) {
+        for (const QString& name : QDir(folder).entryList(patterns, QDir::Files)) {
             QFile file(folder + "/" + name);
             files.insert(name, file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
         }

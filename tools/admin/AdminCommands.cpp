@@ -1,6 +1,7 @@
 #include "AdminCommands.h"
 
 #include "AdminInstallation.h"
+#include "CheckCommand.h"
 #include "PinCommands.h"
 
 #include <QDir>
@@ -43,6 +44,9 @@ QString Usage() {
         "  numorika-admin command BASE STAFF TAB BUTTON\n"
         "      担当者 STAFF のタブ TAB (0-2)、ボタン BUTTON (0-7) "
         "が今起動するコマンドを表示します\n"
+        "  numorika-admin check BASE\n"
+        "      メニューが起動時に見るもの (設定ファイル、業務データベース、会社、運用事業所、\n"
+        "      カタログ、バックアップフォルダ) を一行ずつ確かめます (終了状態 0: 起動できる)\n"
         "  numorika-admin desktop-entry BASE\n"
         "      インストールのデスクトップエントリ (メニューとアイコン) を現在のユーザに登録します\n"
         "  numorika-admin backup BASE [--folder DIR] [--scheduled]\n"
@@ -250,6 +254,9 @@ int RunAdminCommand(const QStringList& arguments, const QString& programFolder, 
     }
     if (verb == QLatin1String("command") && rest.size() == 4) {
         return Command(rest, out, err);
+    }
+    if (verb == QLatin1String("check")) {
+        return CheckInstallation(rest, out, err);
     }
     if (verb == QLatin1String("desktop-entry") && rest.size() == 1) {
         const auto installed = InstallDesktopEntry(rest[0]);
