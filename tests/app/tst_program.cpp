@@ -269,6 +269,62 @@ private Q_SLOTS:
                  QStringList());
     }
 
+    // A menu goes out as JSON and comes back exact, under another code and to colleagues; rows
+    // of a member of staff are never overwritten unasked.
+    void menusMoveBetweenStaffExactly() {
+        QTemporaryDir dir;
+        const QString base = dir.filePath("x");
+        QCOMPARE(RunAdmin({"init", base}), 0);
+        const QString business = base + "/data/gnrdb.accdb";
+        InsertRow(business, "ヌモリカマイメニュ",
+                  {{"担当者コード", "00012"}, {"メニュタブ位置", 0}, {"機能名", "it's 𠮷"}});
+        InsertRow(business, "ヌモリカマイメニュ",
+                  {{"担当者コード", "00012"}, {"メニュタブ位置", 1}, {"機能名", QVariant()}});
+        InsertRow(business, "ヌモリカマイメニュ詳細",
+                  {{"担当者コード", "00012"},
+                   {"メニュタブ位置", 0},
+                   {"メニュ詳細位置", 3},
+                   {"プログラム名", "売上?入力 😀"},
+                   {"説明", "一行目\r\n二行目\"'"},
+                   {"filepath", ""},
+                   {"条件項目値A", "000100"},
+                   {"条件項目値B", QVariant()}});
+        InsertRow(business, "ヌモリカマイメニュ",
+                  {{"担当者コード", "00099"}, {"メニュタブ位置", 0}, {"機能名", "他人"}});
+        const auto rowsOf = [&](const char* staff) {
+            QList<QVariantMap> rows;
+            for (const char* table : {"ヌモリカマイメニュ", "ヌモリカマイメニュ詳細"}) {
+                for (QVariantMap row :
+                     QueryRows(business, "SELECT * FROM " + QString::fromUtf8(table) +
+                                             " WHERE 担当者コード = '" +
+                                             QString::fromLatin1(staff) + "' ORDER BY rowid")) {
+                    row.remove("担当者コード");
+                    rows << row;
+                }
+            }
+            return rows;
+        };
+        const QString file = dir.filePath("menu.json");
+        QCOMPARE(RunAdmin({"menu", "export", base, "00012", file}), 0);
+        QCOMPARE(RunAdmin({"menu", "import", base, "00020", file}), 0);
+        QCOMPARE(rowsOf("00020"), rowsOf("00012"));
+        QVERIFY(rowsOf("00020")[1].value("機能名").isNull());
+        QVERIFY(rowsOf("00020")[2].value("条件項目値B").isNull());
+        QCOMPARE(rowsOf("00020")[2].value("filepath"), QVariant(QString("")));
+        QVERIFY(HistoryNotes(base + "/conf/usrcnfg.accdb").last().startsWith("出力終了 INSERT"));
+
+        QCOMPARE(RunAdmin({"menu", "import", base, "00099", file}), 2);
+        QCOMPARE(rowsOf("00099").size(), 1);  // left as it was
+        QCOMPARE(RunAdmin({"menu", "copy", base, "00012", "00099", "00100", "--replace"}), 0);
+        QCOMPARE(rowsOf("00099"), rowsOf("00012"));
+        QCOMPARE(rowsOf("00100"), rowsOf("00012"));
+        QCOMPARE(rowsOf("00012").size(), 3);
+
+        QCOMPARE(RunAdmin({"menu", "show", base, "00012"}), 0);
+        QVERIFY(lastOutput_.contains(QStringLiteral("タブ 0: it's 𠮷")));
+        QVERIFY(lastOutput_.contains(QStringLiteral("  4. 売上?入力 😀")));
+    }
+
     // check names what keeps the menu from starting, and changes nothing.
     void checkNamesWhatStopsTheMenu_data() {
         QTest::addColumn<QString>("fault");

@@ -2,6 +2,7 @@
 
 #include "AdminInstallation.h"
 #include "CheckCommand.h"
+#include "MenuCommands.h"
 #include "PinCommands.h"
 
 #include <QDir>
@@ -44,6 +45,16 @@ QString Usage() {
         "  numorika-admin command BASE STAFF TAB BUTTON\n"
         "      担当者 STAFF のタブ TAB (0-2)、ボタン BUTTON (0-7) "
         "が今起動するコマンドを表示します\n"
+        "  numorika-admin menu show BASE STAFF\n"
+        "      担当者 STAFF の3つのタブと24のボタン、ボタンごとに今起動するコマンドを表示します\n"
+        "  numorika-admin menu export BASE STAFF [FILE]\n"
+        "      担当者 STAFF のメニュー (ヌモリカマイメニュ, ヌモリカマイメニュ詳細) を JSON で"
+        "書き出します\n"
+        "  numorika-admin menu import BASE STAFF FILE [--replace]\n"
+        "      JSON のメニューを担当者 STAFF のメニューとして書き込みます "
+        "(一つのトランザクション)\n"
+        "  numorika-admin menu copy BASE FROM TO... [--replace]\n"
+        "      担当者 FROM のメニューを TO の担当者に写します\n"
         "  numorika-admin check BASE\n"
         "      メニューが起動時に見るもの (設定ファイル、業務データベース、会社、運用事業所、\n"
         "      カタログ、バックアップフォルダ) を一行ずつ確かめます (終了状態 0: 起動できる)\n"
@@ -254,6 +265,19 @@ int RunAdminCommand(const QStringList& arguments, const QString& programFolder, 
     }
     if (verb == QLatin1String("command") && rest.size() == 4) {
         return Command(rest, out, err);
+    }
+    if (verb == QLatin1String("menu") && rest.size() == 3 && rest[0] == QLatin1String("show")) {
+        return ShowMenu(rest.mid(1), out, err);
+    }
+    if (verb == QLatin1String("menu") && (rest.size() == 3 || rest.size() == 4) &&
+        rest[0] == QLatin1String("export")) {
+        return ExportMenu(rest.mid(1), out, err);
+    }
+    if (verb == QLatin1String("menu") && rest.value(0) == QLatin1String("import")) {
+        return ImportMenu(rest.mid(1), out, err);
+    }
+    if (verb == QLatin1String("menu") && rest.value(0) == QLatin1String("copy")) {
+        return CopyMenu(rest.mid(1), out, err);
     }
     if (verb == QLatin1String("check")) {
         return CheckInstallation(rest, out, err);
