@@ -325,6 +325,38 @@ private Q_SLOTS:
         QVERIFY(lastOutput_.contains(QStringLiteral("  4. 売上?入力 😀")));
     }
 
+    // The run history by day, program, person and errors, oldest first; CSV quotes what needs it.
+    void theHistoryIsFiltered_data() {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<int>("rows");
+        QTest::newRow("everything") << QStringList{} << 300;
+        QTest::newRow("one day, its last second included")
+            << QStringList{"--since", "20261203", "--until", "20261203"} << 30;
+        QTest::newRow("from a day on") << QStringList{"--since", "20261208"} << 90;
+        QTest::newRow("one program") << QStringList{"--program", "売上入力"} << 100;
+        QTest::newRow("one member of staff, errors only")
+            << QStringList{"--staff", "00002", "--errors"} << 10;
+        QTest::newRow("one user, one day")
+            << QStringList{"--user", "hanako", "--since", "20261201", "--until", "20261201"} << 10;
+    }
+    void theHistoryIsFiltered() {
+        QFETCH(QStringList, options);
+        QFETCH(int, rows);
+        const QString base = historyBase();
+        for (const bool csv : {false, true}) {
+            QCOMPARE(RunAdmin(QStringList{"history", base} + options +
+                              (csv ? QStringList{"--csv"} : QStringList{})),
+                     0);
+            // A header, then one line a row (the CSV note with a line break takes two).
+            const int lines = int(lastOutput_.count(csv ? "\r\n" : "\n"));
+            QCOMPARE(lines - 1, rows);
+        }
+        if (options.isEmpty()) {
+            QVERIFY(lastOutput_.contains("\"it's, \"\"quoted\"\"\n行\"\r\n"));
+            QVERIFY(lastOutput_.indexOf("20261201 000000") < lastOutput_.indexOf("20261210"));
+        }
+    }
+
     // check names what keeps the menu from starting, and changes nothing.
     void checkNamesWhatStopsTheMenu_data() {
         QTest::addColumn<QString>("fault");
@@ -578,6 +610,37 @@ private:
         return admin.exitCode();
     }
 
+    // An installation whose run history holds 300 rows over ten days: three programs, three
+    // members of staff, a tenth of them errors, one note with a comma, quotes and a line break.
+    QString historyBase() {
+        if (!historyFolder_.isEmpty()) {
+            return historyFolder_;
+        }
+        historyFolder_ = historyDir_.filePath("x");
+        if (RunAdmin({"init", historyFolder_}) != 0) {
+            return {};
+        }
+        QStringList inserts;
+        const QStringList programs = {"売上入力", "受注入力", "ヌモリカマイメニュ"};
+        const QStringList users = {"taro", "hanako", "jiro"};
+        for (int i = 0; i < 300; ++i) {
+            const QString moment = QStringLiteral("202612%1 %2")
+                                       .arg(1 + i % 10, 2, 10, QLatin1Char('0'))
+                                       .arg(i == 0 ? 0 : 100000 + i, 6, 10, QLatin1Char('0'));
+            const QString note = i == 299      ? QStringLiteral("it's, \"quoted\"\n行")
+                                 : i % 10 == 3 ? QStringLiteral("エラー %1").arg(i)
+                                               : QStringLiteral("開始 %1").arg(i);
+            InsertRow(historyFolder_ + "/conf/usrcnfg.accdb", "プログラム稼動履歴",
+                      {{"実行日付", moment},
+                       {"プログラムID", programs[i % 3]},
+                       {"proccounter", QString::number(i)},
+                       {"摘要", note},
+                       {"起動担当者コード", QStringLiteral("0000%1").arg(1 + i % 3)},
+                       {"ユーザID", users[i % 3]}});
+        }
+        return historyFolder_;
+    }
+
     // Starts the menu of an installation and waits for its start row.
     bool StartMenu(QProcess& menu, const QString& base, const QString& config) {
         menu.setProcessEnvironment(environment_);
@@ -601,6 +664,8 @@ private:
     }
 
     QTemporaryDir lockFolder_;
+    QTemporaryDir historyDir_;
+    QString historyFolder_;
     QProcessEnvironment environment_;
     QString lastError_;
     QString lastOutput_;

@@ -2,6 +2,7 @@
 
 #include "AdminInstallation.h"
 #include "CheckCommand.h"
+#include "HistoryCommand.h"
 #include "MenuCommands.h"
 #include "PinCommands.h"
 
@@ -55,6 +56,9 @@ QString Usage() {
         "(一つのトランザクション)\n"
         "  numorika-admin menu copy BASE FROM TO... [--replace]\n"
         "      担当者 FROM のメニューを TO の担当者に写します\n"
+        "  numorika-admin history BASE [--since yyyymmdd] [--until yyyymmdd] [--program ID]\n"
+        "                        [--staff CODE] [--user NAME] [--errors] [--csv]\n"
+        "      プログラム稼動履歴の行を古い順に表 (または CSV) で表示します (読み取りのみ)\n"
         "  numorika-admin check BASE\n"
         "      メニューが起動時に見るもの (設定ファイル、業務データベース、会社、運用事業所、\n"
         "      カタログ、バックアップフォルダ) を一行ずつ確かめます (終了状態 0: 起動できる)\n"
@@ -278,6 +282,9 @@ int RunAdminCommand(const QStringList& arguments, const QString& programFolder, 
     }
     if (verb == QLatin1String("menu") && rest.value(0) == QLatin1String("copy")) {
         return CopyMenu(rest.mid(1), out, err);
+    }
+    if (verb == QLatin1String("history")) {
+        return ShowHistory(rest, out, err);
     }
     if (verb == QLatin1String("check")) {
         return CheckInstallation(rest, out, err);

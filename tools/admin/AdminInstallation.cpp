@@ -1,7 +1,10 @@
 #include "AdminInstallation.h"
 
 #include <QDir>
+#include <QSqlQuery>
+#include <QUuid>
 
+#include "db/DatabaseFile.h"
 #include "db/DbAccess.h"
 #include "env/CompanySettings.h"
 #include "env/InstallPaths.h"
@@ -20,6 +23,37 @@ bool ConsoleDialogs::question(const QString& text) {
 
 std::optional<QString> ConsoleDialogs::openFile(const QStringList&, const QString&) {
     return std::nullopt;
+}
+
+ReadOnlyFile::ReadOnlyFile(const QString& path)
+    : name_(QStringLiteral("readonly-") + QUuid::createUuid().toString()) {
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
+    db.setDatabaseName(path);
+    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
+    opened_ = !CheckDatabaseFile(path) && db.open() &&
+              QSqlQuery(db).exec(QStringLiteral("SELECT count(*) FROM sqlite_master"));
+}
+
+ReadOnlyFile::~ReadOnlyFile() {
+    QSqlDatabase::database(name_, false).close();
+    QSqlDatabase::removeDatabase(name_);
+}
+
+QSqlDatabase ReadOnlyFile::database() const {
+    return QSqlDatabase::database(name_, false);
+}
+
+QString ReadOnlyFile::value(const QString& sql) const {
+    QSqlQuery query(database());
+    return query.exec(sql) && query.next() ? query.value(0).toString() : QString();
+}
+
+QString SharedConfigurationFile(const QString& base) {
+    InstallPaths paths;
+    DeriveInstallFolders(paths,
+                         QDir::toNativeSeparators(QDir(base).absolutePath()) + QDir::separator());
+    return JoinPath(paths.configFolder,
+                    QStringLiteral("usrcnfg") + DatabaseFileEnding(paths.configKind));
 }
 
 namespace {

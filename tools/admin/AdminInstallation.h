@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSqlDatabase>
 #include <QTextStream>
 
 #include "app/AppContext.h"
@@ -26,6 +27,26 @@ public:
     bool openDocument(const QString&, const QString&) override { return false; }
     bool powerOff() override { return false; }
 };
+
+// A read-only look into a database file: nothing of it changes, whoever else has it open.
+class ReadOnlyFile {
+public:
+    explicit ReadOnlyFile(const QString& path);
+    ~ReadOnlyFile();
+    ReadOnlyFile(const ReadOnlyFile&) = delete;
+    ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
+    bool opened() const { return opened_; }
+    QSqlDatabase database() const;
+    // The first value of a query; empty when it fails or finds nothing.
+    QString value(const QString& sql) const;
+
+private:
+    QString name_;
+    bool opened_ = false;
+};
+
+// The shared configuration file of an installation: BASE/conf/usrcnfg.accdb (or .mdb).
+QString SharedConfigurationFile(const QString& base);
 
 // The installation's environment, company and office, as the menu started from BASE/prgbin
 // would load them, without writing the menu's start and end rows.

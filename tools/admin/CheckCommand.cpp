@@ -1,5 +1,7 @@
 #include "CheckCommand.h"
 
+#include "AdminInstallation.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QSqlDatabase>
@@ -31,34 +33,6 @@ public:
 private:
     QTextStream& out_;
     bool startable_ = true;
-};
-
-// A read-only look into a database file: nothing of it changes, whoever else has it open.
-class ReadOnlyFile {
-public:
-    explicit ReadOnlyFile(const QString& path)
-        : name_(QStringLiteral("check-") + QUuid::createUuid().toString()) {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
-        db.setDatabaseName(path);
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
-        opened_ = !CheckDatabaseFile(path) && db.open() &&
-                  QSqlQuery(db).exec(QStringLiteral("SELECT count(*) FROM sqlite_master"));
-    }
-    ~ReadOnlyFile() {
-        QSqlDatabase::database(name_, false).close();
-        QSqlDatabase::removeDatabase(name_);
-    }
-    bool opened() const { return opened_; }
-    QSqlDatabase database() const { return QSqlDatabase::database(name_, false); }
-    // The first value of a query; empty when it fails or finds nothing.
-    QString value(const QString& sql) const {
-        QSqlQuery query(database());
-        return query.exec(sql) && query.next() ? query.value(0).toString() : QString();
-    }
-
-private:
-    QString name_;
-    bool opened_ = false;
 };
 
 template <typename Record, typename Reader>
