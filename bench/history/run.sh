@@ -48,7 +48,7 @@ day=$(date -d "2020-01-01 +$((DAYS / 2)) days" +%Y%m%d)
 rows=$("$admin" history "$base" --since "$day" --until "$day" --csv | wc -l)
 log "one day: $((rows - 1)) rows"
 hyperfine --style basic --runs "$RUNS" --warmup 1 \
-    -n "history, one day of $ROWS rows" "'$admin' history '$base' --since $day --until $day" \
+    -n "history-one-day-of-$ROWS-rows" "'$admin' history '$base' --since $day --until $day" \
     --export-csv "$BENCH_DIR/times.csv" >&2
 
 # What the index costs a writer: single-row commits, as the programs of the suite write them.
