@@ -35,9 +35,10 @@ mkdir -p "$BENCH_DIR"
 build="$repo/build-release"
 cmake -S "$repo" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DNUMORIKA_BENCH=ON >/dev/null
 cmake --build "$build" --parallel "$(nproc)" --target numorika-admin numorika_menu \
-    environment_setup menu_first_paint minimal_window compose_launch >/dev/null
+    environment_setup numorika-demo-program menu_first_paint minimal_window compose_launch \
+    >/dev/null
 bin="$build/bin"
-export QT_QPA_PLATFORM=offscreen LC_ALL=C.UTF-8 TMPDIR="$BENCH_DIR"
+export QT_QPA_PLATFORM=offscreen LC_ALL=C.UTF-8 TMPDIR="$BENCH_DIR" XDG_RUNTIME_DIR="$BENCH_DIR"
 
 sql() { sqlite3 -bail "$1" "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; $2" >/dev/null; }
 
@@ -155,6 +156,22 @@ text=$(median text)
 demo=$(median demo)
 large_ms=$(median large)
 
+# --- file operations ------------------------------------------------------------------------------
+# What one start-up asks of the file system on the installation's files: on a file server every
+# one of these is a round trip. strace names each descriptor's file (-y).
+file_operations() {
+    local trace="$BENCH_DIR/strace-$1.txt"
+    strace -f -qq -y -o "$trace" \
+        -e trace=openat,read,pread64,write,pwrite64,fcntl,fsync,fdatasync,ftruncate,unlink,lseek \
+        "$2" >/dev/null 2>&1 || true
+    grep -E 'usrcnfg|gnrdb' "$trace" |
+        sed -E 's/^[0-9]+ +//; s/\(.*//' | sort | uniq -c | sort -rn |
+        awk '{ total += $1; parts = parts sprintf("%s %d, ", $2, $1) }
+             END { sub(/, $/, "", parts); printf "%d (%s)", total, parts }'
+}
+ops_demo=$(file_operations demo "$empty/prgbin/ヌモリカマイメニュ")
+ops_large=$(file_operations large "$large/prgbin/ヌモリカマイメニュ")
+
 # --- 3: launch -----------------------------------------------------------------------------------
 log "launch composition"
 read -r launch_demo launch_demo_p90 < <("$bin/compose_launch" "$empty/prgbin" 00001 2 7 2>/dev/null)
@@ -199,6 +216,12 @@ Peak resident memory (median of 5, KiB)
 | minimal window, Japanese label | $memory_text | $(ratio "$memory_text" "$memory_minimal") × empty               |        |
 | menu, demo                    | $memory_demo | $(ratio "$memory_demo" "$memory_minimal") × empty, $(ratio "$memory_demo" "$memory_text") × label | ≤ 1.3  |
 | menu, large                   | $memory_large | $(ratio "$memory_large" "$memory_minimal") × empty, $(ratio "$memory_large" "$memory_text") × label |        |
+
+File-system operations of one start-up on usrcnfg, gnrdb and their journals
+| installation | operations |
+|--------------|------------|
+| demo         | $ops_demo |
+| large        | $ops_large |
 
 large: $HISTORY history rows, $LINKS link rows, $STAFF staff with 3 titles and 24 buttons each,
 four catalogues of $CATALOGUE programs.

@@ -28,7 +28,7 @@ for extra in "$@"; do
     case "$extra" in
         run) with_tests=0 ;;
         fuzz) packages+=(clang libclang-rt-14-dev) ;;
-        bench) packages+=(hyperfine time) ;;
+        bench) packages+=(hyperfine time strace) ;;
         *) echo "install-deps.sh: unknown set $extra" >&2; exit 2 ;;
     esac
 done

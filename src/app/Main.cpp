@@ -8,6 +8,7 @@
 #include "app/PleaseWaitWindow.h"
 #include "backup/ExitDialog.h"
 #include "backup/ExitProgram.h"
+#include "db/DbAccess.h"
 #include "env/CompanySettings.h"
 #include "platform/QtApplication.h"
 #include "platform/QtDialogs.h"
@@ -35,7 +36,12 @@ std::unique_ptr<MainMenuWindow> Main(AppContext& ctx, SingleInstance& instance) 
         StartEnvironmentSetup(ctx);
         return nullptr;
     }
-    if (!LoadCompanySettings(ctx)) {
+    bool loaded = false;
+    {
+        const ReadTogether reads(ctx.business);
+        loaded = LoadCompanySettings(ctx);
+    }
+    if (!loaded) {
         ctx.dialogs.information(QStringLiteral("ユーザ情報が有りません"));
         ExitProgram(ctx);
         return nullptr;

@@ -106,6 +106,19 @@ std::optional<DbError> ExecuteShared(const DbConnection& connection, const QStri
     return failure;
 }
 
+ReadTogether::ReadTogether(const DbConnection& connection) {
+    if (connection.isOpen()) {
+        db_ = connection.database();
+        started_ = db_.transaction();
+    }
+}
+
+ReadTogether::~ReadTogether() {
+    if (started_ && !db_.commit()) {
+        db_.rollback();
+    }
+}
+
 std::optional<DbError> OpenRecordset(const DbConnection& connection, Recordset& recordset,
                                      const QString& sql) {
     if (!connection.isOpen()) {

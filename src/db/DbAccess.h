@@ -18,6 +18,21 @@ std::optional<DbError> OpenRecordset(const DbConnection& connection, Recordset& 
 // timeout, so that a busy file neither loses the row nor freezes the window meanwhile.
 std::optional<DbError> ExecuteShared(const DbConnection& connection, const QString& sql);
 
+// Statements that only read, run in one read transaction: the file is locked and its header
+// checked once instead of once a statement, which on a file server is a round trip each. Only
+// for stretches without a wait for the user: the lock keeps writers of other programs waiting.
+class ReadTogether {
+public:
+    explicit ReadTogether(const DbConnection& connection);
+    ~ReadTogether();
+    ReadTogether(const ReadTogether&) = delete;
+    ReadTogether& operator=(const ReadTogether&) = delete;
+
+private:
+    QSqlDatabase db_;
+    bool started_ = false;
+};
+
 // Every statement of the system goes through these. They answer true on success; a failure is
 // recorded as an "エラー " row of the run history and never shown.
 

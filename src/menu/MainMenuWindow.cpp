@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "app/AppContext.h"
+#include "db/DbAccess.h"
 #include "env/WindowTitle.h"
 #include "menu/Launch.h"
 #include "menu_settings/MenuSettingsWindow.h"
@@ -173,12 +174,25 @@ void MainMenuWindow::load() {
     tabs_->setCurrentIndex(0);
     suppressTabChange_ = true;
     title_->setText(ComposeWindowTitle(ctx_));
+    // The three tabs are read in one go and shown afterwards, so that a message waits for the
+    // user with no lock held on the business file.
+    std::array<MenuTabView, kMenuTabs> views;
+    {
+        const ReadTogether reads(ctx_.business);
+        for (int tab = 0; tab < kMenuTabs; ++tab) {
+            views[tab] = ReadMenuTab(ctx_, kMenuTable, tab);
+        }
+    }
     for (int tab = 0; tab < kMenuTabs; ++tab) {
-        buildMenuTab(kMenuTable, tab);
+        showMenuTab(tab, views[tab]);
     }
 }
 
 void MainMenuWindow::buildMenuTab(const QString& table, int tabPosition) {
+    showMenuTab(tabPosition, ReadMenuTab(ctx_, table, tabPosition));
+}
+
+void MainMenuWindow::showMenuTab(int tabPosition, const MenuTabView& view) {
     tabs_->setCurrentIndex(tabPosition);
     tabs_->setTabText(tabPosition, QStringLiteral("未設定タイトル"));
     for (int i = 0; i < kMenuButtons; ++i) {
@@ -186,7 +200,6 @@ void MainMenuWindow::buildMenuTab(const QString& table, int tabPosition) {
         buttons_[tabPosition][i]->setEnabled(false);
         descriptions_[tabPosition][i]->clear();
     }
-    const MenuTabView view = ReadMenuTab(ctx_, table, tabPosition);
     tabs_->setTabText(tabPosition, view.caption);
     tabs_->setCurrentIndex(0);
     for (int i = 0; i < kMenuButtons; ++i) {

@@ -22,6 +22,8 @@ public:
     void load();
     // Resets one tab and fills it from the menu table.
     void buildMenuTab(const QString& table, int tabPosition);
+    // Puts a tab's rows on it as the tab build does, and tells its message afterwards.
+    void showMenuTab(int tabPosition, const MenuTabView& view);
     void focusFirstButton();
     void layoutNormal();
     void layoutMaximized();

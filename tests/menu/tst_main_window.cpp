@@ -299,7 +299,7 @@ private Q_SLOTS:
     }
 
     // A detail row that cannot be shown is told when the tab shows what could be read, and the
-    // first tab is in front again.
+    // first tab is in front again; the tabs are read in one go, without a lock during the box.
     void aBrokenRowIsToldOnceTheTabIsBuilt() {
         TestInstallation install;
         AddStandardMenu(install);
@@ -312,6 +312,8 @@ private Q_SLOTS:
         t.dialogs.onInformation = [&](const QString&) {
             seenWhenTold << window.tabs()->tabText(1) << window.menuButton(1, 0)->text()
                          << QString::number(window.tabs()->currentIndex());
+            // While the user reads the box, other programs write the business file freely.
+            ExecuteOn(install.businessPath(), "UPDATE Mユーザ SET 名称 = 名称");
         };
         window.load();
         QCOMPARE(t.dialogs.informations, QStringList{"壊れたメニュ設定が正しくありません"});
