@@ -119,6 +119,37 @@ ReadTogether::~ReadTogether() {
     }
 }
 
+WriteTogether::WriteTogether(const DbConnection& connection)
+    : db_(connection.database()), server_(connection.isServer()) {
+    if (!connection.isOpen()) {
+        failure_ = NotOpen();
+        return;
+    }
+    QSqlQuery begin(db_);
+    open_ = server_ ? db_.transaction() : begin.exec(QStringLiteral("BEGIN IMMEDIATE"));
+    if (!open_) {
+        failure_ = ToDbError(server_ ? db_.lastError() : begin.lastError());
+    }
+}
+
+WriteTogether::~WriteTogether() {
+    if (open_) {
+        server_ ? db_.rollback() : QSqlQuery(db_).exec(QStringLiteral("ROLLBACK"));
+    }
+}
+
+std::optional<DbError> WriteTogether::commit() {
+    if (!open_) {
+        return failure_.value_or(NotOpen());
+    }
+    QSqlQuery end(db_);
+    if (!(server_ ? db_.commit() : end.exec(QStringLiteral("COMMIT")))) {
+        return ToDbError(server_ ? db_.lastError() : end.lastError());
+    }
+    open_ = false;
+    return std::nullopt;
+}
+
 std::optional<DbError> OpenRecordset(const DbConnection& connection, Recordset& recordset,
                                      const QString& sql) {
     if (!connection.isOpen()) {

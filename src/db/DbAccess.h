@@ -33,6 +33,26 @@ private:
     bool started_ = false;
 };
 
+// Writes that belong together: all of them or none. On a file the write lock is taken at the
+// start (BEGIN IMMEDIATE), so that no other writer slips in between the reads and the writes;
+// a server takes its own transaction. Rolled back unless committed.
+class WriteTogether {
+public:
+    explicit WriteTogether(const DbConnection& connection);
+    ~WriteTogether();
+    WriteTogether(const WriteTogether&) = delete;
+    WriteTogether& operator=(const WriteTogether&) = delete;
+    // Why the transaction could not begin; nullopt once it has.
+    const std::optional<DbError>& failure() const { return failure_; }
+    std::optional<DbError> commit();
+
+private:
+    QSqlDatabase db_;
+    bool server_ = false;
+    bool open_ = false;
+    std::optional<DbError> failure_;
+};
+
 // Every statement of the system goes through these. They answer true on success; a failure is
 // recorded as an "エラー " row of the run history and never shown.
 

@@ -111,15 +111,11 @@ bool WriteMenu(AppContext& ctx, const QJsonObject& menu, const QString& staff, b
                QTextStream& err) {
     QSqlDatabase db = ctx.business.database();
     const bool server = ctx.business.isServer();
-    QSqlQuery control(db);
-    if (!(server ? db.transaction() : control.exec(QStringLiteral("BEGIN IMMEDIATE")))) {
-        err << (server ? db.lastError() : control.lastError()).text() << '\n';
+    WriteTogether writes(ctx.business);
+    if (writes.failure()) {
+        err << writes.failure()->description << '\n';
         return false;
     }
-    const auto rollback = [&] {
-        server ? db.rollback() : QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
-        return false;
-    };
     for (const QString& table : MenuTables()) {
         QSqlQuery existing(db);
         existing.prepare(
@@ -127,7 +123,7 @@ bool WriteMenu(AppContext& ctx, const QJsonObject& menu, const QString& staff, b
         existing.addBindValue(staff);
         if (!existing.exec() || !existing.next()) {
             err << existing.lastError().text() << '\n';
-            return rollback();
+            return false;
         }
         if (existing.value(0).toLongLong() > 0) {
             if (!replace) {
@@ -136,12 +132,12 @@ bool WriteMenu(AppContext& ctx, const QJsonObject& menu, const QString& staff, b
                            "--replace)。")
                            .arg(staff)
                     << '\n';
-                return rollback();
+                return false;
             }
             // Exactly this member's rows: every other row of the table stays.
             const QString sql = QStringLiteral("DELETE FROM %1 WHERE 担当者コード = ?").arg(table);
             if (!Execute(ctx, sql, {staff}, err)) {
-                return rollback();
+                return false;
             }
         }
         // Only the table's own columns are written; their names come from the table itself.
@@ -165,13 +161,13 @@ bool WriteMenu(AppContext& ctx, const QJsonObject& menu, const QString& staff, b
                     .arg(table, names.join(QStringLiteral(", ")),
                          QStringList(names.size(), QStringLiteral("?")).join(QStringLiteral(", ")));
             if (!Execute(ctx, sql, values, err)) {
-                return rollback();
+                return false;
             }
         }
     }
-    if (!(server ? db.commit() : QSqlQuery(db).exec(QStringLiteral("COMMIT")))) {
-        err << db.lastError().text() << '\n';
-        return rollback();
+    if (const auto failure = writes.commit()) {
+        err << failure->description << '\n';
+        return false;
     }
     return true;
 }

@@ -5,6 +5,7 @@
 #include <variant>
 
 #include "AdminInstallation.h"
+#include "db/DbAccess.h"
 #include "db/SqlText.h"
 #include "signin/CodeConverter.h"
 #include "signin/StaffSignIn.h"
@@ -169,25 +170,23 @@ int UpgradePins(const QStringList& arguments, QTextStream& out, QTextStream& err
     AppContext& ctx = installation.context();
     QSqlDatabase db = ctx.business.database();
     // All or nothing: a file would otherwise hold some PINs of each form after a failure.
-    const bool server = ctx.business.isServer();
-    QSqlQuery begin(db);
-    if (!(server ? db.transaction() : begin.exec(QStringLiteral("BEGIN IMMEDIATE")))) {
-        err << (server ? db.lastError() : begin.lastError()).text() << '\n';
+    WriteTogether writes(ctx.business);
+    if (writes.failure()) {
+        err << writes.failure()->description << '\n';
         return kFailed;
     }
     int rewritten = 0;
     for (const PinColumn& column : PinColumns()) {
         const auto result = UpgradeColumn(db, column);
         if (const QString* error = std::get_if<QString>(&result)) {
-            server ? db.rollback() : QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
             err << column.table << '.' << column.column << ": " << *error << '\n';
             err << QStringLiteral("暗証番号は書き換えていません。") << '\n';
             return kFailed;
         }
         rewritten += std::get<int>(result);
     }
-    if (!(server ? db.commit() : QSqlQuery(db).exec(QStringLiteral("COMMIT")))) {
-        err << db.lastError().text() << '\n';
+    if (const auto failure = writes.commit()) {
+        err << failure->description << '\n';
         return kFailed;
     }
     out << QStringLiteral("%1 件の暗証番号を新しい保存形式に書き換えました。").arg(rewritten)
