@@ -48,20 +48,9 @@ std::optional<DbError> ExecuteStatement(const DbConnection& connection, const QS
         // journal stays, so a statement that fails half-way is rolled back to a file that opens.
         query.exec(QStringLiteral("PRAGMA %1.synchronous = OFF").arg(kTargetSchema));
     }
-    const auto run = [&](const QString& text) {
-        if (bindings.isEmpty()) {
-            return query.exec(text);
-        }
-        if (!query.prepare(text)) {
-            return false;
-        }
-        for (qsizetype i = 0; i < bindings.size(); ++i) {
-            query.bindValue(int(i), bindings[i]);
-        }
-        return query.exec();
-    };
     std::optional<DbError> failure;
-    if (!run(statement.sql) || (!statement.fill.isEmpty() && !run(statement.fill))) {
+    if (!ExecBound(query, statement.sql, bindings) ||
+        (!statement.fill.isEmpty() && !ExecBound(query, statement.fill, bindings))) {
         failure = ToDbError(query.lastError());
     } else if (affected != nullptr) {
         *affected = query.numRowsAffected();

@@ -17,6 +17,19 @@ DbError ToDbError(const QSqlError& error) {
     return {numeric ? number : kUnspecifiedDbError, text};
 }
 
+bool ExecBound(QSqlQuery& query, const QString& sql, const QVariantList& bindings) {
+    if (bindings.isEmpty()) {
+        return query.exec(sql);
+    }
+    if (!query.prepare(sql)) {
+        return false;
+    }
+    for (qsizetype i = 0; i < bindings.size(); ++i) {
+        query.bindValue(int(i), bindings[i]);
+    }
+    return query.exec();
+}
+
 DbConnection::DbConnection(const QString& role)
     : role_(role),
       name_(role + QLatin1Char('-') + QUuid::createUuid().toString(QUuid::WithoutBraces)) {}

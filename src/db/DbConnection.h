@@ -2,6 +2,7 @@
 
 #include <QSqlDatabase>
 #include <QString>
+#include <QVariantList>
 #include <optional>
 
 #include "db/ConnectionString.h"
@@ -44,3 +45,6 @@ private:
 
 // The number and description of an engine error.
 DbError ToDbError(const QSqlError& error);
+
+// Runs a statement with its "?" marks filled in order (a plain exec when there are none).
+bool ExecBound(QSqlQuery& query, const QString& sql, const QVariantList& bindings);

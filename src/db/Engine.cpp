@@ -215,16 +215,7 @@ std::optional<DbError> CopyRowsIntoFile(const QSqlDatabase& source, const QStrin
     }
     QSqlQuery rows(source);
     rows.setForwardOnly(true);
-    bool ran = false;
-    if (bindings.isEmpty()) {
-        ran = rows.exec(query);
-    } else if (rows.prepare(query)) {
-        for (qsizetype i = 0; i < bindings.size(); ++i) {
-            rows.bindValue(int(i), bindings[i]);
-        }
-        ran = rows.exec();
-    }
-    if (!ran) {
+    if (!ExecBound(rows, query, bindings)) {
         return ToDbError(rows.lastError());
     }
     const QSqlRecord columns = rows.record();

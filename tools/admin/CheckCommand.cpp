@@ -6,7 +6,6 @@
 #include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlQuery>
-#include <QUuid>
 
 #include "db/DatabaseFile.h"
 #include "db/DbAccess.h"

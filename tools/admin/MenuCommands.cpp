@@ -84,11 +84,7 @@ std::optional<QJsonObject> ReadMenu(AppContext& ctx, const QString& staff, QText
 // menu records its own, the values written out.
 bool Execute(AppContext& ctx, const QString& sql, const QVariantList& values, QTextStream& err) {
     QSqlQuery query(ctx.business.database());
-    query.prepare(sql);
-    for (const QVariant& value : values) {
-        query.addBindValue(value);
-    }
-    if (!query.exec()) {
+    if (!ExecBound(query, sql, values)) {
         err << query.lastError().text() << '\n';
         return false;
     }
