@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "TestInstallation.h"
-#include "app/Environment.h"
 #include "env/CompanySettings.h"
+#include "env/Environment.h"
 #include "menu/Launch.h"
 #include "menu/MenuStore.h"
 

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "signin/CodeConverter.h"
+#include "platform/CodeConverter.h"
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);

@@ -2,14 +2,15 @@
 
 #include <QApplication>
 
-#include "app/AppContext.h"
-#include "app/Environment.h"
+#include "app/ExitProcedure.h"
 #include "app/FrontRequest.h"
 #include "app/PleaseWaitWindow.h"
-#include "backup/ExitDialog.h"
 #include "backup/ExitProgram.h"
+#include "context/AppContext.h"
 #include "db/DbAccess.h"
 #include "env/CompanySettings.h"
+#include "env/Environment.h"
+#include "menu_settings/MenuSettingsWindow.h"
 #include "platform/QtApplication.h"
 #include "platform/QtDialogs.h"
 #include "platform/QtShell.h"
@@ -19,6 +20,7 @@
 
 std::unique_ptr<MainMenuWindow> Main(AppContext& ctx, SingleInstance& instance) {
     auto window = std::make_unique<MainMenuWindow>(ctx);
+    ConnectMenuSettings(ctx, *window);
     if (!instance.acquire()) {
         // Ends at once and touches no database, but the running menu comes to the front.
         if (AskRunningMenuToFront(FrontRequestName(ctx.process))) {

@@ -10,8 +10,8 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 
-#include "app/AppContext.h"
 #include "backup/BackupRules.h"
+#include "context/AppContext.h"
 #include "db/DatabaseFile.h"
 #include "db/DbAccess.h"
 #include "db/Engine.h"
@@ -457,11 +457,15 @@ StagedGroup StageGroup(AppContext& ctx, const DbConnection& source, const QStrin
 }
 }  // namespace
 
+QString BackupFolder(const AppContext& ctx) {
+    return ctx.company.text(QStringLiteral("BACKUPフォルダ"));
+}
+
 BackupResult BackupDatabases(AppContext& ctx, const QString& weekdayFolder,
                              const BackupLimits& limits) {
     BackupResult result;
     // The source is opened and listed before anything of the previous backup is touched.
-    DbConnection source(QStringLiteral("backup"));
+    DbConnection source(QStringLiteral("backup"), DbRole::Business);
     const auto tables =
         OpenBackupSource(ctx, source) ? TableNames(ctx, source) : std::optional<QStringList>();
     if (!tables) {

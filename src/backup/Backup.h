@@ -37,6 +37,10 @@ struct BackupResult {
     bool complete() const { return copied && failedGroups.isEmpty(); }
 };
 
+// The BACKUPフォルダ of the company record (an operating office's own folder has replaced the
+// company's there); empty when none is set.
+QString BackupFolder(const AppContext& ctx);
+
 // Backs up the five groups into the weekday folder. Each group is written under a temporary name
 // and put in place of the previous one only when it is whole; a run that fails or is cut short
 // leaves the previous files as they were. When rows were copied and every group is in place, the

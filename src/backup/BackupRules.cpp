@@ -5,6 +5,7 @@
 #include <QStringEncoder>
 
 #include "env/InstallPaths.h"
+#include "platform/Files.h"
 
 namespace {
 const QStringList& FixedBackupTables() {

@@ -1,23 +1,13 @@
 #include "backup/ExitDialog.h"
 
-#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/AppContext.h"
 #include "backup/Backup.h"
 #include "backup/BackupRules.h"
-#include "backup/ExitProgram.h"
-#include "env/Optimisation.h"
-#include "menu/MainMenuWindow.h"
-
-namespace {
-QString BackupFolder(const AppContext& ctx) {
-    return ctx.company.text(QStringLiteral("BACKUPフォルダ"));
-}
-}  // namespace
+#include "context/AppContext.h"
 
 ExitDialog::ExitDialog(AppContext& ctx, const QString& title, QWidget* parent)
     : QDialog(parent), ctx_(ctx) {
@@ -27,7 +17,7 @@ ExitDialog::ExitDialog(AppContext& ctx, const QString& title, QWidget* parent)
     message->setObjectName(QStringLiteral("lab_msg"));
     message->setAlignment(Qt::AlignCenter);
     message->setMargin(12);
-    const auto button = [this](const QString& name, const QString& caption, qint16 choice) {
+    const auto button = [this](const QString& name, const QString& caption, ExitChoice choice) {
         auto* created = new QPushButton(caption, this);
         created->setObjectName(name);
         created->setAutoDefault(true);
@@ -37,12 +27,13 @@ ExitDialog::ExitDialog(AppContext& ctx, const QString& title, QWidget* parent)
         });
         return created;
     };
-    auto* powerOff = button(QStringLiteral("btn_BackupShutdown"),
-                            QStringLiteral("バックアップと電源切断"), kBackupEndAndPowerOff);
-    auto* backup =
-        button(QStringLiteral("btn_BACKUP"), QStringLiteral("バックアップ"), kBackupAndEnd);
-    auto* end = button(QStringLiteral("btn_終了"), QStringLiteral("終了"), kEnd);
-    auto* no = button(QStringLiteral("btn_いいえ"), QStringLiteral("いいえ"), kStay);
+    auto* powerOff =
+        button(QStringLiteral("btn_BackupShutdown"), QStringLiteral("バックアップと電源切断"),
+               ExitChoice::BackupEndAndPowerOff);
+    auto* backup = button(QStringLiteral("btn_BACKUP"), QStringLiteral("バックアップ"),
+                          ExitChoice::BackupAndEnd);
+    auto* end = button(QStringLiteral("btn_終了"), QStringLiteral("終了"), ExitChoice::End);
+    auto* no = button(QStringLiteral("btn_いいえ"), QStringLiteral("いいえ"), ExitChoice::Stay);
     const bool canBackUp = !BackupFolder(ctx_).isEmpty();
     powerOff->setEnabled(canBackUp);
     backup->setEnabled(canBackUp);
@@ -75,61 +66,11 @@ ExitDialog::ExitDialog(AppContext& ctx, const QString& title, QWidget* parent)
             break;
         }
     }
-    ctx_.exitChoice = kStay;
+    ctx_.exitChoice = ExitChoice::Stay;
 }
 
-qint16 ConfirmExit(AppContext& ctx, const QString& title, QWidget* parent) {
+ExitChoice ConfirmExit(AppContext& ctx, const QString& title, QWidget* parent) {
     ExitDialog dialog(ctx, title, parent);
     dialog.exec();
     return ctx.exitChoice;
-}
-
-void RunBackup(AppContext& ctx, MainMenuWindow& window) {
-    window.noticePanel()->show();
-    window.exitButton()->hide();
-    QCoreApplication::processEvents();
-    if (ctx.pleaseWait != nullptr) {
-        // The progress is read in the notice panel: the please-wait window stays off it.
-        const QWidget* notice = window.noticePanel();
-        ctx.pleaseWait->placeClearOf(QRect(notice->mapToGlobal(QPoint(0, 0)), notice->size()));
-        ctx.pleaseWait->show();
-    }
-    QCoreApplication::processEvents();
-    const QString folder = WeekdayFolder(BackupFolder(ctx), ctx.clock.now().date());
-    OptimiseConfiguration(ctx);
-    const BackupResult result = BackupDatabases(ctx, folder);
-    if (result.copied) {
-        CopyUserFolders(ctx, folder);
-    }
-    window.noticePanel()->hide();
-    window.exitButton()->show();
-    if (ctx.pleaseWait != nullptr) {
-        ctx.pleaseWait->hide();
-    }
-    // A failure is never reported as no data: the user learns that last week's copy is kept.
-    if (result.sourceFailed) {
-        ctx.dialogs.information(kBackupSourceFailed);
-    } else if (result.busy) {
-        ctx.dialogs.information(kBackupBusy);
-    } else if (!result.failedGroups.isEmpty()) {
-        ctx.dialogs.information(kBackupPartlyFailed);
-    } else if (!result.copied) {
-        ctx.dialogs.information(QStringLiteral("対象データが有りません。"));
-    } else if (ctx.exitChoice == kBackupAndEnd) {
-        ctx.dialogs.information(QStringLiteral("バックアップを完了しました。"));
-    }
-}
-
-bool OnExitRequested(AppContext& ctx, MainMenuWindow& window) {
-    const qint16 choice = ConfirmExit(ctx, QStringLiteral("ヌモリカ"), &window);
-    if (choice == kEnd) {
-        ExitProgram(ctx);
-        return true;
-    }
-    if (choice == kBackupAndEnd || choice == kBackupEndAndPowerOff) {
-        RunBackup(ctx, window);
-        ExitProgram(ctx);
-        return true;
-    }
-    return false;
 }

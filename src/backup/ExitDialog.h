@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-#include "backup/ExitChoice.h"
+#include "context/ExitChoice.h"
 
 class QPushButton;
 struct AppContext;
@@ -17,13 +17,8 @@ private:
     AppContext& ctx_;
 };
 
-// Shows the exit dialog; answers the choice (kStay when it was closed otherwise).
-qint16 ConfirmExit(AppContext& ctx, const QString& title, QWidget* parent = nullptr);
-
-class MainMenuWindow;
-
-// The main window's exit button and close box. False when the window stays open.
-bool OnExitRequested(AppContext& ctx, MainMenuWindow& window);
+// Shows the exit dialog; answers the choice (Stay when it was closed otherwise).
+ExitChoice ConfirmExit(AppContext& ctx, const QString& title, QWidget* parent = nullptr);
 
 // Why the backup buttons cannot be chosen.
 inline const QString kNoBackupFolder = QStringLiteral(
@@ -38,7 +33,3 @@ inline const QString kBackupPartlyFailed = QStringLiteral(
     "前回のバックアップが有るファイルは、そのまま残しています。");
 inline const QString kBackupBusy =
     QStringLiteral("別の端末が同じフォルダにバックアップ中のため、バックアップしませんでした。");
-
-// Optimises the configuration, backs up into the weekday folder, copies the photo and document
-// folders, and tells the outcome. The please-wait window and the notice show the progress.
-void RunBackup(AppContext& ctx, MainMenuWindow& window);

@@ -3,9 +3,9 @@
 #include <QCoreApplication>
 #include <QThread>
 
-#include "app/AppContext.h"
-#include "app/Environment.h"
-#include "backup/ExitChoice.h"
+#include "context/AppContext.h"
+#include "context/ExitChoice.h"
+#include "env/Environment.h"
 #include "signin/SignedInCode.h"
 
 void ExitProgram(AppContext& ctx) {
@@ -18,7 +18,7 @@ void ExitProgram(AppContext& ctx) {
         ClearSignedInCode(ctx);
     }
     CloseEnvironmentOnce(ctx);
-    if (ctx.exitChoice == kBackupEndAndPowerOff) {
+    if (ctx.exitChoice == ExitChoice::BackupEndAndPowerOff) {
         ctx.shell.powerOff();
     }
     // exit, not quit: quit would first ask the windows to close, and the main window leaves that

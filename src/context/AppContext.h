@@ -2,41 +2,41 @@
 
 #include <QString>
 
-#include "db/DbConnection.h"
-#include "env/CompanySettings.h"
-#include "env/EnvironmentRecords.h"
-#include "env/InstallPaths.h"
-#include "menu_settings/MenuEditTarget.h"
+#include "context/ExitChoice.h"
+#include "context/LinkState.h"
+#include "context/MenuEditTarget.h"
+#include "context/ProcessRecords.h"
+#include "context/StaffRecord.h"
+#include "db/ColumnRecord.h"
+#include "db/ConnectionString.h"
+#include "db/DbAccess.h"
 #include "platform/Clock.h"
+#include "platform/CodeConverter.h"
 #include "platform/Dialogs.h"
 #include "platform/NoticePanel.h"
 #include "platform/PleaseWait.h"
 #include "platform/ProcessInfo.h"
 #include "platform/RegistryStore.h"
 #include "platform/Shell.h"
-#include "records/LinkState.h"
-#include "signin/CodeConverter.h"
-#include "signin/StaffRecord.h"
-
-// The program's own ID in the shared tables.
-inline const QString kProgramId = QStringLiteral("ヌモリカマイメニュ");
 
 // Everything the process holds for its whole run. main creates one; every operation and window
-// receives it by reference, and a test builds a fresh one with fakes.
-struct AppContext {
+// receives it by reference, and a test builds a fresh one with fakes. The two connections, the
+// clock and the statement counter are the part the access layer works on.
+struct AppContext final : DbSession {
     AppContext(Dialogs& dialogs, Shell& shell, const Clock& clock, RegistryStore& registry,
                ProcessInfo process)
-        : dialogs(dialogs),
+        : DbSession(clock),
+          dialogs(dialogs),
           shell(shell),
-          clock(clock),
           registry(registry),
           process(std::move(process)) {}
-    AppContext(const AppContext&) = delete;
-    AppContext& operator=(const AppContext&) = delete;
+
+    HistoryAuthor historyAuthor() const override {
+        return {environment.operatingOfficeCode, staff.code, paths.userName};
+    }
 
     Dialogs& dialogs;
     Shell& shell;
-    const Clock& clock;
     RegistryStore& registry;
     ProcessInfo process;
 
@@ -57,13 +57,9 @@ struct AppContext {
     // The please-wait window, where there is a screen to show it on.
     PleaseWait* pleaseWait = nullptr;
 
-    DbConnection config{QStringLiteral("config")};
-    DbConnection business{QStringLiteral("business")};
-    // The proccounter of the run history; restarts with every open of the environment.
-    qint64 statementCounter = 0;
     QString commandText;
     LinkState link;
-    qint16 exitChoice = 0;  // of the exit dialog; 10 switches the workstation off at the end
-    bool ending = false;    // the end of the program has begun
+    ExitChoice exitChoice = ExitChoice::BackupAndEnd;  // of the exit dialog
+    bool ending = false;                               // the end of the program has begun
     bool ended = false;  // the end of the program has run; nothing may close the environment again
 };

@@ -3,9 +3,9 @@
 #include <QtGlobal>
 
 // What the member of staff chose on leaving.
-enum ExitChoice : qint16 {
-    kBackupAndEnd = 0,
-    kEnd = 1,
-    kStay = 2,
-    kBackupEndAndPowerOff = 10,
+enum class ExitChoice : qint16 {
+    BackupAndEnd = 0,
+    End = 1,
+    Stay = 2,
+    BackupEndAndPowerOff = 10,
 };

@@ -19,7 +19,3 @@ struct StaffRecord {
     // イメージ出力許可
     std::array<QString, 8> operationPermissions;
 };
-
-// The column of category permission i and of operation permission i.
-QString CategoryPermissionColumn(int index);
-QString OperationPermissionColumn(int index);

@@ -1,4 +1,4 @@
-#include "env/ColumnRecord.h"
+#include "db/ColumnRecord.h"
 
 #include <cmath>
 

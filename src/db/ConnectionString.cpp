@@ -1,10 +1,8 @@
 #include "db/ConnectionString.h"
 
-#include "env/InstallPaths.h"
-
-QString ComposeConfigConnectionString(qint16 configKind, const QString& path,
+QString ComposeConfigConnectionString(DatabaseFileKind configKind, const QString& path,
                                       bool closingSemicolon) {
-    const QString provider = configKind == kMdbFile
+    const QString provider = configKind == DatabaseFileKind::Mdb
                                  ? QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;")
                                  : QStringLiteral("Provider=Microsoft.ACE.OLEDB.12.0;");
     return provider + QStringLiteral("User ID=;") + QStringLiteral("Password=;") +

@@ -4,8 +4,22 @@
 #include <QString>
 #include <functional>
 
-#include "env/EnvironmentRecords.h"
+#include "db/DatabaseFile.h"
 #include "platform/Files.h"
+
+// The データベース定義 row 'GNR': how the business database is reached.
+struct DatabaseDefinition {
+    QString kind;            // db: "A" file, "S" server, "O" other provider
+    QString middleware;      // dbmw: held only
+    QString driverName;      // ドライバ名
+    QString databaseName;    // データベース名
+    QString serverName;      // サーバー名
+    QString connectionText;  // 接続文字列
+    QString userId;          // ユーザーID
+    QString password;        // パスワード
+    QString providerName;    // プロバイダ名
+    QString dataSourceName;  // データソース名
+};
 
 // Applied to both connections before they open.
 struct ConnectionSettings {
@@ -19,7 +33,7 @@ struct ConnectionSettings {
 
 // "Provider=…;User ID=;Password=;Data Source=<path>" for a configuration file of the given kind,
 // with or without the closing semicolon.
-QString ComposeConfigConnectionString(qint16 configKind, const QString& path,
+QString ComposeConfigConnectionString(DatabaseFileKind configKind, const QString& path,
                                       bool closingSemicolon);
 
 // The connection text of the business database for kinds "A", "S" and "O"; empty for any other.

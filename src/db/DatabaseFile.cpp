@@ -8,6 +8,7 @@
 #include <QUuid>
 
 #include "db/SqlText.h"
+#include "platform/Files.h"
 
 namespace {
 bool IsAccessFile(const QByteArray& head) {
@@ -20,6 +21,22 @@ DbError FileError(const QString& description) {
     return {kUnspecifiedDbError, description};
 }
 }  // namespace
+
+QString DatabaseFileEnding(DatabaseFileKind kind) {
+    switch (kind) {
+        case DatabaseFileKind::Accdb:
+            return QStringLiteral(".accdb");
+        case DatabaseFileKind::Mdb:
+            return QStringLiteral(".mdb");
+        case DatabaseFileKind::None:
+            break;
+    }
+    return {};
+}
+
+QString ConfigDatabasePath(const QString& folder, DatabaseFileKind kind) {
+    return JoinPath(folder, QStringLiteral("usrcnfg") + DatabaseFileEnding(kind));
+}
 
 std::optional<DbError> CheckDatabaseFile(const QString& path) {
     if (path.trimmed().isEmpty()) {

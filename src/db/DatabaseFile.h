@@ -8,6 +8,15 @@
 
 #include "db/DbError.h"
 
+// Which of the two file endings a database file of the suite has.
+enum class DatabaseFileKind : qint16 { None = 0, Accdb = 1, Mdb = 2 };
+
+// ".accdb" or ".mdb" for a kind; empty for None.
+QString DatabaseFileEnding(DatabaseFileKind kind);
+
+// The configuration database usrcnfg of a kind in a folder.
+QString ConfigDatabasePath(const QString& folder, DatabaseFileKind kind);
+
 // Why a file cannot serve as a database here: missing, a folder, unreadable, or a real Access
 // file, which this platform cannot open. nullopt when the file may be opened.
 std::optional<DbError> CheckDatabaseFile(const QString& path);

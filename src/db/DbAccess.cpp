@@ -5,12 +5,12 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
-#include "app/AppContext.h"
 #include "db/DatabaseFile.h"
 #include "db/Engine.h"
 #include "db/JetTranslator.h"
 #include "db/SqlText.h"
-#include "records/RunHistory.h"
+#include "platform/ProcessInfo.h"
+#include "text/DateText.h"
 
 namespace {
 DbError NotOpen() {
@@ -150,74 +150,105 @@ std::optional<DbError> OpenRecordset(const DbConnection& connection, Recordset& 
 
 namespace {
 // A failing statement on the run history is not recorded in that same table.
-void RecordConfigFailure(AppContext& ctx, const DbError& error, const QString& sql) {
+void RecordConfigFailure(DbSession& session, const DbError& error, const QString& sql) {
     if (!sql.contains(QStringLiteral("プログラム稼動履歴"), Qt::CaseInsensitive)) {
-        WriteErrorRecord(ctx, error.description + sql);
+        WriteErrorRecord(session, error.description + sql);
     }
 }
 }  // namespace
 
-bool OpenConfigRecordset(AppContext& ctx, Recordset& recordset, const QString& sql) {
-    if (auto error = OpenRecordset(ctx.config, recordset, sql)) {
-        RecordConfigFailure(ctx, *error, sql);
+bool OpenConfigRecordset(DbSession& session, Recordset& recordset, const QString& sql) {
+    if (auto error = OpenRecordset(session.config, recordset, sql)) {
+        RecordConfigFailure(session, *error, sql);
         return false;
     }
     return !recordset.atEnd();
 }
 
-bool OpenBusinessRecordset(AppContext& ctx, Recordset& recordset, const QString& sql, bool log) {
-    if (auto error = OpenRecordset(ctx.business, recordset, sql)) {
-        WriteErrorRecord(ctx, error->description + sql);
+bool OpenBusinessRecordset(DbSession& session, Recordset& recordset, const QString& sql, bool log) {
+    if (auto error = OpenRecordset(session.business, recordset, sql)) {
+        WriteErrorRecord(session, error->description + sql);
         return false;
     }
     if (log) {
-        WriteStatementRecord(ctx, sql);
+        WriteStatementRecord(session, sql);
     }
     return !recordset.atEnd();
 }
 
-bool ExecuteConfig(AppContext& ctx, const QString& sql) {
-    if (auto error = ExecuteStatement(ctx.config, sql)) {
-        RecordConfigFailure(ctx, *error, sql);
+bool ExecuteConfig(DbSession& session, const QString& sql) {
+    if (auto error = ExecuteStatement(session.config, sql)) {
+        RecordConfigFailure(session, *error, sql);
         return false;
     }
     return true;
 }
 
-bool ExecuteConfigShared(AppContext& ctx, const QString& sql) {
-    if (auto error = ExecuteShared(ctx.config, sql)) {
-        RecordConfigFailure(ctx, *error, sql);
+bool ExecuteConfigShared(DbSession& session, const QString& sql) {
+    if (auto error = ExecuteShared(session.config, sql)) {
+        RecordConfigFailure(session, *error, sql);
         return false;
     }
     return true;
 }
 
-bool ExecuteConfigLogged(AppContext& ctx, const QString& sql) {
-    if (!ExecuteConfig(ctx, sql)) {
+bool ExecuteConfigLogged(DbSession& session, const QString& sql) {
+    if (!ExecuteConfig(session, sql)) {
         return false;
     }
-    WriteStatementRecord(ctx, sql);
+    WriteStatementRecord(session, sql);
     return true;
 }
 
-bool ExecuteBusiness(AppContext& ctx, const QString& sql, bool log, int* affected) {
-    if (auto error = ExecuteStatement(ctx.business, sql, affected)) {
-        WriteErrorRecord(ctx, error->description + sql);
+bool ExecuteBusiness(DbSession& session, const QString& sql, bool log, int* affected) {
+    if (auto error = ExecuteStatement(session.business, sql, affected)) {
+        WriteErrorRecord(session, error->description + sql);
         return false;
     }
     if (log) {
-        WriteStatementRecord(ctx, sql);
+        WriteStatementRecord(session, sql);
     }
     return true;
 }
 
-void WriteStatementRecord(AppContext& ctx, const QString& text) {
+QString ComposeHistoryStatement(const QDateTime& moment, qint64 counter, const QString& note,
+                                const QString& officeCode, const QString& staffCode,
+                                const QString& userName) {
+    return QStringLiteral(
+               "INSERT INTO プログラム稼動履歴 "
+               "(実行日付,プログラムID,proccounter,摘要,運用事業所コード,起動担当者コード,ユーザID)"
+               "VALUES ('") +
+           FormatTimestamp(moment) + QStringLiteral("', '") + kProgramId + QStringLiteral("', '") +
+           QStringLiteral("%1").arg(counter, 12, 10, QLatin1Char('0')) + QStringLiteral("', ") +
+           SqlQuote(note) + QStringLiteral(", ") + SqlQuote(officeCode) + QStringLiteral(", ") +
+           SqlQuote(staffCode) + QStringLiteral(", ") + SqlQuote(userName) + QLatin1Char(')');
+}
+
+void WriteHistoryRow(DbSession& session, const QString& note) {
+    ++session.statementCounter;
+    const HistoryAuthor author = session.historyAuthor();
+    const QString sql =
+        ComposeHistoryStatement(session.clock.now(), session.statementCounter, note,
+                                author.officeCode, author.staffCode, author.userName);
+    if (!session.config.isOpen()) {
+        return;
+    }
+    // History never disturbs the run: a row that cannot be written is simply missing.
+    ExecuteShared(session.config, sql);
+}
+
+void WriteStatementRecord(DbSession& session, const QString& text) {
     // The row keeps the statement with its quotes doubled, as the suite's other programs write it.
-    WriteHistoryRow(ctx, QStringLiteral("出力終了 ") + EscapeSqlText(text));
+    WriteHistoryRow(session, QStringLiteral("出力終了 ") + EscapeSqlText(text));
 }
 
-void WriteErrorRecord(AppContext& ctx, const QString& text) {
-    WriteHistoryRow(ctx, QStringLiteral("エラー ") + EscapeSqlText(text));
+void WriteErrorRecord(DbSession& session, const QString& text) {
+    WriteHistoryRow(session, QStringLiteral("エラー ") + EscapeSqlText(text));
+}
+
+void WriteOpenErrorRecord(DbSession& session, const DbError& error) {
+    WriteErrorRecord(session, QStringLiteral("DB_OPEN ERROR") + QString::number(error.number) +
+                                  QLatin1Char(' ') + error.description);
 }
 
 std::optional<DbError> OpenBusinessDatabase(const DatabaseDefinition& definition,
@@ -245,33 +276,7 @@ std::optional<DbError> OpenBusinessDatabase(const DatabaseDefinition& definition
     }
     // An unknown kind opens nothing; answering success would only move the failure to every
     // later statement.
+    connection.markNotOpened();
     return DbError{kUnspecifiedDbError,
                    QStringLiteral("データベース種別「%1」は不明です。").arg(definition.kind)};
-}
-
-bool OpenBusinessConnection(AppContext& ctx) {
-    if (const auto failure = OpenBusinessDatabase(ctx.databaseDefinition, ctx.business)) {
-        ctx.business.openFlag = false;
-        WriteErrorRecord(ctx, QStringLiteral("DB_OPEN ERROR") + QString::number(failure->number) +
-                                  QLatin1Char(' ') + failure->description);
-        return false;
-    }
-    ctx.business.openFlag = true;
-    return true;
-}
-
-std::optional<DbError> OpenUserConfig(AppContext& ctx) {
-    const QString path =
-        JoinPath(ctx.paths.userConfigFolder,
-                 QStringLiteral("usrcnfg") + DatabaseFileEnding(ctx.paths.configKind));
-    return ctx.config.open(ComposeConfigConnectionString(ctx.paths.configKind, path, true));
-}
-
-bool ReopenConfigConnection(AppContext& ctx) {
-    if (ctx.config.openFlag) {
-        ctx.config.close();
-        ctx.config.openFlag = false;
-    }
-    ctx.config.openFlag = !OpenUserConfig(ctx).has_value();
-    return ctx.config.openFlag;
 }

@@ -1,11 +1,11 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 
 #include "db/DbConnection.h"
 #include "db/Recordset.h"
-
-struct AppContext;
+#include "platform/Clock.h"
 
 // A statement or query on a given connection, rewritten for the engine; nothing is recorded.
 // affected receives the rows it wrote; bindings fill its "?" marks in order.
@@ -53,30 +53,62 @@ private:
     std::optional<DbError> failure_;
 };
 
+// Who writes a row of the run history: what every row carries besides its note.
+struct HistoryAuthor {
+    QString officeCode;
+    QString staffCode;
+    QString userName;
+};
+
+// What the access layer works on: the two process-wide connections, and the run history where it
+// records the statements it is asked to log and every failure. The process context is one.
+class DbSession {
+public:
+    explicit DbSession(const Clock& clock) : clock(clock) {}
+    DbSession(const DbSession&) = delete;
+    DbSession& operator=(const DbSession&) = delete;
+
+    const Clock& clock;
+    DbConnection config{QStringLiteral("config"), DbRole::Configuration};
+    DbConnection business{QStringLiteral("business"), DbRole::Business};
+    // The proccounter of the run history; restarts with every open of the environment.
+    qint64 statementCounter = 0;
+
+    // Who the rows of the run history are written by, at the moment of writing.
+    virtual HistoryAuthor historyAuthor() const = 0;
+
+protected:
+    ~DbSession() = default;
+};
+
+// The insert of one run-history row; the row keeps note exactly as given.
+QString ComposeHistoryStatement(const QDateTime& moment, qint64 counter, const QString& note,
+                                const QString& officeCode, const QString& staffCode,
+                                const QString& userName);
+
+// Raises the counter and writes one row on the configuration connection; a failure is swallowed.
+void WriteHistoryRow(DbSession& session, const QString& note);
+
 // Every statement of the system goes through these. They answer true on success; a failure is
 // recorded as an "エラー " row of the run history and never shown.
 
 // True when the result has at least one row; the recordset stays open, also when empty.
-bool OpenConfigRecordset(AppContext& ctx, Recordset& recordset, const QString& sql);
-bool OpenBusinessRecordset(AppContext& ctx, Recordset& recordset, const QString& sql, bool log);
-bool ExecuteConfig(AppContext& ctx, const QString& sql);
+bool OpenConfigRecordset(DbSession& session, Recordset& recordset, const QString& sql);
+bool OpenBusinessRecordset(DbSession& session, Recordset& recordset, const QString& sql, bool log);
+bool ExecuteConfig(DbSession& session, const QString& sql);
 // The same for a run-history or link row, through ExecuteShared.
-bool ExecuteConfigShared(AppContext& ctx, const QString& sql);
+bool ExecuteConfigShared(DbSession& session, const QString& sql);
 // Also leaves a "出力終了 " row for the statement.
-bool ExecuteConfigLogged(AppContext& ctx, const QString& sql);
+bool ExecuteConfigLogged(DbSession& session, const QString& sql);
 // affected, when given, receives the number of rows the statement changed.
-bool ExecuteBusiness(AppContext& ctx, const QString& sql, bool log, int* affected = nullptr);
+bool ExecuteBusiness(DbSession& session, const QString& sql, bool log, int* affected = nullptr);
 
-void WriteStatementRecord(AppContext& ctx, const QString& text);
-void WriteErrorRecord(AppContext& ctx, const QString& text);
+void WriteStatementRecord(DbSession& session, const QString& text);
+void WriteErrorRecord(DbSession& session, const QString& text);
+// The row of a connection that could not be opened.
+void WriteOpenErrorRecord(DbSession& session, const DbError& error);
 
 // Opens a connection to the business database a database definition names, by its kind and
 // provider.
 std::optional<DbError> OpenBusinessDatabase(const DatabaseDefinition& definition,
                                             DbConnection& connection);
-// Opens the business database the database definition names.
-bool OpenBusinessConnection(AppContext& ctx);
-// Closes and re-opens the user's configuration database; answers the open flag.
-bool ReopenConfigConnection(AppContext& ctx);
-// Opens the user's configuration database (the copy every later statement uses).
-std::optional<DbError> OpenUserConfig(AppContext& ctx);

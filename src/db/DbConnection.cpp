@@ -30,9 +30,21 @@ bool ExecBound(QSqlQuery& query, const QString& sql, const QVariantList& binding
     return query.exec();
 }
 
-DbConnection::DbConnection(const QString& role)
+DbConnection::DbConnection(const QString& name, DbRole role)
     : role_(role),
-      name_(role + QLatin1Char('-') + QUuid::createUuid().toString(QUuid::WithoutBraces)) {}
+      name_(name + QLatin1Char('-') + QUuid::createUuid().toString(QUuid::WithoutBraces)) {}
+
+std::optional<DbError> DbConnection::open(const QString& connectionString) {
+    auto failure = openFile(connectionString);
+    openFlag_ = !failure;
+    return failure;
+}
+
+std::optional<DbError> DbConnection::openOdbc(const QString& connect) {
+    auto failure = openDataSource(connect);
+    openFlag_ = !failure;
+    return failure;
+}
 
 namespace {
 // The configuration file takes the run history and the link rows of every program of the suite
@@ -97,7 +109,7 @@ DbConnection::~DbConnection() {
     close();
 }
 
-std::optional<DbError> DbConnection::open(const QString& connectionString) {
+std::optional<DbError> DbConnection::openFile(const QString& connectionString) {
     close();
     warning_.clear();
     const auto fields = ParseConnectionString(connectionString);
@@ -133,7 +145,7 @@ std::optional<DbError> DbConnection::open(const QString& connectionString) {
                     failure->description;
             } else {
                 probe.finish();
-                if (role_ == QLatin1String("config")) {
+                if (role_ == DbRole::Configuration) {
                     warning_ = ChooseJournalMode(db, path, settings.localFileSystem(path),
                                                  settings.connectionTimeout * 1000)
                                    .value_or(QString());
@@ -177,7 +189,7 @@ std::optional<DbError> DbConnection::openServer(const QMap<QString, QString>& fi
     return failure;
 }
 
-std::optional<DbError> DbConnection::openOdbc(const QString& connect) {
+std::optional<DbError> DbConnection::openDataSource(const QString& connect) {
     close();
     std::optional<DbError> failure;
     {

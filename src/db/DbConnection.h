@@ -8,12 +8,17 @@
 #include "db/ConnectionString.h"
 #include "db/DbError.h"
 
-// One of the two process-wide connections. The open flag is the system's own record of the
-// connection and is kept apart from the engine's state: closing leaves the flag as it is, so that a
+// What a connection serves. The configuration file takes the rows of every program of the suite
+// at once and chooses its journal by where it lies; any other file is opened as it is.
+enum class DbRole { Configuration, Business, Other };
+
+// A connection to one database. The open flag is the system's own record of the connection and
+// is kept apart from the engine's state: every open sets it, closing leaves it as it is, so that a
 // later re-open knows the connection had been in use.
 class DbConnection {
 public:
-    explicit DbConnection(const QString& role);
+    // name only tells connections apart; role chooses how a file is opened.
+    DbConnection(const QString& name, DbRole role);
     ~DbConnection();
     DbConnection(const DbConnection&) = delete;
     DbConnection& operator=(const DbConnection&) = delete;
@@ -28,19 +33,27 @@ public:
     bool isServer() const;
     QSqlDatabase database() const;
 
+    // Whether the last open succeeded; a close leaves it as it is.
+    bool openFlag() const { return openFlag_; }
+    // Records that there was nothing to open (no installation, no configuration file): the flag
+    // falls as after a failed open.
+    void markNotOpened() { openFlag_ = false; }
+
     // What the last open had to accept (a shared file left in WAL mode); empty when nothing.
     const QString& openWarning() const { return warning_; }
 
-    bool openFlag = false;
     // Applied at every open; the timeout is also how long a locked file is waited for.
     ConnectionSettings settings;
 
 private:
+    std::optional<DbError> openFile(const QString& connectionString);
     std::optional<DbError> openServer(const QMap<QString, QString>& fields);
+    std::optional<DbError> openDataSource(const QString& connect);
 
-    QString role_;
+    DbRole role_;
     QString name_;
     QString warning_;
+    bool openFlag_ = false;
 };
 
 // The number and description of an engine error.

@@ -1,6 +1,6 @@
 #include "env/CompanySettings.h"
 
-#include "app/AppContext.h"
+#include "context/AppContext.h"
 #include "db/DbAccess.h"
 #include "db/SqlText.h"
 

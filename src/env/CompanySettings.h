@@ -1,16 +1,8 @@
 #pragma once
 
 #include <QString>
-#include <array>
 
-#include "env/ColumnRecord.h"
-
-// The other-business link settings: five records bound to fixed link codes.
-struct LinkSettings {
-    static constexpr std::array<const char*, 5> kSlotCodes = {"003", "002", "004", "005", "005"};
-    std::array<ColumnRecord, 5> records;
-    int slotCount = 5;
-};
+#include "context/ProcessRecords.h"
 
 struct AppContext;
 

@@ -1,9 +1,12 @@
-#include "app/Environment.h"
+#include "env/Environment.h"
 
-#include "app/AppContext.h"
+#include "context/AppContext.h"
 #include "db/DbAccess.h"
+#include "env/InstallPaths.h"
 #include "env/LoadEnvironment.h"
+#include "platform/Files.h"
 #include "platform/ProcessInfo.h"
+#include "records/Connections.h"
 #include "records/LinkMessages.h"
 #include "records/RunHistory.h"
 #include "text/DateText.h"
@@ -28,10 +31,10 @@ void CloseEnvironment(AppContext& ctx) {
         SendLinkCompletion(ctx);
     }
     WriteRunEnd(ctx);
-    if (ctx.config.openFlag) {
+    if (ctx.config.openFlag()) {
         ctx.config.close();
     }
-    if (ctx.business.openFlag) {
+    if (ctx.business.openFlag()) {
         ctx.business.close();
     }
 }

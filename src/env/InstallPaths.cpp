@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include "platform/Files.h"
+
 namespace {
 std::optional<QString> BaseBefore(const QString& folder, QLatin1StringView marker) {
     const qsizetype at = folder.indexOf(marker, 0, Qt::CaseInsensitive);
@@ -24,30 +26,15 @@ std::optional<QString> FindProgramBase(const QString& programFolder) {
     return BaseBefore(programFolder, QLatin1StringView("prgbin"));
 }
 
-QString JoinPath(const QString& folder, const QString& name) {
-    return folder + QDir::separator() + name;
-}
-
-qint16 ProbeDatabaseKind(const QString& stem) {
+DatabaseFileKind ProbeDatabaseKind(const QString& stem) {
     // A folder of the name is no database: the installation is taken as not set up.
     if (QFileInfo(stem + QStringLiteral(".accdb")).isFile()) {
-        return kAccdbFile;
+        return DatabaseFileKind::Accdb;
     }
     if (QFileInfo(stem + QStringLiteral(".mdb")).isFile()) {
-        return kMdbFile;
+        return DatabaseFileKind::Mdb;
     }
-    return kNoDatabaseFile;
-}
-
-QString DatabaseFileEnding(qint16 kind) {
-    switch (kind) {
-        case kAccdbFile:
-            return QStringLiteral(".accdb");
-        case kMdbFile:
-            return QStringLiteral(".mdb");
-        default:
-            return {};
-    }
+    return DatabaseFileKind::None;
 }
 
 void DeriveInstallFolders(InstallPaths& paths, const QString& base) {

@@ -1,8 +1,11 @@
 #include "env/LoadEnvironment.h"
 
-#include "app/AppContext.h"
+#include "context/AppContext.h"
 #include "db/DbAccess.h"
+#include "env/EnvironmentRecords.h"
+#include "env/InstallPaths.h"
 #include "env/UserFolders.h"
+#include "records/Connections.h"
 
 namespace {
 const QString kEnvironmentQuery =
@@ -25,26 +28,23 @@ bool LoadEnvironment(AppContext& ctx) {
     paths.userName = ctx.process.userName;
     const auto base = FindInstallBase(ctx.process.programFolder);
     if (!base) {
-        ctx.config.openFlag = false;
+        ctx.config.markNotOpened();
         return false;
     }
     DeriveInstallFolders(paths, *base);
-    if (paths.configKind == kNoDatabaseFile) {
-        ctx.config.openFlag = false;
+    if (paths.configKind == DatabaseFileKind::None) {
+        ctx.config.markNotOpened();
         return false;
     }
 
-    const QString shared = JoinPath(
-        paths.configFolder, QStringLiteral("usrcnfg") + DatabaseFileEnding(paths.configKind));
+    const QString shared = ConfigDatabasePath(paths.configFolder, paths.configKind);
     if (auto error =
             ctx.config.open(ComposeConfigConnectionString(paths.configKind, shared, false))) {
-        ctx.config.openFlag = false;
         ctx.dialogs.information(QStringLiteral("SYB_OPEN ERROR") + QString::number(error->number) +
                                 QLatin1Char(' ') + error->description + QLatin1Char('\r') +
                                 QStringLiteral("sysopen error"));
         return false;
     }
-    ctx.config.openFlag = true;
 
     if (!ReadFirstRow(ctx, QStringLiteral("SELECT * FROM データベース定義 WHERE 情報種類 = 'GNR'"),
                       ctx.databaseDefinition, ReadDatabaseDefinition) ||
@@ -53,21 +53,17 @@ bool LoadEnvironment(AppContext& ctx) {
     }
     SetUserFolders(paths, ctx.environment.installationMode);
     // A shared installation works on the file just opened: it is not opened a second time.
-    const bool sameFile =
-        ctx.environment.installationMode != 1 &&
-        JoinPath(paths.userConfigFolder,
-                 QStringLiteral("usrcnfg") + DatabaseFileEnding(paths.configKind)) == shared;
+    const bool sameFile = ctx.environment.installationMode != 1 &&
+                          ConfigDatabasePath(paths.userConfigFolder, paths.configKind) == shared;
     if (!sameFile) {
         ctx.config.close();
         if (ctx.environment.installationMode == 1) {
             PrepareUserFolders(ctx);
         }
         if (OpenUserConfig(ctx)) {
-            ctx.config.openFlag = false;
             return false;
         }
     }
-    ctx.config.openFlag = true;
     if (!ReadFirstRow(ctx, kEnvironmentQuery, ctx.environment, ReadEnvironmentRecord)) {
         return false;
     }

@@ -4,10 +4,10 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "app/AppContext.h"
-#include "app/Environment.h"
+#include "context/AppContext.h"
 #include "db/DatabaseFile.h"
 #include "db/Engine.h"
+#include "env/Environment.h"
 #include "platform/Files.h"
 
 namespace {
@@ -44,7 +44,7 @@ void OptimiseConfiguration(AppContext& ctx) {
     CloseEnvironment(ctx);
     const QString ending = DatabaseFileEnding(ctx.paths.configKind);
     if (!ending.isEmpty()) {
-        CompactThrough(JoinPath(ctx.paths.userConfigFolder, QStringLiteral("usrcnfg") + ending),
+        CompactThrough(ConfigDatabasePath(ctx.paths.userConfigFolder, ctx.paths.configKind),
                        JoinPath(ctx.paths.userConfigFolder, QStringLiteral("usrcnfgbak") + ending));
     }
     const QString reportEnding = DatabaseFileEnding(ctx.paths.reportKind);

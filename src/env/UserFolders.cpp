@@ -3,7 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "app/AppContext.h"
+#include "context/AppContext.h"
 #include "db/DbAccess.h"
 #include "db/Engine.h"
 #include "office/AccessRegistration.h"
@@ -125,15 +125,15 @@ void PrepareReports(AppContext& ctx, const QString& ending, const QStringList& f
 }  // namespace
 
 void PrepareUserFolders(AppContext& ctx) {
-    const QString fileName = QStringLiteral("usrcnfg") + DatabaseFileEnding(ctx.paths.configKind);
-    const QString target = JoinPath(ctx.paths.userConfigFolder, fileName);
+    const QString target = ConfigDatabasePath(ctx.paths.userConfigFolder, ctx.paths.configKind);
+    const QString fileName = QFileInfo(target).fileName();
     EnsureFolders(ctx.dialogs, target);
     if (!QFileInfo::exists(target)) {
         CopyIntoUserFolder(ctx, ctx.paths.configFolder, ctx.paths.userConfigFolder, fileName);
     }
-    if (ctx.paths.reportKind == kAccdbFile) {
+    if (ctx.paths.reportKind == DatabaseFileKind::Accdb) {
         PrepareReports(ctx, QStringLiteral(".accdb"), {QStringLiteral("repfrmdb.accdb")});
-    } else if (ctx.paths.reportKind == kMdbFile) {
+    } else if (ctx.paths.reportKind == DatabaseFileKind::Mdb) {
         PrepareReports(ctx, QStringLiteral(".mdb"),
                        {QStringLiteral("repfrmdb.mdb"), QStringLiteral("repfrmdb.accdb")});
     }

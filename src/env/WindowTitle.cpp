@@ -1,6 +1,6 @@
 #include "env/WindowTitle.h"
 
-#include "app/AppContext.h"
+#include "context/AppContext.h"
 #include "db/SqlText.h"
 
 QString BaseTitle(const QString& programId) {

@@ -1,11 +1,12 @@
-#include "env/DemoData.h"
+#include "install/DemoData.h"
 
 #include <QDir>
 
 #include "db/SqlText.h"
 #include "env/InstallPaths.h"
 #include "menu/MenuStore.h"
-#include "signin/CodeConverter.h"
+#include "platform/CodeConverter.h"
+#include "platform/Files.h"
 
 namespace {
 struct DemoProgram {

@@ -1,11 +1,12 @@
-#include "env/EnvironmentSetup.h"
+#include "install/EnvironmentSetup.h"
 
 #include <QDir>
 #include <QFileInfo>
 
 #include "env/InstallPaths.h"
-#include "env/Installation.h"
+#include "install/Installation.h"
 #include "platform/Dialogs.h"
+#include "platform/Files.h"
 #include "platform/Shell.h"
 
 std::optional<SetupRequest> ParseSetupArguments(const QString& commandText) {

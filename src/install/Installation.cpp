@@ -1,4 +1,4 @@
-#include "env/Installation.h"
+#include "install/Installation.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,10 +11,10 @@
 #include "db/Engine.h"
 #include "db/Schema.h"
 #include "db/SqlText.h"
-#include "env/DemoData.h"
 #include "env/InstallPaths.h"
+#include "install/DemoData.h"
+#include "platform/CodeConverter.h"
 #include "platform/Files.h"
-#include "signin/CodeConverter.h"
 
 namespace {
 // The 'GNR' row: where the business database is.
@@ -63,7 +63,7 @@ DatabaseDefinition ServerDefinition(const QString& connection) {
 
 std::optional<QString> CreateServerSchema(const DatabaseDefinition& definition,
                                           const QStringList& statements) {
-    DbConnection server(QStringLiteral("init"));
+    DbConnection server(QStringLiteral("init"), DbRole::Business);
     if (const auto error = server.open(ComposeBusinessConnectionString(definition))) {
         return error->description;
     }

@@ -2,10 +2,11 @@
 
 #include <QDir>
 
-#include "app/AppContext.h"
+#include "context/AppContext.h"
 #include "db/DbAccess.h"
 #include "db/Schema.h"
 #include "db/SqlText.h"
+#include "platform/Files.h"
 #include "text/WidthConversion.h"
 
 bool IsPlainStartProgram(const QString& name) {

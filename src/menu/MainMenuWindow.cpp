@@ -11,12 +11,12 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "app/AppContext.h"
+#include "context/AppContext.h"
 #include "db/DbAccess.h"
 #include "env/WindowTitle.h"
 #include "menu/Launch.h"
-#include "menu_settings/MenuSettingsWindow.h"
 #include "signin/OfficeDialogs.h"
+#include "signin/OperatingOffice.h"
 #include "text/NumberText.h"
 
 namespace {
@@ -109,10 +109,6 @@ MainMenuWindow::MainMenuWindow(AppContext& ctx, QWidget* parent)
     useKeyboard();
     connect(exit_, &QPushButton::clicked, this, &MainMenuWindow::exitRequested);
     connect(tabs_, &QTabWidget::currentChanged, this, &MainMenuWindow::tabChanged);
-    connect(this, &MainMenuWindow::settingsRequested, this, [this](int tab, int index) {
-        OpenMenuSettings(ctx_, kMenuTable, tab, index, this);
-        buildMenuTab(kMenuTable, tab);
-    });
     connect(this, &MainMenuWindow::officeRequested, this, [this] {
         if (ShowOfficeDialog(ctx_, this)) {
             title_->setText(ComposeWindowTitle(ctx_));
@@ -254,10 +250,6 @@ void MainMenuWindow::resizeEvent(QResizeEvent* event) {
     } else if (!isMinimized()) {
         layoutNormal();
     }
-}
-
-bool MainMenuWindow::MayChooseOffice(const AppContext& ctx) {
-    return ctx.staff.code.isEmpty() || LeadingNumber(ctx.staff.categoryPermissions[9]) == 0;
 }
 
 bool MainMenuWindow::eventFilter(QObject* watched, QEvent* event) {

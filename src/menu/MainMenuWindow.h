@@ -37,13 +37,11 @@ public:
     QLabel* descriptionLabel(int tab, int index) const { return descriptions_[tab][index]; }
     void setNotice(const QString& text) override;
 
-    // Whether the signed-in person may choose the operating office from the base panel.
-    static bool MayChooseOffice(const AppContext& ctx);
-
 Q_SIGNALS:
     // The exit button or the window's close box.
     void exitRequested();
-    // A description was double-clicked: the slot's settings are edited, then the tab rebuilt.
+    // A description was double-clicked: the slot's settings are to be edited, then the tab
+    // rebuilt (ConnectMenuSettings does both).
     void settingsRequested(int tab, int index);
     // The base panel was double-clicked by someone who may choose the operating office.
     void officeRequested();

@@ -1,6 +1,6 @@
 #include "menu/MenuStore.h"
 
-#include "app/AppContext.h"
+#include "context/AppContext.h"
 #include "db/DbAccess.h"
 #include "db/SqlText.h"
 

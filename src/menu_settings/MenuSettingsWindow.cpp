@@ -11,7 +11,8 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 
-#include "app/AppContext.h"
+#include "context/AppContext.h"
+#include "menu/MainMenuWindow.h"
 #include "platform/CaptionPanel.h"
 #include "text/StringHelpers.h"
 
@@ -156,7 +157,7 @@ MenuSettingsWindow::MenuSettingsWindow(AppContext& ctx, QWidget* parent)
     for (QLineEdit* typed : {title_, programName_, description_}) {
         const int limit = typed->property("maxBytes").toInt();
         connect(typed, &QLineEdit::textChanged, this,
-                [this, limit](const QString& text) { LengthNotice(ctx_, text, limit); });
+                [this, limit](const QString& text) { LengthNotice(ctx_.notice, text, limit); });
     }
 
     ClearRecord(record_);
@@ -285,4 +286,12 @@ void OpenMenuSettings(AppContext& ctx, const QString& table, int tabPosition, in
     ctx.menuEditTarget = {table, tabPosition, detailPosition};
     MenuSettingsWindow window(ctx, parent);
     window.exec();
+}
+
+void ConnectMenuSettings(AppContext& ctx, MainMenuWindow& window) {
+    QObject::connect(&window, &MainMenuWindow::settingsRequested, &window,
+                     [&ctx, &window](int tab, int index) {
+                         OpenMenuSettings(ctx, kMenuTable, tab, index, &window);
+                         window.buildMenuTab(kMenuTable, tab);
+                     });
 }

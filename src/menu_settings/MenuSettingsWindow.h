@@ -5,6 +5,7 @@
 
 #include "menu_settings/MenuSettings.h"
 
+class MainMenuWindow;
 class QLabel;
 class QLineEdit;
 struct AppContext;
@@ -46,3 +47,7 @@ private:
 // Opens the settings window for a slot, modally; returns when it has closed.
 void OpenMenuSettings(AppContext& ctx, const QString& table, int tabPosition, int detailPosition,
                       QWidget* parent = nullptr);
+
+// Lets a description of the main window open the settings of its slot; the tab is rebuilt when
+// the window has closed.
+void ConnectMenuSettings(AppContext& ctx, MainMenuWindow& window);

@@ -3,7 +3,7 @@
 #include <QDir>
 #include <algorithm>
 
-#include "app/AppContext.h"
+#include "context/AppContext.h"
 #include "text/NumberText.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "signin/CodeConverter.h"
+#include "platform/CodeConverter.h"
 
 #include <QCryptographicHash>
 

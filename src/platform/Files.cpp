@@ -206,3 +206,7 @@ bool CopyFolder(const QString& source, const QString& target, const QString& out
                           QFileInfo(outside).canonicalFilePath(), skipped};
     return CopyTree(source, target, 0, copy);
 }
+
+QString JoinPath(const QString& folder, const QString& name) {
+    return folder + QDir::separator() + name;
+}

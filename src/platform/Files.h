@@ -29,3 +29,6 @@ bool IsLocalFileSystem(const QString& path);
 // any real folder tree does. Entries it leaves out are named in `skipped`, with the reason.
 bool CopyFolder(const QString& source, const QString& target, const QString& outside = {},
                 QStringList* skipped = nullptr);
+
+// Joins a folder and a name with the native separator.
+QString JoinPath(const QString& folder, const QString& name);

@@ -3,6 +3,9 @@
 #include <QString>
 #include <QStringList>
 
+// The program's own ID in the shared tables.
+inline const QString kProgramId = QStringLiteral("ヌモリカマイメニュ");
+
 // What the process knows about itself, read once at start.
 struct ProcessInfo {
     QString userName;        // operating-system user running the process

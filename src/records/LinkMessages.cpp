@@ -1,9 +1,10 @@
 #include "records/LinkMessages.h"
 
-#include "app/AppContext.h"
+#include "context/AppContext.h"
 #include "db/DbAccess.h"
 #include "db/SqlText.h"
-#include "signin/SignedInCode.h"
+#include "records/Connections.h"
+#include "records/RunHistory.h"
 #include "text/DateText.h"
 
 void ReceiveLinkRequest(AppContext& ctx, const QString& startInfo, const QString& earliest) {

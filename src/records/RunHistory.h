@@ -1,17 +1,13 @@
 #pragma once
 
-#include <QDateTime>
 #include <QString>
+
+#include "db/DbAccess.h"
 
 struct AppContext;
 
-// The insert of one run-history row; the row keeps note exactly as given.
-QString ComposeHistoryStatement(const QDateTime& moment, qint64 counter, const QString& note,
-                                const QString& officeCode, const QString& staffCode,
-                                const QString& userName);
-
-// Raises the counter and writes one row on the configuration connection; a failure is swallowed.
-void WriteHistoryRow(AppContext& ctx, const QString& note);
+// Replaces the signed-in code with 動作環境定義.起動担当者コード; true when that code is not blank.
+bool LoadSignedInCode(AppContext& ctx);
 
 // "開始 " + the command text: the first row of a run, with the signed-in code stored at that
 // moment.

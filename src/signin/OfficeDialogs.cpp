@@ -6,7 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/AppContext.h"
+#include "context/AppContext.h"
 #include "db/SqlText.h"
 #include "platform/CaptionPanel.h"
 #include "signin/OperatingOffice.h"

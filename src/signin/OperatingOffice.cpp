@@ -1,9 +1,10 @@
 #include "signin/OperatingOffice.h"
 
-#include "app/AppContext.h"
+#include "context/AppContext.h"
 #include "db/DbAccess.h"
 #include "db/SqlText.h"
 #include "env/CompanySettings.h"
+#include "text/NumberText.h"
 
 std::optional<OfficeEntry> LookupOffice(AppContext& ctx, const QString& code) {
     Recordset recordset;
@@ -23,4 +24,8 @@ std::optional<OfficeEntry> LookupOffice(AppContext& ctx, const QString& code) {
 void ChangeOperatingOffice(AppContext& ctx, const QString& code) {
     SetOperatingOffice(ctx, code);
     LoadCompanySettings(ctx);
+}
+
+bool MayChooseOffice(const AppContext& ctx) {
+    return ctx.staff.code.isEmpty() || LeadingNumber(ctx.staff.categoryPermissions[9]) == 0;
 }

@@ -6,7 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/AppContext.h"
+#include "context/AppContext.h"
 #include "platform/CaptionPanel.h"
 #include "signin/PinEdit.h"
 #include "text/StringHelpers.h"

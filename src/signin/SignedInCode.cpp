@@ -1,24 +1,12 @@
 #include "signin/SignedInCode.h"
 
-#include "app/AppContext.h"
+#include "context/AppContext.h"
 #include "db/DbAccess.h"
 #include "db/SqlText.h"
 #include "signin/StaffSignIn.h"
 
 namespace {
 const QString kUpdateFailed = QStringLiteral("データベースに問題が発生し修正できませんでした。");
-}
-
-bool LoadSignedInCode(AppContext& ctx) {
-    ctx.staff.code.clear();
-    Recordset recordset;
-    if (OpenConfigRecordset(
-            ctx, recordset,
-            QStringLiteral("SELECT * FROM 動作環境定義 WHERE 動作環境定義ID = '001'"))) {
-        ctx.staff.code = recordset.text(QStringLiteral("起動担当者コード"));
-    }
-    recordset.close();
-    return !ctx.staff.code.trimmed().isEmpty();
 }
 
 void SaveSignedInCode(AppContext& ctx) {

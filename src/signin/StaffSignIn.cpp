@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "app/AppContext.h"
+#include "context/AppContext.h"
 #include "db/DbAccess.h"
 #include "db/SqlText.h"
-#include "signin/CodeConverter.h"
+#include "platform/CodeConverter.h"
 #include "signin/SignedInCode.h"
 #include "text/NumberText.h"
 

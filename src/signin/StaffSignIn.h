@@ -4,6 +4,10 @@
 
 struct AppContext;
 
+// The column of category permission i and of operation permission i.
+QString CategoryPermissionColumn(int index);
+QString OperationPermissionColumn(int index);
+
 // What the sign-in dialog shows and remembers of the person looked up.
 struct SignInFields {
     QString code;

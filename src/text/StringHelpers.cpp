@@ -3,7 +3,7 @@
 #include <QRegularExpression>
 #include <cmath>
 
-#include "app/AppContext.h"
+#include "platform/NoticePanel.h"
 
 namespace {
 int CharacterBytes(char32_t c) {
@@ -86,8 +86,8 @@ QString LengthNoticeText(const QString& text, int limit) {
     return QString::number(over) + QStringLiteral("文字オーバーです。");
 }
 
-void LengthNotice(AppContext& ctx, const QString& text, int limit) {
-    if (ctx.notice != nullptr) {
-        ctx.notice->setNotice(LengthNoticeText(text, limit));
+void LengthNotice(NoticePanel* notice, const QString& text, int limit) {
+    if (notice != nullptr) {
+        notice->setNotice(LengthNoticeText(text, limit));
     }
 }

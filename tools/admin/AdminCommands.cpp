@@ -8,18 +8,19 @@
 
 #include <QDir>
 
-#include "app/AppContext.h"
 #include "backup/Backup.h"
 #include "backup/BackupRules.h"
 #include "backup/BackupSchedule.h"
+#include "context/AppContext.h"
 #include "db/DbAccess.h"
 #include "env/CompanySettings.h"
 #include "env/InstallPaths.h"
-#include "env/Installation.h"
 #include "env/LoadEnvironment.h"
+#include "install/Installation.h"
 #include "menu/Launch.h"
+#include "platform/CodeConverter.h"
+#include "platform/Files.h"
 #include "platform/ProcessInfo.h"
-#include "signin/CodeConverter.h"
 #include "signin/StaffSignIn.h"
 
 namespace {

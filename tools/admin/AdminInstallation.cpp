@@ -9,7 +9,9 @@
 #include "env/CompanySettings.h"
 #include "env/InstallPaths.h"
 #include "env/LoadEnvironment.h"
+#include "platform/Files.h"
 #include "platform/ProcessInfo.h"
+#include "records/Connections.h"
 
 void ConsoleDialogs::information(const QString& text) {
     QString shown = text;
@@ -52,8 +54,7 @@ QString SharedConfigurationFile(const QString& base) {
     InstallPaths paths;
     DeriveInstallFolders(paths,
                          QDir::toNativeSeparators(QDir(base).absolutePath()) + QDir::separator());
-    return JoinPath(paths.configFolder,
-                    QStringLiteral("usrcnfg") + DatabaseFileEnding(paths.configKind));
+    return ConfigDatabasePath(paths.configFolder, paths.configKind);
 }
 
 namespace {

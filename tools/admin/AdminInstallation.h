@@ -3,7 +3,7 @@
 #include <QSqlDatabase>
 #include <QTextStream>
 
-#include "app/AppContext.h"
+#include "context/AppContext.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/RegistryStore.h"

@@ -71,10 +71,9 @@ int CheckInstallation(const QStringList& arguments, QTextStream& out, QTextStrea
                                 missing.join(QStringLiteral(", ")) + QLatin1Char(')'),
         missing.contains(QStringLiteral("prgbin")) || missing.contains(QStringLiteral("conf")));
 
-    const QString config = JoinPath(
-        paths.configFolder, QStringLiteral("usrcnfg") + DatabaseFileEnding(paths.configKind));
+    const QString config = ConfigDatabasePath(paths.configFolder, paths.configKind);
     const ReadOnlyFile configuration(config);
-    if (paths.configKind == kNoDatabaseFile || !configuration.opened()) {
+    if (paths.configKind == DatabaseFileKind::None || !configuration.opened()) {
         const auto problem = CheckDatabaseFile(config);
         report.line(
             false, QStringLiteral("設定ファイル"),
@@ -114,7 +113,7 @@ int CheckInstallation(const QStringList& arguments, QTextStream& out, QTextStrea
     }
     report.line(true, QStringLiteral("カタログ"), catalogues.join(QStringLiteral(", ")));
 
-    DbConnection business(QStringLiteral("check"));
+    DbConnection business(QStringLiteral("check"), DbRole::Business);
     const auto failure =
         defined
             ? OpenBusinessDatabase(definition, business)

@@ -7,7 +7,7 @@
 #include "AdminInstallation.h"
 #include "db/DbAccess.h"
 #include "db/SqlText.h"
-#include "signin/CodeConverter.h"
+#include "platform/CodeConverter.h"
 #include "signin/StaffSignIn.h"
 
 #ifdef Q_OS_UNIX

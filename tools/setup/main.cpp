@@ -1,6 +1,6 @@
 #include <QApplication>
 
-#include "env/EnvironmentSetup.h"
+#include "install/EnvironmentSetup.h"
 #include "platform/ProcessInfo.h"
 #include "platform/QtApplication.h"
 #include "platform/QtDialogs.h"
