@@ -10,9 +10,10 @@
 #include <csignal>
 
 #include "TestInstallation.h"
-#include "app/Environment.h"
+#include "env/CompanySettings.h"
+#include "env/Environment.h"
 #include "menu/Launch.h"
-#include "signin/CodeConverter.h"
+#include "platform/CodeConverter.h"
 #include "signin/StaffSignIn.h"
 
 // The installed programs as an administrator and a member of staff use them.

@@ -5,12 +5,12 @@
 
 #include "Modal.h"
 #include "TestInstallation.h"
-#include "app/Environment.h"
 #include "app/Main.h"
 #include "backup/ExitProgram.h"
-#include "env/EnvironmentSetup.h"
+#include "env/Environment.h"
+#include "install/EnvironmentSetup.h"
+#include "platform/CodeConverter.h"
 #include "platform/SingleInstance.h"
-#include "signin/CodeConverter.h"
 
 namespace {
 const QString kFirstRun =
@@ -83,7 +83,7 @@ private Q_SLOTS:
         QVERIFY(!Main(t.ctx, second));
         QVERIFY(t.dialogs.informations.isEmpty());
         QVERIFY(t.shell.started.isEmpty());
-        QVERIFY(!t.ctx.config.openFlag);
+        QVERIFY(!t.ctx.config.openFlag());
         QVERIFY(HistoryNotes(install.configPath()).isEmpty());
     }
 

@@ -6,11 +6,11 @@
 #include <sys/stat.h>
 
 #include "TestInstallation.h"
-#include "app/Environment.h"
 #include "backup/Backup.h"
 #include "backup/BackupRules.h"
 #include "backup/BackupSchedule.h"
 #include "db/DbConnection.h"
+#include "env/Environment.h"
 
 namespace {
 // Every progress text, in order.

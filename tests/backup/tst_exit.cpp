@@ -83,9 +83,9 @@ private Q_SLOTS:
         QCOMPARE(dialog.findChild<QPushButton*>("btn_BACKUP")->toolTip(),
                  folder ? QString() : kNoBackupFolder);
         QCOMPARE(dialog.windowTitle(), QStringLiteral("ヌモリカ"));
-        QCOMPARE(t.ctx.exitChoice, qint16(kStay));
+        QCOMPARE(t.ctx.exitChoice, ExitChoice::Stay);
         dialog.reject();  // the close box leaves "do not end"
-        QCOMPARE(t.ctx.exitChoice, qint16(kStay));
+        QCOMPARE(t.ctx.exitChoice, ExitChoice::Stay);
     }
 
     void choices_data() {

@@ -26,10 +26,10 @@ private Q_SLOTS:
         QTest::addColumn<int>("kind");
         QTest::addColumn<bool>("semicolon");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("accdb, shared copy") << int(kAccdbFile) << false
+        QTest::newRow("accdb, shared copy") << int(DatabaseFileKind::Accdb) << false
                                             << "Provider=Microsoft.ACE.OLEDB.12.0;User "
                                                "ID=;Password=;Data Source=/b/conf/usrcnfg.accdb";
-        QTest::newRow("mdb, user copy") << int(kMdbFile) << true
+        QTest::newRow("mdb, user copy") << int(DatabaseFileKind::Mdb) << true
                                         << "Provider=Microsoft.Jet.OLEDB.4.0;User "
                                            "ID=;Password=;Data Source=/b/conf/usrcnfg.mdb;";
     }
@@ -37,9 +37,11 @@ private Q_SLOTS:
         QFETCH(int, kind);
         QFETCH(bool, semicolon);
         QFETCH(QString, expected);
-        const QString ending =
-            kind == kAccdbFile ? QStringLiteral(".accdb") : QStringLiteral(".mdb");
-        QCOMPARE(ComposeConfigConnectionString(qint16(kind), "/b/conf/usrcnfg" + ending, semicolon),
+        const QString ending = DatabaseFileKind(kind) == DatabaseFileKind::Accdb
+                                   ? QStringLiteral(".accdb")
+                                   : QStringLiteral(".mdb");
+        QCOMPARE(ComposeConfigConnectionString(DatabaseFileKind(kind), "/b/conf/usrcnfg" + ending,
+                                               semicolon),
                  expected);
     }
 

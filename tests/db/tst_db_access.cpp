@@ -4,6 +4,7 @@
 #include "TestInstallation.h"
 #include "db/DbAccess.h"
 #include "env/LoadEnvironment.h"
+#include "records/Connections.h"
 
 namespace {
 QVariantMap LastHistoryRow(const QString& configPath) {
@@ -147,7 +148,7 @@ private Q_SLOTS:
         QVERIFY(LoadEnvironment(t.ctx));
         const bool opened = OpenBusinessConnection(t.ctx);
         QCOMPARE(opened, saying.isEmpty());
-        QCOMPARE(t.ctx.business.openFlag, opened);
+        QCOMPARE(t.ctx.business.openFlag(), opened);
         const QStringList notes = HistoryNotes(install.configPath());
         if (opened) {
             QVERIFY(notes.isEmpty());
@@ -166,10 +167,10 @@ private Q_SLOTS:
         QVERIFY(ReopenConfigConnection(t.ctx));
         QVERIFY(t.ctx.config.isOpen());
         t.ctx.config.close();
-        QVERIFY(t.ctx.config.openFlag);  // a close leaves the flag as it is
+        QVERIFY(t.ctx.config.openFlag());  // a close leaves the flag as it is
         QVERIFY(QFile::remove(install.configPath()));
         QVERIFY(!ReopenConfigConnection(t.ctx));
-        QVERIFY(!t.ctx.config.openFlag);
+        QVERIFY(!t.ctx.config.openFlag());
         QVERIFY(!QFileInfo::exists(install.configPath()));  // nothing was created in its place
     }
 };

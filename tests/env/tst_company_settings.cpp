@@ -2,8 +2,8 @@
 #include <QTest>
 
 #include "TestInstallation.h"
-#include "app/Environment.h"
 #include "env/CompanySettings.h"
+#include "env/Environment.h"
 
 namespace {
 struct Offices {

@@ -3,7 +3,7 @@
 #include <QTest>
 
 #include "Fakes.h"
-#include "app/Environment.h"
+#include "env/Environment.h"
 #include "env/InstallPaths.h"
 #include "env/UserFolders.h"
 
@@ -61,9 +61,10 @@ private Q_SLOTS:
     void prefersAccdbOverMdb_data() {
         QTest::addColumn<QStringList>("files");
         QTest::addColumn<int>("kind");
-        QTest::newRow("both") << QStringList{"usrcnfg.accdb", "usrcnfg.mdb"} << int(kAccdbFile);
-        QTest::newRow("mdb only") << QStringList{"usrcnfg.mdb"} << int(kMdbFile);
-        QTest::newRow("none") << QStringList{} << int(kNoDatabaseFile);
+        QTest::newRow("both") << QStringList{"usrcnfg.accdb", "usrcnfg.mdb"}
+                              << int(DatabaseFileKind::Accdb);
+        QTest::newRow("mdb only") << QStringList{"usrcnfg.mdb"} << int(DatabaseFileKind::Mdb);
+        QTest::newRow("none") << QStringList{} << int(DatabaseFileKind::None);
     }
     void prefersAccdbOverMdb() {
         QFETCH(QStringList, files);

@@ -35,7 +35,7 @@ private Q_SLOTS:
         t.ctx.databaseDefinition.serverName = QStringLiteral("kept");
 
         QVERIFY(LoadEnvironment(t.ctx));
-        QVERIFY(t.ctx.config.openFlag);
+        QVERIFY(t.ctx.config.openFlag());
         QVERIFY(t.ctx.config.isOpen());
         QCOMPARE(t.ctx.databaseDefinition.kind, QStringLiteral("A"));
         QCOMPARE(t.ctx.databaseDefinition.dataSourceName, install.businessPath());
@@ -46,7 +46,7 @@ private Q_SLOTS:
         QCOMPARE(t.ctx.environment.backupDate, QStringLiteral("20261201"));
         QCOMPARE(int(t.ctx.environment.clUpdateMode), 2);
         QCOMPARE(int(t.ctx.environment.weekdayBackup[6]), 1);
-        QCOMPARE(t.ctx.paths.configKind, qint16(kAccdbFile));
+        QCOMPARE(t.ctx.paths.configKind, DatabaseFileKind::Accdb);
         QCOMPARE(t.ctx.paths.userConfigFolder, install.path("conf"));
         QCOMPARE(t.ctx.paths.userName, QStringLiteral("taro"));
         QVERIFY(t.dialogs.informations.isEmpty());
@@ -57,7 +57,7 @@ private Q_SLOTS:
         QVERIFY(QFile::rename(install.configPath(), install.path("conf/usrcnfg.mdb")));
         TestContext t(install.programFolder());
         QVERIFY(LoadEnvironment(t.ctx));
-        QCOMPARE(t.ctx.paths.configKind, qint16(kMdbFile));
+        QCOMPARE(t.ctx.paths.configKind, DatabaseFileKind::Mdb);
     }
 
     void failsWithoutMessage_data() {
@@ -98,7 +98,7 @@ private Q_SLOTS:
         WriteBytes(install.configPath(), content);
         TestContext t(install.programFolder());
         QVERIFY(!LoadEnvironment(t.ctx));
-        QVERIFY(!t.ctx.config.openFlag);
+        QVERIFY(!t.ctx.config.openFlag());
         QCOMPARE(t.dialogs.informations.size(), 1);
         const QString message = t.dialogs.informations[0];
         QVERIFY2(message.startsWith(QStringLiteral("SYB_OPEN ERROR")), qPrintable(message));

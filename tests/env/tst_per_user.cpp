@@ -2,13 +2,13 @@
 #include <QTest>
 
 #include "TestInstallation.h"
-#include "app/Environment.h"
 #include "db/DbAccess.h"
 #include "db/DbConnection.h"
 #include "db/Engine.h"
 #include "db/Recordset.h"
-#include "env/Installation.h"
+#include "env/Environment.h"
 #include "env/Optimisation.h"
+#include "install/Installation.h"
 #include "records/RunHistory.h"
 
 namespace {
@@ -78,7 +78,7 @@ private Q_SLOTS:
 
         // The user's rows are read through the link.
         InsertRow(p.own("report/repdb.accdb"), "W帳票データ", {{"帳票ID", "R1"}, {"金額", 1200}});
-        DbConnection reports(QStringLiteral("forms"));
+        DbConnection reports(QStringLiteral("forms"), DbRole::Other);
         QVERIFY(!reports.open("Provider=Microsoft.ACE.OLEDB.12.0;Data Source=" + forms));
         Recordset rows;
         QVERIFY(!rows.open(reports.database(), "SELECT 金額 FROM W帳票データ WHERE 帳票ID = 'R1'"));
@@ -200,8 +200,8 @@ private Q_SLOTS:
         ExecuteOn(config, "DROP TABLE 作業");
         ExecuteOn(config, "PRAGMA wal_checkpoint(TRUNCATE)");
         const qint64 size = QFileInfo(config).size();
-        DbConnection other(QStringLiteral("config"));
-        QVERIFY(!other.open(ComposeConfigConnectionString(kAccdbFile, config, false)));
+        DbConnection other(QStringLiteral("config"), DbRole::Configuration);
+        QVERIFY(!other.open(ComposeConfigConnectionString(DatabaseFileKind::Accdb, config, false)));
         const auto write = [&](const char* note) {
             QVERIFY(!ExecuteStatement(
                 other, ComposeHistoryStatement(p.t.clock.now(), 1, QString::fromUtf8(note), "001",

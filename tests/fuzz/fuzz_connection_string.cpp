@@ -42,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     (void)IsServerProvider(provider);
 
     if (PathReadsBack(text)) {
-        for (const qint16 kind : {qint16(kAccdbFile), qint16(kMdbFile)}) {
+        for (const DatabaseFileKind kind : {DatabaseFileKind::Accdb, DatabaseFileKind::Mdb}) {
             for (const bool closing : {false, true}) {
                 const QString composed = ComposeConfigConnectionString(kind, text, closing);
                 const QMap<QString, QString> back = ParseConnectionString(composed);

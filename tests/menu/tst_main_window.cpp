@@ -10,8 +10,9 @@
 
 #include "MenuRows.h"
 #include "Modal.h"
-#include "app/Environment.h"
 #include "backup/ExitDialog.h"
+#include "env/CompanySettings.h"
+#include "env/Environment.h"
 #include "menu/MainMenuWindow.h"
 #include "menu_settings/MenuSettings.h"
 #include "menu_settings/MenuSettingsWindow.h"
@@ -29,6 +30,7 @@ struct Menu {
         QVERIFY(LoadCompanySettings(t.ctx));
         t.ctx.staff.code = staff;
         window = std::make_unique<MainMenuWindow>(t.ctx);
+        ConnectMenuSettings(t.ctx, *window);
         window->load();
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));

@@ -1,7 +1,8 @@
 #include <QTest>
 
 #include "MenuRows.h"
-#include "app/Environment.h"
+#include "env/CompanySettings.h"
+#include "env/Environment.h"
 #include "menu/Launch.h"
 
 namespace {

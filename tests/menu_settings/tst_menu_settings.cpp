@@ -7,7 +7,8 @@
 
 #include "MenuRows.h"
 #include "Modal.h"
-#include "app/Environment.h"
+#include "env/CompanySettings.h"
+#include "env/Environment.h"
 #include "menu/MainMenuWindow.h"
 #include "menu_settings/MenuSettingsWindow.h"
 
@@ -349,6 +350,7 @@ private Q_SLOTS:
         QVERIFY(LoadCompanySettings(t.ctx));
         t.ctx.staff.code = QStringLiteral("00012");
         MainMenuWindow window(t.ctx);
+        ConnectMenuSettings(t.ctx, window);
         window.load();
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));

@@ -22,12 +22,12 @@ int main(int argc, char** argv) {
     }
     const QString& name = arguments[2];
     const int rows = arguments[3].toInt();
-    DbConnection config(QStringLiteral("config"));
+    DbConnection config(QStringLiteral("config"), DbRole::Configuration);
     if (arguments.value(4) == QLatin1String("shared")) {
         config.settings.localFileSystem = [](const QString&) { return false; };
     }
-    if (const auto error =
-            config.open(ComposeConfigConnectionString(kAccdbFile, arguments[1], false))) {
+    if (const auto error = config.open(
+            ComposeConfigConnectionString(DatabaseFileKind::Accdb, arguments[1], false))) {
         QTextStream(stderr) << "open: " << error->description << '\n';
         return 125;
     }

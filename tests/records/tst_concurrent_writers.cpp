@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "TestInstallation.h"
-#include "app/Environment.h"
+#include "env/Environment.h"
 #include "records/RunHistory.h"
 
 namespace {

@@ -1,8 +1,8 @@
 #include <QTest>
 
 #include "TestInstallation.h"
-#include "app/Environment.h"
 #include "db/SqlText.h"
+#include "env/Environment.h"
 #include "text/DateText.h"
 
 namespace {

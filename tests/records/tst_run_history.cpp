@@ -1,7 +1,7 @@
 #include <QTest>
 
 #include "TestInstallation.h"
-#include "app/Environment.h"
+#include "env/Environment.h"
 
 class TestRunHistory : public QObject {
     Q_OBJECT

@@ -6,7 +6,8 @@
 
 #include "Modal.h"
 #include "TestInstallation.h"
-#include "app/Environment.h"
+#include "env/CompanySettings.h"
+#include "env/Environment.h"
 #include "menu/MainMenuWindow.h"
 #include "signin/OfficeDialogs.h"
 

@@ -6,8 +6,9 @@
 
 #include "Modal.h"
 #include "TestInstallation.h"
-#include "app/Environment.h"
 #include "app/Main.h"
+#include "env/CompanySettings.h"
+#include "env/Environment.h"
 #include "platform/SingleInstance.h"
 #include "signin/SignInDialog.h"
 #include "signin/StaffSignIn.h"

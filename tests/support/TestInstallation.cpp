@@ -10,7 +10,7 @@
 
 #include "db/ConnectionString.h"
 #include "db/Schema.h"
-#include "env/Installation.h"
+#include "install/Installation.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -6,7 +6,7 @@
 #include <QVariantMap>
 
 #include "Fakes.h"
-#include "app/AppContext.h"
+#include "context/AppContext.h"
 
 // A temporary installation built with the same code as numorika-admin init:
 // base/prgbin, conf, data, report, manual and the two databases. When the test runs for the
