@@ -35,8 +35,8 @@ void Progress(AppContext& ctx, const QString& text) {
 bool Execute(AppContext& ctx, const DbConnection& source, const QString& sql,
              const QString& shown = {}, const QVariantList& bindings = {}, qint64* rows = nullptr) {
     int written = 0;
-    if (const auto error = ExecuteStatement(source, sql, &written, bindings)) {
-        WriteErrorRecord(ctx, error->description + (shown.isEmpty() ? sql : shown));
+    if (const auto result = ExecuteStatement(source, sql, &written, bindings); !result) {
+        WriteErrorRecord(ctx, result.error().description + (shown.isEmpty() ? sql : shown));
         return false;
     }
     if (rows != nullptr) {
@@ -47,27 +47,26 @@ bool Execute(AppContext& ctx, const DbConnection& source, const QString& sql,
 
 bool CreateBackupFile(const QString& path) {
     QFile::remove(path);
-    return !CreateDatabaseFile(path, {});
+    return static_cast<bool>(CreateDatabaseFile(path, {}));
 }
 
 // The business database as the backup reads it: the file the direct-open text names, or the
 // server of kind S or O through the connection the menu uses.
 bool OpenBackupSource(AppContext& ctx, DbConnection& source) {
     const DatabaseDefinition& definition = ctx.databaseDefinition;
-    std::optional<DbError> failure;
+    DbResult opened;
     if (definition.kind == QLatin1String("A")) {
-        failure = source.open(QStringLiteral("Provider=Microsoft.ACE.OLEDB.12.0;Data Source=") +
-                              ComposeDaoOpenArguments(definition).name);
+        opened = source.open(QStringLiteral("Provider=Microsoft.ACE.OLEDB.12.0;Data Source=") +
+                             ComposeDaoOpenArguments(definition).name);
     } else if (definition.kind == QLatin1String("S") || definition.kind == QLatin1String("O")) {
-        failure = OpenBusinessDatabase(definition, source);
+        opened = OpenBusinessDatabase(definition, source);
     } else {
-        failure = DbError{kUnspecifiedDbError,
-                          QStringLiteral("データベース種別「%1」はバックアップできません。")
-                              .arg(definition.kind)};
+        opened = DbError{kUnspecifiedDbError,
+                         QStringLiteral("データベース種別「%1」はバックアップできません。")
+                             .arg(definition.kind)};
     }
-    if (failure) {
-        WriteErrorRecord(ctx, QStringLiteral("DB_OPEN ERROR") + QString::number(failure->number) +
-                                  QLatin1Char(' ') + failure->description);
+    if (!opened) {
+        WriteOpenErrorRecord(ctx, opened.error());
         return false;
     }
     return true;
@@ -445,7 +444,7 @@ StagedGroup StageGroup(AppContext& ctx, const DbConnection& source, const QStrin
             const QString temporary =
                 JoinPath(ctx.paths.userConfigFolder, QStringLiteral("gnrback.mdb"));
             QFile::remove(temporary);
-            if (!CompactDatabase(current, temporary, kJapaneseLocale)) {
+            if (CompactDatabase(current, temporary, kJapaneseLocale)) {
                 CopyFileReplacing(temporary, current);
             }
             current = NextFollowOnFile(current);

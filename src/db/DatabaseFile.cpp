@@ -38,7 +38,7 @@ QString ConfigDatabasePath(const QString& folder, DatabaseFileKind kind) {
     return JoinPath(folder, QStringLiteral("usrcnfg") + DatabaseFileEnding(kind));
 }
 
-std::optional<DbError> CheckDatabaseFile(const QString& path) {
+DbResult CheckDatabaseFile(const QString& path) {
     if (path.trimmed().isEmpty()) {
         return FileError(QStringLiteral("データソースのファイル名が指定されていません。"));
     }
@@ -59,50 +59,49 @@ std::optional<DbError> CheckDatabaseFile(const QString& path) {
                                         "この環境では Access のファイルを開けません。")
                              .arg(path));
     }
-    return std::nullopt;
+    return {};
 }
 
-std::optional<DbError> WithDatabaseFile(
-    const QString& path, const std::function<std::optional<DbError>(QSqlDatabase&)>& work) {
+DbResult WithDatabaseFile(const QString& path, const std::function<DbResult(QSqlDatabase&)>& work) {
     const QString name = QStringLiteral("file-") + QUuid::createUuid().toString();
-    std::optional<DbError> failure;
+    DbResult result;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
         db.setDatabaseName(path);
-        failure = db.open() ? work(db) : FileError(db.lastError().text());
+        result = db.open() ? work(db) : FileError(db.lastError().text());
         db.close();
     }
     QSqlDatabase::removeDatabase(name);
-    return failure;
+    return result;
 }
 
-std::optional<DbError> ExecuteAll(QSqlDatabase& db, const QStringList& statements) {
+DbResult ExecuteAll(QSqlDatabase& db, const QStringList& statements) {
     QSqlQuery query(db);
     for (const QString& statement : statements) {
         if (!query.exec(statement)) {
             return FileError(query.lastError().text() + QLatin1Char(' ') + statement);
         }
     }
-    return std::nullopt;
+    return {};
 }
 
-std::optional<DbError> CreateDatabaseFile(const QString& path, const QStringList& statements,
-                                          const QString& locale) {
+DbResult CreateDatabaseFile(const QString& path, const QStringList& statements,
+                            const QString& locale) {
     const QString temporary = path + QStringLiteral(".new");
     QFile::remove(temporary);
     const QString format = path.endsWith(QStringLiteral(".mdb"), Qt::CaseInsensitive)
                                ? QStringLiteral("mdb")
                                : QStringLiteral("accdb");
-    std::optional<DbError> failure = WithDatabaseFile(temporary, [&](QSqlDatabase& db) {
+    DbResult result = WithDatabaseFile(temporary, [&](QSqlDatabase& db) {
         return ExecuteAll(db, DatabaseInfoSchema(format, locale) + statements);
     });
-    if (!failure && !QFile::rename(temporary, path)) {
-        failure = FileError(QStringLiteral("ファイル「%1」を作成できません。").arg(path));
+    if (result && !QFile::rename(temporary, path)) {
+        result = FileError(QStringLiteral("ファイル「%1」を作成できません。").arg(path));
     }
-    if (failure) {
+    if (!result) {
         QFile::remove(temporary);
     }
-    return failure;
+    return result;
 }
 
 QStringList DatabaseInfoSchema(const QString& format, const QString& locale) {

@@ -19,7 +19,7 @@ QString ConfigDatabasePath(const QString& folder, DatabaseFileKind kind);
 
 // Why a file cannot serve as a database here: missing, a folder, unreadable, or a real Access
 // file, which this platform cannot open. nullopt when the file may be opened.
-std::optional<DbError> CheckDatabaseFile(const QString& path);
+DbResult CheckDatabaseFile(const QString& path);
 
 // The locale every database file of the suite is made and compacted with.
 inline const QString kJapaneseLocale = QStringLiteral(";LANGID=0x0411;CP=932;COUNTRY=0");
@@ -27,15 +27,14 @@ inline const QString kJapaneseLocale = QStringLiteral(";LANGID=0x0411;CP=932;COU
 // Creates a new database file holding the given tables, with its format (by its ending) and
 // locale recorded in numorika_info. The file is built under a temporary name and renamed into
 // place, so a failure never leaves half a database at the path.
-std::optional<DbError> CreateDatabaseFile(const QString& path, const QStringList& statements,
-                                          const QString& locale = kJapaneseLocale);
+DbResult CreateDatabaseFile(const QString& path, const QStringList& statements,
+                            const QString& locale = kJapaneseLocale);
 
 // The statements of the numorika_info table that records a file's format and locale.
 QStringList DatabaseInfoSchema(const QString& format, const QString& locale);
 
 // Runs work on a private connection to a database file, closed again afterwards.
-std::optional<DbError> WithDatabaseFile(
-    const QString& path, const std::function<std::optional<DbError>(QSqlDatabase&)>& work);
+DbResult WithDatabaseFile(const QString& path, const std::function<DbResult(QSqlDatabase&)>& work);
 
 // Executes statements in order; the first failure ends it.
-std::optional<DbError> ExecuteAll(QSqlDatabase& db, const QStringList& statements);
+DbResult ExecuteAll(QSqlDatabase& db, const QStringList& statements);

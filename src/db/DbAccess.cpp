@@ -19,25 +19,25 @@ DbError NotOpen() {
 
 }  // namespace
 
-std::optional<DbError> ExecuteStatement(const DbConnection& connection, const QString& sql,
-                                        int* affected, const QVariantList& bindings) {
+DbResult ExecuteStatement(const DbConnection& connection, const QString& sql, int* affected,
+                          const QVariantList& bindings) {
     if (!connection.isOpen()) {
         return NotOpen();
     }
     const EngineStatement statement = TranslateStatement(sql);
     if (!statement.attachFile.isEmpty() && connection.isServer()) {
         qint64 copied = 0;
-        auto failure = CopyRowsIntoFile(connection.database(), statement.rowsQuery, bindings,
-                                        statement.attachFile, statement.targetTable,
-                                        statement.createsTable, &copied);
+        auto result = CopyRowsIntoFile(connection.database(), statement.rowsQuery, bindings,
+                                       statement.attachFile, statement.targetTable,
+                                       statement.createsTable, &copied);
         if (affected != nullptr) {
             *affected = int(copied);
         }
-        return failure;
+        return result;
     }
     QSqlQuery query(connection.database());
     if (!statement.attachFile.isEmpty()) {
-        if (auto problem = CheckDatabaseFile(statement.attachFile)) {
+        if (auto problem = CheckDatabaseFile(statement.attachFile); !problem) {
             return problem;
         }
         if (!query.exec(QStringLiteral("ATTACH DATABASE %1 AS %2")
@@ -48,10 +48,10 @@ std::optional<DbError> ExecuteStatement(const DbConnection& connection, const QS
         // journal stays, so a statement that fails half-way is rolled back to a file that opens.
         query.exec(QStringLiteral("PRAGMA %1.synchronous = OFF").arg(kTargetSchema));
     }
-    std::optional<DbError> failure;
+    DbResult result;
     if (!ExecBound(query, statement.sql, bindings) ||
         (!statement.fill.isEmpty() && !ExecBound(query, statement.fill, bindings))) {
-        failure = ToDbError(query.lastError());
+        result = ToDbError(query.lastError());
     } else if (affected != nullptr) {
         *affected = query.numRowsAffected();
     }
@@ -59,7 +59,7 @@ std::optional<DbError> ExecuteStatement(const DbConnection& connection, const QS
     if (!statement.attachFile.isEmpty()) {
         query.exec(QStringLiteral("DETACH DATABASE ") + kTargetSchema);
     }
-    return failure;
+    return result;
 }
 
 namespace {
@@ -71,20 +71,20 @@ bool IsBusy(const DbError& error) {
 constexpr int kSharedWaitMs = 200;
 }  // namespace
 
-std::optional<DbError> ExecuteShared(const DbConnection& connection, const QString& sql) {
+DbResult ExecuteShared(const DbConnection& connection, const QString& sql) {
     if (!connection.isOpen()) {
         return NotOpen();
     }
     QSqlQuery query(connection.database());
     query.exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(kSharedWaitMs));
     const QDeadlineTimer deadline(std::chrono::seconds(connection.settings.connectionTimeout));
-    std::optional<DbError> failure;
+    DbResult result;
     while (!query.exec(sql)) {
-        failure = ToDbError(query.lastError());
-        if (!IsBusy(*failure) || deadline.hasExpired()) {
+        result = ToDbError(query.lastError());
+        if (!IsBusy(result.error()) || deadline.hasExpired()) {
             break;
         }
-        failure.reset();
+        result = {};
         // Paint only: no click and no signal is handled in the middle of a write.
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
                                         QEventLoop::ExcludeSocketNotifiers);
@@ -92,7 +92,7 @@ std::optional<DbError> ExecuteShared(const DbConnection& connection, const QStri
     query.finish();
     query.exec(QStringLiteral("PRAGMA busy_timeout = %1")
                    .arg(connection.settings.connectionTimeout * 1000));
-    return failure;
+    return result;
 }
 
 ReadTogether::ReadTogether(const DbConnection& connection) {
@@ -111,13 +111,13 @@ ReadTogether::~ReadTogether() {
 WriteTogether::WriteTogether(const DbConnection& connection)
     : db_(connection.database()), server_(connection.isServer()) {
     if (!connection.isOpen()) {
-        failure_ = NotOpen();
+        begun_ = NotOpen();
         return;
     }
     QSqlQuery begin(db_);
     open_ = server_ ? db_.transaction() : begin.exec(QStringLiteral("BEGIN IMMEDIATE"));
     if (!open_) {
-        failure_ = ToDbError(server_ ? db_.lastError() : begin.lastError());
+        begun_ = ToDbError(server_ ? db_.lastError() : begin.lastError());
     }
 }
 
@@ -127,20 +127,19 @@ WriteTogether::~WriteTogether() {
     }
 }
 
-std::optional<DbError> WriteTogether::commit() {
+DbResult WriteTogether::commit() {
     if (!open_) {
-        return failure_.value_or(NotOpen());
+        return begun_ ? DbResult(NotOpen()) : begun_;
     }
     QSqlQuery end(db_);
     if (!(server_ ? db_.commit() : end.exec(QStringLiteral("COMMIT")))) {
         return ToDbError(server_ ? db_.lastError() : end.lastError());
     }
     open_ = false;
-    return std::nullopt;
+    return {};
 }
 
-std::optional<DbError> OpenRecordset(const DbConnection& connection, Recordset& recordset,
-                                     const QString& sql) {
+DbResult OpenRecordset(const DbConnection& connection, Recordset& recordset, const QString& sql) {
     if (!connection.isOpen()) {
         recordset.close();
         return NotOpen();
@@ -158,16 +157,16 @@ void RecordConfigFailure(DbSession& session, const DbError& error, const QString
 }  // namespace
 
 bool OpenConfigRecordset(DbSession& session, Recordset& recordset, const QString& sql) {
-    if (auto error = OpenRecordset(session.config, recordset, sql)) {
-        RecordConfigFailure(session, *error, sql);
+    if (auto result = OpenRecordset(session.config, recordset, sql); !result) {
+        RecordConfigFailure(session, result.error(), sql);
         return false;
     }
     return !recordset.atEnd();
 }
 
 bool OpenBusinessRecordset(DbSession& session, Recordset& recordset, const QString& sql, bool log) {
-    if (auto error = OpenRecordset(session.business, recordset, sql)) {
-        WriteErrorRecord(session, error->description + sql);
+    if (auto result = OpenRecordset(session.business, recordset, sql); !result) {
+        WriteErrorRecord(session, result.error().description + sql);
         return false;
     }
     if (log) {
@@ -177,16 +176,16 @@ bool OpenBusinessRecordset(DbSession& session, Recordset& recordset, const QStri
 }
 
 bool ExecuteConfig(DbSession& session, const QString& sql) {
-    if (auto error = ExecuteStatement(session.config, sql)) {
-        RecordConfigFailure(session, *error, sql);
+    if (auto result = ExecuteStatement(session.config, sql); !result) {
+        RecordConfigFailure(session, result.error(), sql);
         return false;
     }
     return true;
 }
 
 bool ExecuteConfigShared(DbSession& session, const QString& sql) {
-    if (auto error = ExecuteShared(session.config, sql)) {
-        RecordConfigFailure(session, *error, sql);
+    if (auto result = ExecuteShared(session.config, sql); !result) {
+        RecordConfigFailure(session, result.error(), sql);
         return false;
     }
     return true;
@@ -201,8 +200,8 @@ bool ExecuteConfigLogged(DbSession& session, const QString& sql) {
 }
 
 bool ExecuteBusiness(DbSession& session, const QString& sql, bool log, int* affected) {
-    if (auto error = ExecuteStatement(session.business, sql, affected)) {
-        WriteErrorRecord(session, error->description + sql);
+    if (auto result = ExecuteStatement(session.business, sql, affected); !result) {
+        WriteErrorRecord(session, result.error().description + sql);
         return false;
     }
     if (log) {
@@ -234,7 +233,7 @@ void WriteHistoryRow(DbSession& session, const QString& note) {
         return;
     }
     // History never disturbs the run: a row that cannot be written is simply missing.
-    ExecuteShared(session.config, sql);
+    static_cast<void>(ExecuteShared(session.config, sql));
 }
 
 void WriteStatementRecord(DbSession& session, const QString& text) {
@@ -251,8 +250,7 @@ void WriteOpenErrorRecord(DbSession& session, const DbError& error) {
                                   QLatin1Char(' ') + error.description);
 }
 
-std::optional<DbError> OpenBusinessDatabase(const DatabaseDefinition& definition,
-                                            DbConnection& connection) {
+DbResult OpenBusinessDatabase(const DatabaseDefinition& definition, DbConnection& connection) {
     if (definition.kind == QLatin1String("A") || definition.kind == QLatin1String("S")) {
         return connection.open(ComposeBusinessConnectionString(definition));
     }

@@ -9,14 +9,13 @@
 
 // A statement or query on a given connection, rewritten for the engine; nothing is recorded.
 // affected receives the rows it wrote; bindings fill its "?" marks in order.
-std::optional<DbError> ExecuteStatement(const DbConnection& connection, const QString& sql,
-                                        int* affected = nullptr, const QVariantList& bindings = {});
-std::optional<DbError> OpenRecordset(const DbConnection& connection, Recordset& recordset,
-                                     const QString& sql);
+DbResult ExecuteStatement(const DbConnection& connection, const QString& sql,
+                          int* affected = nullptr, const QVariantList& bindings = {});
+DbResult OpenRecordset(const DbConnection& connection, Recordset& recordset, const QString& sql);
 // A write of rows that every program of the suite writes too (run history, link messages): short
 // waits for the file, with the window repainted between them, for as long as the connection's
 // timeout, so that a busy file neither loses the row nor freezes the window meanwhile.
-std::optional<DbError> ExecuteShared(const DbConnection& connection, const QString& sql);
+DbResult ExecuteShared(const DbConnection& connection, const QString& sql);
 
 // Statements that only read, run in one read transaction: the file is locked and its header
 // checked once instead of once a statement, which on a file server is a round trip each. Only
@@ -42,15 +41,15 @@ public:
     ~WriteTogether();
     WriteTogether(const WriteTogether&) = delete;
     WriteTogether& operator=(const WriteTogether&) = delete;
-    // Why the transaction could not begin; nullopt once it has.
-    const std::optional<DbError>& failure() const { return failure_; }
-    std::optional<DbError> commit();
+    // True once the transaction has begun; else why it could not.
+    const DbResult& begun() const { return begun_; }
+    DbResult commit();
 
 private:
     QSqlDatabase db_;
     bool server_ = false;
     bool open_ = false;
-    std::optional<DbError> failure_;
+    DbResult begun_;
 };
 
 // Who writes a row of the run history: what every row carries besides its note.
@@ -110,5 +109,4 @@ void WriteOpenErrorRecord(DbSession& session, const DbError& error);
 
 // Opens a connection to the business database a database definition names, by its kind and
 // provider.
-std::optional<DbError> OpenBusinessDatabase(const DatabaseDefinition& definition,
-                                            DbConnection& connection);
+DbResult OpenBusinessDatabase(const DatabaseDefinition& definition, DbConnection& connection);

@@ -34,16 +34,16 @@ DbConnection::DbConnection(const QString& name, DbRole role)
     : role_(role),
       name_(name + QLatin1Char('-') + QUuid::createUuid().toString(QUuid::WithoutBraces)) {}
 
-std::optional<DbError> DbConnection::open(const QString& connectionString) {
-    auto failure = openFile(connectionString);
-    openFlag_ = !failure;
-    return failure;
+DbResult DbConnection::open(const QString& connectionString) {
+    auto result = openFile(connectionString);
+    openFlag_ = static_cast<bool>(result);
+    return result;
 }
 
-std::optional<DbError> DbConnection::openOdbc(const QString& connect) {
-    auto failure = openDataSource(connect);
-    openFlag_ = !failure;
-    return failure;
+DbResult DbConnection::openOdbc(const QString& connect) {
+    auto result = openDataSource(connect);
+    openFlag_ = static_cast<bool>(result);
+    return result;
 }
 
 namespace {
@@ -109,7 +109,7 @@ DbConnection::~DbConnection() {
     close();
 }
 
-std::optional<DbError> DbConnection::openFile(const QString& connectionString) {
+DbResult DbConnection::openFile(const QString& connectionString) {
     close();
     warning_.clear();
     const auto fields = ParseConnectionString(connectionString);
@@ -123,10 +123,10 @@ std::optional<DbError> DbConnection::openFile(const QString& connectionString) {
             QStringLiteral("プロバイダ「%1」はこの環境では使用できません。").arg(provider)};
     }
     const QString path = fields.value(QStringLiteral("data source"));
-    if (auto problem = CheckDatabaseFile(path)) {
+    if (auto problem = CheckDatabaseFile(path); !problem) {
         return problem;
     }
-    std::optional<DbError> failure;
+    DbResult result;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
         db.setDatabaseName(path);
@@ -134,15 +134,15 @@ std::optional<DbError> DbConnection::openFile(const QString& connectionString) {
         db.setConnectOptions(
             QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(settings.connectionTimeout * 1000));
         if (!db.open()) {
-            failure = ToDbError(db.lastError());
+            result = ToDbError(db.lastError());
         } else {
             // SQLite reads the file lazily; a file of another kind shows itself on the first read.
             QSqlQuery probe(db);
             if (!probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"))) {
-                failure = ToDbError(probe.lastError());
-                failure->description =
+                result = ToDbError(probe.lastError());
+                result.error().description =
                     QStringLiteral("「%1」はデータベースとして読めません: ").arg(path) +
-                    failure->description;
+                    result.error().description;
             } else {
                 probe.finish();
                 if (role_ == DbRole::Configuration) {
@@ -155,16 +155,16 @@ std::optional<DbError> DbConnection::openFile(const QString& connectionString) {
             }
         }
     }
-    if (failure) {
+    if (!result) {
         close();
     }
-    return failure;
+    return result;
 }
 
-std::optional<DbError> DbConnection::openServer(const QMap<QString, QString>& fields) {
+DbResult DbConnection::openServer(const QMap<QString, QString>& fields) {
     const ServerAddress address = ParseServerAddress(fields.value(QStringLiteral("data source")));
     const QString password = fields.value(QStringLiteral("password"));
-    std::optional<DbError> failure;
+    DbResult result;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name_);
         db.setHostName(address.host);
@@ -176,44 +176,44 @@ std::optional<DbError> DbConnection::openServer(const QMap<QString, QString>& fi
         db.setPassword(password);
         db.setConnectOptions(QStringLiteral("connect_timeout=%1").arg(settings.connectionTimeout));
         if (!db.open()) {
-            failure = ToDbError(db.lastError());
+            result = ToDbError(db.lastError());
             // The description reaches the run history: it never carries the password.
             if (!password.isEmpty()) {
-                failure->description.replace(password, QStringLiteral("****"));
+                result.error().description.replace(password, QStringLiteral("****"));
             }
         }
     }
-    if (failure) {
+    if (!result) {
         close();
     }
-    return failure;
+    return result;
 }
 
-std::optional<DbError> DbConnection::openDataSource(const QString& connect) {
+DbResult DbConnection::openDataSource(const QString& connect) {
     close();
-    std::optional<DbError> failure;
+    DbResult result;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), name_);
         db.setDatabaseName(connect);
         db.setConnectOptions(
             QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=%1").arg(settings.connectionTimeout));
         if (!db.open()) {
-            failure = ToDbError(db.lastError());
+            result = ToDbError(db.lastError());
             // The connect text carries the password as PWD=…; it never reaches an error row.
             static const QRegularExpression password(QStringLiteral("PWD=[^;]*"),
                                                      QRegularExpression::CaseInsensitiveOption);
             QString tried = connect;
             tried.replace(password, QStringLiteral("PWD=****"));
-            failure->description.replace(password, QStringLiteral("PWD=****"));
+            result.error().description.replace(password, QStringLiteral("PWD=****"));
             // What was tried comes first: a driver's own words may name a default it fell back on.
-            failure->description =
-                QStringLiteral("ODBC「%1」に接続できません: ").arg(tried) + failure->description;
+            result.error().description = QStringLiteral("ODBC「%1」に接続できません: ").arg(tried) +
+                                         result.error().description;
         }
     }
-    if (failure) {
+    if (!result) {
         close();
     }
-    return failure;
+    return result;
 }
 
 bool DbConnection::isServer() const {

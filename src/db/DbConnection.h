@@ -24,9 +24,9 @@ public:
     DbConnection& operator=(const DbConnection&) = delete;
 
     // Opens the database a connection text names; any earlier connection is closed first.
-    std::optional<DbError> open(const QString& connectionString);
+    DbResult open(const QString& connectionString);
     // Opens an ODBC data source with a connect text "Driver={…};UID=…;PWD=…;…".
-    std::optional<DbError> openOdbc(const QString& connect);
+    DbResult openOdbc(const QString& connect);
     void close();
     bool isOpen() const;
     // A server database (PostgreSQL, or a source reached through ODBC) rather than a file.
@@ -46,9 +46,9 @@ public:
     ConnectionSettings settings;
 
 private:
-    std::optional<DbError> openFile(const QString& connectionString);
-    std::optional<DbError> openServer(const QMap<QString, QString>& fields);
-    std::optional<DbError> openDataSource(const QString& connect);
+    DbResult openFile(const QString& connectionString);
+    DbResult openServer(const QMap<QString, QString>& fields);
+    DbResult openDataSource(const QString& connect);
 
     DbRole role_;
     QString name_;

@@ -32,15 +32,15 @@ bool HasTable(QSqlDatabase& db, const QString& schema, const QString& table) {
 }
 
 // Whether a database file holds a table of its own.
-std::optional<DbError> CheckHoldsTable(const QString& file, const QString& table) {
-    if (auto problem = CheckDatabaseFile(file)) {
+DbResult CheckHoldsTable(const QString& file, const QString& table) {
+    if (auto problem = CheckDatabaseFile(file); !problem) {
         return problem;
     }
-    return WithDatabaseFile(file, [&](QSqlDatabase& db) -> std::optional<DbError> {
+    return WithDatabaseFile(file, [&](QSqlDatabase& db) -> DbResult {
         if (!HasTable(db, QStringLiteral("main"), table)) {
             return Failure(QStringLiteral("「%1」にテーブル「%2」が有りません。").arg(file, table));
         }
-        return std::nullopt;
+        return {};
     });
 }
 }  // namespace
@@ -51,11 +51,11 @@ QString LinkedFile(const QString& connect) {
 }
 
 std::optional<QList<TableDefinition>> ListTableDefinitions(const QString& path) {
-    if (CheckDatabaseFile(path)) {
+    if (!CheckDatabaseFile(path)) {
         return std::nullopt;
     }
     QList<TableDefinition> tables;
-    const auto failure = WithDatabaseFile(path, [&](QSqlDatabase& db) -> std::optional<DbError> {
+    const auto listed = WithDatabaseFile(path, [&](QSqlDatabase& db) -> DbResult {
         QSqlQuery query(db);
         if (!query.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND "
                                        "name NOT LIKE 'sqlite_%' AND name NOT LIKE 'numorika_%' "
@@ -73,18 +73,17 @@ std::optional<QList<TableDefinition>> ListTableDefinitions(const QString& path) 
                                query.value(2).toString(), query.value(3).toString()});
             }
         }
-        return std::nullopt;
+        return {};
     });
-    if (failure) {
+    if (!listed) {
         return std::nullopt;
     }
     return tables;
 }
 
-std::optional<DbError> AddLinkedTable(const QString& path, const QString& name,
-                                      const QString& sourceTable, const QString& connect,
-                                      qint64 attributes) {
-    return WithDatabaseFile(path, [&](QSqlDatabase& db) -> std::optional<DbError> {
+DbResult AddLinkedTable(const QString& path, const QString& name, const QString& sourceTable,
+                        const QString& connect, qint64 attributes) {
+    return WithDatabaseFile(path, [&](QSqlDatabase& db) -> DbResult {
         QSqlQuery query(db);
         if (!query.exec(kLinksTable)) {
             return ToDbError(query.lastError());
@@ -94,14 +93,13 @@ std::optional<DbError> AddLinkedTable(const QString& path, const QString& name,
         query.addBindValue(sourceTable);
         query.addBindValue(attributes);
         query.addBindValue(connect);
-        return query.exec() ? std::nullopt : std::optional(ToDbError(query.lastError()));
+        return query.exec() ? DbResult() : DbResult(ToDbError(query.lastError()));
     });
 }
 
-std::optional<DbError> RelinkTable(const QString& path, const QString& name,
-                                   const QString& connect) {
+DbResult RelinkTable(const QString& path, const QString& name, const QString& connect) {
     QString sourceTable;
-    auto failure = WithDatabaseFile(path, [&](QSqlDatabase& db) -> std::optional<DbError> {
+    auto found = WithDatabaseFile(path, [&](QSqlDatabase& db) -> DbResult {
         QSqlQuery query(db);
         query.prepare(QStringLiteral("SELECT source_table FROM numorika_links WHERE name = ?"));
         query.addBindValue(name);
@@ -109,21 +107,21 @@ std::optional<DbError> RelinkTable(const QString& path, const QString& name,
             return Failure(QStringLiteral("リンクテーブル「%1」が有りません。").arg(name));
         }
         sourceTable = query.value(0).toString();
-        return std::nullopt;
+        return {};
     });
-    if (failure) {
-        return failure;
+    if (!found) {
+        return found;
     }
     // The link is refreshed before it is stored: a link to a file without the table is refused.
-    if (auto missing = CheckHoldsTable(LinkedFile(connect), sourceTable)) {
+    if (auto missing = CheckHoldsTable(LinkedFile(connect), sourceTable); !missing) {
         return missing;
     }
-    return WithDatabaseFile(path, [&](QSqlDatabase& db) -> std::optional<DbError> {
+    return WithDatabaseFile(path, [&](QSqlDatabase& db) -> DbResult {
         QSqlQuery query(db);
         query.prepare(QStringLiteral("UPDATE numorika_links SET connect = ? WHERE name = ?"));
         query.addBindValue(connect);
         query.addBindValue(name);
-        return query.exec() ? std::nullopt : std::optional(ToDbError(query.lastError()));
+        return query.exec() ? DbResult() : DbResult(ToDbError(query.lastError()));
     });
 }
 
@@ -146,7 +144,7 @@ void AttachLinkedTables(QSqlDatabase& db) {
     QSqlQuery query(db);
     for (const TableDefinition& link : links) {
         const QString file = LinkedFile(link.connect);
-        if (file.isEmpty() || CheckDatabaseFile(file)) {
+        if (file.isEmpty() || !CheckDatabaseFile(file)) {
             continue;
         }
         QString schema = schemas.value(file);
@@ -166,36 +164,35 @@ void AttachLinkedTables(QSqlDatabase& db) {
 }
 
 void CheckpointDatabaseFile(const QString& path) {
-    if (CheckDatabaseFile(path)) {
+    if (!CheckDatabaseFile(path)) {
         return;
     }
-    WithDatabaseFile(path, [](QSqlDatabase& db) -> std::optional<DbError> {
+    static_cast<void>(WithDatabaseFile(path, [](QSqlDatabase& db) -> DbResult {
         QSqlQuery(db).exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
-        return std::nullopt;
-    });
+        return {};
+    }));
 }
 
 bool DatabaseFileInUse(const QString& path) {
     return QFileInfo::exists(path + QStringLiteral("-wal"));
 }
 
-std::optional<DbError> CompactDatabase(const QString& source, const QString& target,
-                                       const QString& locale) {
+DbResult CompactDatabase(const QString& source, const QString& target, const QString& locale) {
     if (QFileInfo::exists(target)) {
         return Failure(QStringLiteral("「%1」が既に有ります。").arg(target));
     }
-    if (auto problem = CheckDatabaseFile(source)) {
+    if (auto problem = CheckDatabaseFile(source); !problem) {
         return problem;
     }
-    auto failure = WithDatabaseFile(source, [&](QSqlDatabase& db) -> std::optional<DbError> {
+    auto compacted = WithDatabaseFile(source, [&](QSqlDatabase& db) -> DbResult {
         QSqlQuery query(db);
         if (!query.exec(QStringLiteral("VACUUM INTO ") + SqlQuote(target))) {
             return ToDbError(query.lastError());
         }
-        return std::nullopt;
+        return {};
     });
-    if (failure) {
-        return failure;
+    if (!compacted) {
+        return compacted;
     }
     return WithDatabaseFile(target, [&](QSqlDatabase& db) {
         return ExecuteAll(db, {QStringLiteral("CREATE TABLE IF NOT EXISTS numorika_info (key TEXT "
@@ -206,11 +203,11 @@ std::optional<DbError> CompactDatabase(const QString& source, const QString& tar
     });
 }
 
-std::optional<DbError> CopyRowsIntoFile(const QSqlDatabase& source, const QString& query,
-                                        const QVariantList& bindings, const QString& file,
-                                        const QString& table, bool create, qint64* copied) {
+DbResult CopyRowsIntoFile(const QSqlDatabase& source, const QString& query,
+                          const QVariantList& bindings, const QString& file, const QString& table,
+                          bool create, qint64* copied) {
     *copied = 0;
-    if (auto problem = CheckDatabaseFile(file)) {
+    if (auto problem = CheckDatabaseFile(file); !problem) {
         return problem;
     }
     QSqlQuery rows(source);
@@ -219,7 +216,7 @@ std::optional<DbError> CopyRowsIntoFile(const QSqlDatabase& source, const QStrin
         return ToDbError(rows.lastError());
     }
     const QSqlRecord columns = rows.record();
-    return WithDatabaseFile(file, [&](QSqlDatabase& db) -> std::optional<DbError> {
+    return WithDatabaseFile(file, [&](QSqlDatabase& db) -> DbResult {
         QSqlQuery target(db);
         // As for a backup written on this engine: unsynced, but journalled against a kill.
         target.exec(QStringLiteral("PRAGMA synchronous = OFF"));
@@ -270,6 +267,6 @@ std::optional<DbError> CopyRowsIntoFile(const QSqlDatabase& source, const QStrin
             return ToDbError(db.lastError());
         }
         *copied = written;
-        return std::nullopt;
+        return {};
     });
 }

@@ -26,13 +26,11 @@ QString LinkedFile(const QString& connect);
 std::optional<QList<TableDefinition>> ListTableDefinitions(const QString& path);
 
 // Adds a linked table to a database file.
-std::optional<DbError> AddLinkedTable(const QString& path, const QString& name,
-                                      const QString& sourceTable, const QString& connect,
-                                      qint64 attributes = kLinkedTableAttributes);
+DbResult AddLinkedTable(const QString& path, const QString& name, const QString& sourceTable,
+                        const QString& connect, qint64 attributes = kLinkedTableAttributes);
 
 // Points a linked table at another file and refreshes the link: the file must hold the table.
-std::optional<DbError> RelinkTable(const QString& path, const QString& name,
-                                   const QString& connect);
+DbResult RelinkTable(const QString& path, const QString& name, const QString& connect);
 
 // Makes the linked tables of an open database readable on that connection: each becomes a
 // temporary view on the table of its file. Links whose file cannot be reached are left out.
@@ -47,12 +45,11 @@ void CheckpointDatabaseFile(const QString& path);
 // is never replaced, or that connection's log would be read into the new file.
 bool DatabaseFileInUse(const QString& path);
 
-std::optional<DbError> CompactDatabase(const QString& source, const QString& target,
-                                       const QString& locale);
+DbResult CompactDatabase(const QString& source, const QString& target, const QString& locale);
 
 // Streams the rows of a query on another database (a server) into a table of a database file,
 // creating the table from the query's columns when asked; the rows are never held all at once.
 // bindings fill the query's "?" marks; copied receives the rows written.
-std::optional<DbError> CopyRowsIntoFile(const QSqlDatabase& source, const QString& query,
-                                        const QVariantList& bindings, const QString& file,
-                                        const QString& table, bool create, qint64* copied);
+DbResult CopyRowsIntoFile(const QSqlDatabase& source, const QString& query,
+                          const QVariantList& bindings, const QString& file, const QString& table,
+                          bool create, qint64* copied);

@@ -5,7 +5,7 @@
 
 #include "db/DbConnection.h"
 
-std::optional<DbError> Recordset::open(const QSqlDatabase& db, const QString& sql) {
+DbResult Recordset::open(const QSqlDatabase& db, const QString& sql) {
     close();
     query_.emplace(db);
     query_->setForwardOnly(true);
@@ -20,7 +20,7 @@ std::optional<DbError> Recordset::open(const QSqlDatabase& db, const QString& sq
         columns_.insert(record.fieldName(i).toCaseFolded(), i);
     }
     atEnd_ = !query_->next();
-    return std::nullopt;
+    return {};
 }
 
 int Recordset::columnIndex(const QString& name) const {

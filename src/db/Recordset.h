@@ -15,7 +15,7 @@ class Recordset {
 public:
     // Runs the query; positions on the first row when there is one. A failed query leaves the
     // recordset closed, an empty result leaves it open.
-    std::optional<DbError> open(const QSqlDatabase& db, const QString& sql);
+    DbResult open(const QSqlDatabase& db, const QString& sql);
     bool isOpen() const { return query_.has_value(); }
     bool atEnd() const { return atEnd_; }
     bool moveNext();

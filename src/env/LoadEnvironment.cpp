@@ -38,10 +38,12 @@ bool LoadEnvironment(AppContext& ctx) {
     }
 
     const QString shared = ConfigDatabasePath(paths.configFolder, paths.configKind);
-    if (auto error =
-            ctx.config.open(ComposeConfigConnectionString(paths.configKind, shared, false))) {
-        ctx.dialogs.information(QStringLiteral("SYB_OPEN ERROR") + QString::number(error->number) +
-                                QLatin1Char(' ') + error->description + QLatin1Char('\r') +
+    if (auto result =
+            ctx.config.open(ComposeConfigConnectionString(paths.configKind, shared, false));
+        !result) {
+        ctx.dialogs.information(QStringLiteral("SYB_OPEN ERROR") +
+                                QString::number(result.error().number) + QLatin1Char(' ') +
+                                result.error().description + QLatin1Char('\r') +
                                 QStringLiteral("sysopen error"));
         return false;
     }
@@ -60,7 +62,7 @@ bool LoadEnvironment(AppContext& ctx) {
         if (ctx.environment.installationMode == 1) {
             PrepareUserFolders(ctx);
         }
-        if (OpenUserConfig(ctx)) {
+        if (!OpenUserConfig(ctx)) {
             return false;
         }
     }

@@ -16,7 +16,7 @@ bool CompactThrough(const QString& path, const QString& target) {
     if (QFileInfo::exists(target) && !QFile::remove(target)) {
         return false;
     }
-    return !CompactDatabase(path, target, kJapaneseLocale) && !DatabaseFileInUse(path) &&
+    return CompactDatabase(path, target, kJapaneseLocale) && !DatabaseFileInUse(path) &&
            CopyFileReplacing(target, path);
 }
 }  // namespace

@@ -87,9 +87,10 @@ void RelinkReportForms(AppContext& ctx, const QString& formsFile, const QString&
         if (table.attributes != kLinkedTableAttributes) {
             continue;
         }
-        if (const auto error =
-                RelinkTable(formsFile, table.name, QStringLiteral(";DATABASE=") + reportFile)) {
-            ReportStep(ctx, error->description);
+        if (const auto result =
+                RelinkTable(formsFile, table.name, QStringLiteral(";DATABASE=") + reportFile);
+            !result) {
+            ReportStep(ctx, result.error().description);
         }
     }
 }

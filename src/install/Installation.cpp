@@ -64,12 +64,12 @@ DatabaseDefinition ServerDefinition(const QString& connection) {
 std::optional<QString> CreateServerSchema(const DatabaseDefinition& definition,
                                           const QStringList& statements) {
     DbConnection server(QStringLiteral("init"), DbRole::Business);
-    if (const auto error = server.open(ComposeBusinessConnectionString(definition))) {
-        return error->description;
+    if (const auto result = server.open(ComposeBusinessConnectionString(definition)); !result) {
+        return result.error().description;
     }
     QSqlDatabase db = server.database();
-    if (const auto error = ExecuteAll(db, statements)) {
-        return error->description;
+    if (const auto result = ExecuteAll(db, statements); !result) {
+        return result.error().description;
     }
     return std::nullopt;
 }
@@ -164,19 +164,22 @@ std::optional<QString> CreateReportDatabases(const QString& root) {
     const QString reports = JoinPath(folder, QStringLiteral("repdb.accdb"));
     const QString forms = JoinPath(folder, QStringLiteral("repfrmdb.accdb"));
     const QString link = QStringLiteral(";DATABASE=") + reports;
-    if (const auto error = CreateDatabaseFile(
+    if (const auto result = CreateDatabaseFile(
             reports, {QStringLiteral("CREATE TABLE W帳票データ (帳票ID TEXT, 担当者コード TEXT, "
-                                     "明細 TEXT, 金額 INTEGER)")})) {
-        return error->description;
+                                     "明細 TEXT, 金額 INTEGER)")});
+        !result) {
+        return result.error().description;
     }
-    if (const auto error = CreateDatabaseFile(
+    if (const auto result = CreateDatabaseFile(
             forms, {QStringLiteral("CREATE TABLE 帳票定義 (帳票ID TEXT NOT NULL PRIMARY KEY, "
-                                   "帳票名 TEXT)")})) {
-        return error->description;
+                                   "帳票名 TEXT)")});
+        !result) {
+        return result.error().description;
     }
-    if (const auto error = AddLinkedTable(forms, QStringLiteral("W帳票データ"),
-                                          QStringLiteral("W帳票データ"), link)) {
-        return error->description;
+    if (const auto result = AddLinkedTable(forms, QStringLiteral("W帳票データ"),
+                                           QStringLiteral("W帳票データ"), link);
+        !result) {
+        return result.error().description;
     }
     return std::nullopt;
 }
@@ -219,21 +222,22 @@ std::optional<QString> CreateInstallation(const QString& base, const Installatio
         if (auto error = CreateServerSchema(definition, businessRows)) {
             return error;
         }
-    } else if (const auto error = CreateDatabaseFile(businessPath, businessRows)) {
-        return error->description;
+    } else if (const auto result = CreateDatabaseFile(businessPath, businessRows); !result) {
+        return result.error().description;
     }
-    if (const auto error = CreateDatabaseFile(
+    if (const auto result = CreateDatabaseFile(
             configStem + QStringLiteral(".accdb"),
             ConfigurationSchema() + QStringList{DefinitionRow(definition)} +
                 InitialConfigurationRows() + demoConfiguration +
                 (options.perUser
                      ? QStringList{QStringLiteral("UPDATE 動作環境定義 SET インストール区分 = 1")}
-                     : QStringList()))) {
+                     : QStringList()));
+        !result) {
         // Without its configuration the business file would block the next attempt.
         if (!onServer) {
             QFile::remove(businessPath);
         }
-        return error->description;
+        return result.error().description;
     }
     if (options.perUser) {
         if (auto error = CreateReportDatabases(root)) {

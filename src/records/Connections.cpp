@@ -3,14 +3,14 @@
 #include "context/AppContext.h"
 
 bool OpenBusinessConnection(AppContext& ctx) {
-    if (const auto failure = OpenBusinessDatabase(ctx.databaseDefinition, ctx.business)) {
-        WriteOpenErrorRecord(ctx, *failure);
+    if (const auto opened = OpenBusinessDatabase(ctx.databaseDefinition, ctx.business); !opened) {
+        WriteOpenErrorRecord(ctx, opened.error());
         return false;
     }
     return true;
 }
 
-std::optional<DbError> OpenUserConfig(AppContext& ctx) {
+DbResult OpenUserConfig(AppContext& ctx) {
     return ctx.config.open(ComposeConfigConnectionString(
         ctx.paths.configKind, ConfigDatabasePath(ctx.paths.userConfigFolder, ctx.paths.configKind),
         true));
@@ -20,5 +20,5 @@ bool ReopenConfigConnection(AppContext& ctx) {
     if (ctx.config.openFlag()) {
         ctx.config.close();
     }
-    return !OpenUserConfig(ctx).has_value();
+    return static_cast<bool>(OpenUserConfig(ctx));
 }

@@ -12,4 +12,4 @@ bool OpenBusinessConnection(AppContext& ctx);
 // Closes and re-opens the user's configuration database; answers the open flag.
 bool ReopenConfigConnection(AppContext& ctx);
 // Opens the user's configuration database (the copy every later statement uses).
-std::optional<DbError> OpenUserConfig(AppContext& ctx);
+DbResult OpenUserConfig(AppContext& ctx);

@@ -32,7 +32,7 @@ ReadOnlyFile::ReadOnlyFile(const QString& path)
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
     db.setDatabaseName(path);
     db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
-    opened_ = !CheckDatabaseFile(path) && db.open() &&
+    opened_ = CheckDatabaseFile(path) && db.open() &&
               QSqlQuery(db).exec(QStringLiteral("SELECT count(*) FROM sqlite_master"));
 }
 

@@ -38,7 +38,7 @@ template <typename Record, typename Reader>
 bool ReadRow(const ReadOnlyFile& file, const QString& sql, Record& record, Reader reader) {
     Recordset recordset;
     const bool read =
-        !recordset.open(file.database(), sql) && !recordset.atEnd() && reader(recordset, record);
+        recordset.open(file.database(), sql) && !recordset.atEnd() && reader(recordset, record);
     recordset.close();
     return read;
 }
@@ -75,10 +75,10 @@ int CheckInstallation(const QStringList& arguments, QTextStream& out, QTextStrea
     const ReadOnlyFile configuration(config);
     if (paths.configKind == DatabaseFileKind::None || !configuration.opened()) {
         const auto problem = CheckDatabaseFile(config);
-        report.line(
-            false, QStringLiteral("設定ファイル"),
-            problem ? problem->description : QStringLiteral("「%1」を開けません。").arg(config),
-            true);
+        report.line(false, QStringLiteral("設定ファイル"),
+                    !problem ? problem.error().description
+                             : QStringLiteral("「%1」を開けません。").arg(config),
+                    true);
         return 1;
     }
     report.line(true, QStringLiteral("設定ファイル"),
@@ -114,17 +114,16 @@ int CheckInstallation(const QStringList& arguments, QTextStream& out, QTextStrea
     report.line(true, QStringLiteral("カタログ"), catalogues.join(QStringLiteral(", ")));
 
     DbConnection business(QStringLiteral("check"), DbRole::Business);
-    const auto failure =
-        defined
-            ? OpenBusinessDatabase(definition, business)
-            : std::optional<DbError>(DbError{
-                  kUnspecifiedDbError, QStringLiteral("データベース定義 'GNR' が有りません。")});
-    report.line(!failure, QStringLiteral("業務データベース"),
+    const auto opened =
+        defined ? OpenBusinessDatabase(definition, business)
+                : DbResult(DbError{kUnspecifiedDbError,
+                                   QStringLiteral("データベース定義 'GNR' が有りません。")});
+    report.line(static_cast<bool>(opened), QStringLiteral("業務データベース"),
                 QStringLiteral("種別 %1: ").arg(definition.kind) +
-                    (failure ? failure->description : QStringLiteral("開けます")),
+                    (!opened ? opened.error().description : QStringLiteral("開けます")),
                 true);
     QString backupFolder;
-    if (!failure) {
+    if (opened) {
         const QString company =
             FirstValue(business, QStringLiteral("SELECT 名称 FROM Mユーザ WHERE ID = '0001'"));
         report.line(

@@ -108,8 +108,8 @@ bool WriteMenu(AppContext& ctx, const QJsonObject& menu, const QString& staff, b
     QSqlDatabase db = ctx.business.database();
     const bool server = ctx.business.isServer();
     WriteTogether writes(ctx.business);
-    if (writes.failure()) {
-        err << writes.failure()->description << '\n';
+    if (!writes.begun()) {
+        err << writes.begun().error().description << '\n';
         return false;
     }
     for (const QString& table : MenuTables()) {
@@ -161,8 +161,8 @@ bool WriteMenu(AppContext& ctx, const QJsonObject& menu, const QString& staff, b
             }
         }
     }
-    if (const auto failure = writes.commit()) {
-        err << failure->description << '\n';
+    if (const auto committed = writes.commit(); !committed) {
+        err << committed.error().description << '\n';
         return false;
     }
     return true;

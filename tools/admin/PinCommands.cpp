@@ -171,8 +171,8 @@ int UpgradePins(const QStringList& arguments, QTextStream& out, QTextStream& err
     QSqlDatabase db = ctx.business.database();
     // All or nothing: a file would otherwise hold some PINs of each form after a failure.
     WriteTogether writes(ctx.business);
-    if (writes.failure()) {
-        err << writes.failure()->description << '\n';
+    if (!writes.begun()) {
+        err << writes.begun().error().description << '\n';
         return kFailed;
     }
     int rewritten = 0;
@@ -185,8 +185,8 @@ int UpgradePins(const QStringList& arguments, QTextStream& out, QTextStream& err
         }
         rewritten += std::get<int>(result);
     }
-    if (const auto failure = writes.commit()) {
-        err << failure->description << '\n';
+    if (const auto committed = writes.commit(); !committed) {
+        err << committed.error().description << '\n';
         return kFailed;
     }
     out << QStringLiteral("%1 件の暗証番号を新しい保存形式に書き換えました。").arg(rewritten)
