@@ -30,9 +30,9 @@ struct PerUser {
             qFatal("%s", qPrintable(*error));
         }
         // A form table whose attributes are not exactly those of a link is left alone.
-        AddLinkedTable(install.path("report/repfrmdb.accdb"), "W他", "W帳票データ",
-                       ";DATABASE=" + install.path("report/repdb.accdb"),
-                       kLinkedTableAttributes | 2);
+        static_cast<void>(AddLinkedTable(
+            install.path("report/repfrmdb.accdb"), "W他", "W帳票データ",
+            ";DATABASE=" + install.path("report/repdb.accdb"), kLinkedTableAttributes | 2));
         if (access) {
             registerAccess(t);
         }
@@ -79,9 +79,9 @@ private Q_SLOTS:
         // The user's rows are read through the link.
         InsertRow(p.own("report/repdb.accdb"), "W帳票データ", {{"帳票ID", "R1"}, {"金額", 1200}});
         DbConnection reports(QStringLiteral("forms"), DbRole::Other);
-        QVERIFY(!reports.open("Provider=Microsoft.ACE.OLEDB.12.0;Data Source=" + forms));
+        QVERIFY(reports.open("Provider=Microsoft.ACE.OLEDB.12.0;Data Source=" + forms));
         Recordset rows;
-        QVERIFY(!rows.open(reports.database(), "SELECT 金額 FROM W帳票データ WHERE 帳票ID = 'R1'"));
+        QVERIFY(rows.open(reports.database(), "SELECT 金額 FROM W帳票データ WHERE 帳票ID = 'R1'"));
         QCOMPARE(rows.text("金額"), QStringLiteral("1200"));
         rows.close();
 
@@ -119,9 +119,9 @@ private Q_SLOTS:
     void aLinkMustFindItsTable() {
         PerUser p;
         const QString forms = p.install.path("report/repfrmdb.accdb");
-        QVERIFY(RelinkTable(forms, "W帳票データ", ";DATABASE=" + p.install.configPath()));
-        QVERIFY(RelinkTable(forms, "W帳票データ", ";DATABASE=/nowhere.accdb"));
-        QVERIFY(RelinkTable(forms, "無い", ";DATABASE=" + p.install.path("report/repdb.accdb")));
+        QVERIFY(!RelinkTable(forms, "W帳票データ", ";DATABASE=" + p.install.configPath()));
+        QVERIFY(!RelinkTable(forms, "W帳票データ", ";DATABASE=/nowhere.accdb"));
+        QVERIFY(!RelinkTable(forms, "無い", ";DATABASE=" + p.install.path("report/repdb.accdb")));
         QCOMPARE(p.linkOf(forms, "W帳票データ"),
                  ";DATABASE=" + p.install.path("report/repdb.accdb"));
     }
@@ -201,9 +201,9 @@ private Q_SLOTS:
         ExecuteOn(config, "PRAGMA wal_checkpoint(TRUNCATE)");
         const qint64 size = QFileInfo(config).size();
         DbConnection other(QStringLiteral("config"), DbRole::Configuration);
-        QVERIFY(!other.open(ComposeConfigConnectionString(DatabaseFileKind::Accdb, config, false)));
+        QVERIFY(other.open(ComposeConfigConnectionString(DatabaseFileKind::Accdb, config, false)));
         const auto write = [&](const char* note) {
-            QVERIFY(!ExecuteStatement(
+            QVERIFY(ExecuteStatement(
                 other, ComposeHistoryStatement(p.t.clock.now(), 1, QString::fromUtf8(note), "001",
                                                "", "other")));
         };

@@ -26,16 +26,17 @@ int main(int argc, char** argv) {
     if (arguments.value(4) == QLatin1String("shared")) {
         config.settings.localFileSystem = [](const QString&) { return false; };
     }
-    if (const auto error = config.open(
-            ComposeConfigConnectionString(DatabaseFileKind::Accdb, arguments[1], false))) {
-        QTextStream(stderr) << "open: " << error->description << '\n';
+    if (const auto result = config.open(
+            ComposeConfigConnectionString(DatabaseFileKind::Accdb, arguments[1], false));
+        !result) {
+        QTextStream(stderr) << "open: " << result.error().description << '\n';
         return 125;
     }
     int failures = 0;
     const auto write = [&](const QString& sql) {
-        if (const auto error = ExecuteShared(config, sql)) {
-            QTextStream(stderr) << name << ": " << error->number << ' ' << error->description
-                                << '\n';
+        if (const auto result = ExecuteShared(config, sql); !result) {
+            QTextStream(stderr) << name << ": " << result.error().number << ' '
+                                << result.error().description << '\n';
             ++failures;
         }
     };
