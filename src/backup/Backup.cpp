@@ -76,14 +76,7 @@ bool OpenBackupSource(AppContext& ctx, DbConnection& source) {
 std::optional<QStringList> TableNames(AppContext& ctx, const DbConnection& source) {
     QStringList names;
     QSqlQuery query(source.database());
-    const QString sql =
-        source.isServer()
-            ? QStringLiteral(
-                  "SELECT table_name FROM information_schema.tables WHERE table_schema "
-                  "= current_schema() AND table_type = 'BASE TABLE' ORDER BY 1")
-            : QStringLiteral(
-                  "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT "
-                  "LIKE 'sqlite_%' AND name NOT LIKE 'numorika_%' ORDER BY name");
+    const QString sql = TableListQuery(source.isServer());
     if (query.exec(sql)) {
         while (query.next()) {
             names << query.value(0).toString();

@@ -50,6 +50,16 @@ QString LinkedFile(const QString& connect) {
                                                                 : QString();
 }
 
+QString TableListQuery(bool server) {
+    return server ? QStringLiteral(
+                        "SELECT table_name FROM information_schema.tables WHERE "
+                        "table_schema = current_schema() AND table_type = 'BASE TABLE' "
+                        "ORDER BY 1")
+                  : QStringLiteral(
+                        "SELECT name FROM sqlite_master WHERE type = 'table' AND name "
+                        "NOT LIKE 'sqlite_%' AND name NOT LIKE 'numorika_%' ORDER BY name");
+}
+
 std::optional<QList<TableDefinition>> ListTableDefinitions(const QString& path) {
     if (!CheckDatabaseFile(path)) {
         return std::nullopt;
@@ -57,9 +67,7 @@ std::optional<QList<TableDefinition>> ListTableDefinitions(const QString& path) 
     QList<TableDefinition> tables;
     const auto listed = WithDatabaseFile(path, [&](QSqlDatabase& db) -> DbResult {
         QSqlQuery query(db);
-        if (!query.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND "
-                                       "name NOT LIKE 'sqlite_%' AND name NOT LIKE 'numorika_%' "
-                                       "ORDER BY name"))) {
+        if (!query.exec(TableListQuery(false))) {
             return ToDbError(query.lastError());
         }
         while (query.next()) {

@@ -23,6 +23,10 @@ struct TableDefinition {
 QString LinkedFile(const QString& connect);
 
 // The tables of a database file, its own and the linked ones; nullopt when it cannot be read.
+// The query that lists a database's own tables by name: a server's base tables of the current
+// schema, or a file's tables less SQLite's and this system's own.
+QString TableListQuery(bool server);
+
 std::optional<QList<TableDefinition>> ListTableDefinitions(const QString& path);
 
 // Adds a linked table to a database file.

@@ -65,3 +65,12 @@ void Recordset::close() {
     columns_.clear();
     atEnd_ = true;
 }
+
+bool CopyUnlessNull(const Recordset& recordset, const QString& column, QString& target) {
+    const auto value = recordset.field(column);
+    if (!value || value->isNull()) {
+        return false;
+    }
+    target = value->toString();
+    return true;
+}

@@ -34,3 +34,6 @@ private:
     QHash<QString, int> columns_;
     bool atEnd_ = true;
 };
+
+// Copies a column of the current row into target unless it is Null or absent; true when copied.
+bool CopyUnlessNull(const Recordset& recordset, const QString& column, QString& target);

@@ -51,7 +51,10 @@ std::optional<CatalogueEntry> FindCatalogueEntry(AppContext& ctx, const QString&
     if (length <= 0) {
         return std::nullopt;
     }
-    const QString programId = commandText.mid(start, length);
+    return LookupCatalogue(ctx, commandText.mid(start, length));
+}
+
+std::optional<CatalogueEntry> LookupCatalogue(AppContext& ctx, const QString& programId) {
     for (const QString& table : CatalogueTables()) {
         Recordset recordset;
         if (OpenConfigRecordset(ctx, recordset,
@@ -60,9 +63,9 @@ std::optional<CatalogueEntry> FindCatalogueEntry(AppContext& ctx, const QString&
                                     SqlQuote(programId))) {
             CatalogueEntry entry{table, {}};
             for (int i = 0; i < kConditionCount; ++i) {
-                const auto name = recordset.field(ConditionNameColumn(i));
-                if (name && !name->isNull()) {
-                    entry.itemNames[i] = name->toString();
+                QString name;
+                if (CopyUnlessNull(recordset, ConditionNameColumn(i), name)) {
+                    entry.itemNames[i] = name;
                 }
             }
             return entry;

@@ -22,6 +22,9 @@ struct CatalogueEntry {
     std::array<std::optional<QString>, kConditionCount> itemNames;
 };
 
+// Looks a program ID up in the four catalogues, first hit wins; a Null item name stays nullopt.
+std::optional<CatalogueEntry> LookupCatalogue(AppContext& ctx, const QString& programId);
+
 // Looks the program of a command text up in the four catalogues, first hit wins. The command
 // text ends in the blank that precedes the conditions, so the program ID is the file name without
 // its four-character extension.

@@ -7,6 +7,7 @@
 #include "db/DbAccess.h"
 #include "db/Schema.h"
 #include "db/SqlText.h"
+#include "menu/Launch.h"
 #include "platform/ProcessInfo.h"
 #include "text/StringHelpers.h"
 
@@ -24,13 +25,6 @@ QString TargetCondition(const AppContext& ctx, bool detail) {
         condition += QStringLiteral(" AND メニュ詳細位置 = ") + Number(target.detailPosition);
     }
     return condition;
-}
-
-void CopyUnlessNull(const Recordset& recordset, const QString& column, QString& field) {
-    const auto value = recordset.field(column);
-    if (value && !value->isNull()) {
-        field = value->toString();
-    }
 }
 
 // The detail columns after the key, with the record's values, in table order.
@@ -114,27 +108,15 @@ void ReadRecord(AppContext& ctx, MenuSettingsRecord& record) {
 }
 
 void LookupItemNames(AppContext& ctx, const QString& programId, MenuSettingsRecord& record) {
-    for (const QString& catalogue : CatalogueTables()) {
-        if (ReadItemNames(ctx, programId, catalogue, record)) {
-            return;
+    const auto entry = LookupCatalogue(ctx, programId);
+    if (!entry) {
+        return;
+    }
+    for (int i = 0; i < kConditionCount; ++i) {
+        if (entry->itemNames[i]) {
+            record.itemNames[i] = *entry->itemNames[i];
         }
     }
-}
-
-bool ReadItemNames(AppContext& ctx, const QString& programId, const QString& catalogue,
-                   MenuSettingsRecord& record) {
-    Recordset recordset;
-    const bool found =
-        OpenConfigRecordset(ctx, recordset,
-                            QStringLiteral("SELECT *") + QStringLiteral(" FROM ") + catalogue +
-                                QStringLiteral(" WHERE プログラムID = ") + SqlQuote(programId));
-    if (found) {
-        for (int i = 0; i < kConditionCount; ++i) {
-            CopyUnlessNull(recordset, ConditionNameColumn(i), record.itemNames[i]);
-        }
-    }
-    recordset.close();
-    return found;
 }
 
 void SaveRecord(AppContext& ctx, const MenuSettingsRecord& record) {

@@ -29,10 +29,9 @@ void ClearRecord(MenuSettingsRecord& record);
 // Reads the title and detail row of the edit target over what the record holds: Null and absent
 // columns leave their fields. Looks the program's item names up when a path is stored.
 void ReadRecord(AppContext& ctx, MenuSettingsRecord& record);
-// The item names of a program from the first catalogue that knows it.
+// The item names of a program from the first catalogue that knows it; a Null name leaves its
+// field.
 void LookupItemNames(AppContext& ctx, const QString& programId, MenuSettingsRecord& record);
-bool ReadItemNames(AppContext& ctx, const QString& programId, const QString& catalogue,
-                   MenuSettingsRecord& record);
 
 // Writes the record: the title (insert, or update when the tab has one) and the detail row.
 void SaveRecord(AppContext& ctx, const MenuSettingsRecord& record);

@@ -14,6 +14,7 @@
 #include "context/AppContext.h"
 #include "menu/MainMenuWindow.h"
 #include "platform/CaptionPanel.h"
+#include "platform/FocusEvents.h"
 #include "text/StringHelpers.h"
 
 namespace {
@@ -23,11 +24,6 @@ QPushButton* Button(const QString& name, const QString& caption, QWidget* parent
     // Enter in a field must not press a button behind the user's back.
     button->setAutoDefault(false);
     return button;
-}
-
-bool MovesWithinTheWindow(const QEvent* event) {
-    const auto reason = static_cast<const QFocusEvent*>(event)->reason();
-    return reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
 }
 
 QString Letter(int index) {

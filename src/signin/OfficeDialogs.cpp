@@ -9,6 +9,7 @@
 #include "context/AppContext.h"
 #include "db/SqlText.h"
 #include "platform/CaptionPanel.h"
+#include "platform/FocusEvents.h"
 #include "signin/OperatingOffice.h"
 #include "signin/PinEdit.h"
 #include "signin/StaffSignIn.h"
@@ -115,8 +116,7 @@ bool OfficeDialog::eventFilter(QObject* watched, QEvent* event) {
     if (watched == name_ && event->type() == QEvent::FocusIn) {
         code_->setFocus();
     } else if (watched == code_ && event->type() == QEvent::FocusOut) {
-        const auto reason = static_cast<QFocusEvent*>(event)->reason();
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+        if (MovesWithinTheWindow(event)) {
             codeEntered();
         }
     } else if (watched == code_ && event->type() == QEvent::KeyPress &&

@@ -8,16 +8,9 @@
 
 #include "context/AppContext.h"
 #include "platform/CaptionPanel.h"
+#include "platform/FocusEvents.h"
 #include "signin/PinEdit.h"
 #include "text/StringHelpers.h"
-
-namespace {
-// Leaving a field for another window (a message box) is not leaving it for another field.
-bool MovesWithinTheDialog(const QEvent* event) {
-    const auto reason = static_cast<const QFocusEvent*>(event)->reason();
-    return reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
-}
-}  // namespace
 
 SignInDialog::SignInDialog(AppContext& ctx, QWidget* parent)
     : QDialog(parent),
@@ -101,7 +94,7 @@ bool SignInDialog::eventFilter(QObject* watched, QEvent* event) {
             pin_->setFocus();
         }
     } else if (event->type() == QEvent::FocusOut && watched == code_ &&
-               MovesWithinTheDialog(event)) {
+               MovesWithinTheWindow(event)) {
         codeEntered();
     }
     return QDialog::eventFilter(watched, event);

@@ -15,18 +15,9 @@ const char* const kOperationColumns[] = {"操作許可",         "入力許可",
                                          "テキスト出力許可", "イメージ出力許可"};
 
 // Copies a column that is not Null; a Null (or missing) column keeps the target.
-bool CopyText(const Recordset& recordset, const QString& column, QString& target) {
-    const auto value = recordset.field(column);
-    if (!value || value->isNull()) {
-        return false;
-    }
-    target = value->toString();
-    return true;
-}
-
 void CopyNumber(const Recordset& recordset, const QString& column, qint16& target) {
     QString text;
-    if (CopyText(recordset, column, text)) {
+    if (CopyUnlessNull(recordset, column, text)) {
         target = ToInt16(text);
     }
 }
@@ -90,7 +81,7 @@ bool LookupStaffByCode(AppContext& ctx, const QString& code, SignInFields& field
     staff.accessLevel = ToInt16(recordset.text(QStringLiteral("アクセス権限")));
     for (int i = 0; i < int(staff.categoryPermissions.size()); ++i) {
         staff.categoryPermissions[i] = QStringLiteral("0");
-        CopyText(recordset, CategoryPermissionColumn(i), staff.categoryPermissions[i]);
+        CopyUnlessNull(recordset, CategoryPermissionColumn(i), staff.categoryPermissions[i]);
     }
     for (int i = 0; i < int(staff.operationPermissions.size()); ++i) {
         staff.operationPermissions[i] = recordset.text(OperationPermissionColumn(i));
@@ -144,19 +135,19 @@ bool LoadStaffRecord(AppContext& ctx, const QString& code) {
         false);
     if (found) {
         StaffRecord& staff = ctx.staff;
-        CopyText(recordset, QStringLiteral("コード"), staff.code);
-        CopyText(recordset, QStringLiteral("氏名"), staff.name);
-        CopyText(recordset, QStringLiteral("事業所コード"), staff.officeCode);
-        CopyText(recordset, QStringLiteral("部門コード"), staff.departmentCode);
-        CopyText(recordset, QStringLiteral("セクションコード"), staff.sectionCode);
-        CopyText(recordset, QStringLiteral("役職コード"), staff.positionCode);
+        CopyUnlessNull(recordset, QStringLiteral("コード"), staff.code);
+        CopyUnlessNull(recordset, QStringLiteral("氏名"), staff.name);
+        CopyUnlessNull(recordset, QStringLiteral("事業所コード"), staff.officeCode);
+        CopyUnlessNull(recordset, QStringLiteral("部門コード"), staff.departmentCode);
+        CopyUnlessNull(recordset, QStringLiteral("セクションコード"), staff.sectionCode);
+        CopyUnlessNull(recordset, QStringLiteral("役職コード"), staff.positionCode);
         CopyNumber(recordset, QStringLiteral("社員区分"), staff.employeeClass);
         CopyNumber(recordset, QStringLiteral("アクセス権限"), staff.accessLevel);
         for (int i = 0; i < int(staff.categoryPermissions.size()); ++i) {
-            CopyText(recordset, CategoryPermissionColumn(i), staff.categoryPermissions[i]);
+            CopyUnlessNull(recordset, CategoryPermissionColumn(i), staff.categoryPermissions[i]);
         }
         for (int i = 0; i < int(staff.operationPermissions.size()); ++i) {
-            CopyText(recordset, OperationPermissionColumn(i), staff.operationPermissions[i]);
+            CopyUnlessNull(recordset, OperationPermissionColumn(i), staff.operationPermissions[i]);
         }
     }
     recordset.close();
