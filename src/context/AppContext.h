@@ -23,13 +23,13 @@
 // receives it by reference, and a test builds a fresh one with fakes. The two connections, the
 // clock and the statement counter are the part the access layer works on.
 struct AppContext final : DbSession {
-    AppContext(Dialogs& dialogs, Shell& shell, const Clock& clock, RegistryStore& registry,
-               ProcessInfo process)
-        : DbSession(clock),
-          dialogs(dialogs),
-          shell(shell),
-          registry(registry),
-          process(std::move(process)) {}
+    AppContext(Dialogs& dialogService, Shell& shellService, const Clock& processClock,
+               RegistryStore& registryStore, ProcessInfo processInfo)
+        : DbSession(processClock),
+          dialogs(dialogService),
+          shell(shellService),
+          registry(registryStore),
+          process(std::move(processInfo)) {}
 
     HistoryAuthor historyAuthor() const override {
         return {environment.operatingOfficeCode, staff.code, paths.userName};

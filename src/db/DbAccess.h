@@ -63,7 +63,7 @@ struct HistoryAuthor {
 // records the statements it is asked to log and every failure. The process context is one.
 class DbSession {
 public:
-    explicit DbSession(const Clock& clock) : clock(clock) {}
+    explicit DbSession(const Clock& processClock) : clock(processClock) {}
     DbSession(const DbSession&) = delete;
     DbSession& operator=(const DbSession&) = delete;
 
