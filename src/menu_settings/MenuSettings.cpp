@@ -174,28 +174,28 @@ void CheckText(const QString& text, int limit, QString& field) {
     }
 }
 
-int CheckFilePath(const QString& text, MenuSettingsRecord& record) {
+FilePathCheck CheckFilePath(const QString& text, MenuSettingsRecord& record) {
     const QString path = TrimBlanks(text);
     if (path == record.filePath) {
-        return kPathUnchanged;
+        return FilePathCheck::Unchanged;
     }
     // The native separator asks for a file that exists; the other one is taken as typed.
     const QChar native = QDir::separator();
     const QChar other = native == QLatin1Char('/') ? QLatin1Char('\\') : QLatin1Char('/');
     if (!path.contains(native) && !path.contains(other)) {
-        return kPathRefused;
+        return FilePathCheck::Refused;
     }
     record.filePath = path;
     if (!path.contains(native)) {
-        return kPathAccepted;
+        return FilePathCheck::Accepted;
     }
     const QString found = FirstMatch(path);
     if (found.isEmpty()) {
-        return kPathRefused;
+        return FilePathCheck::Refused;
     }
     const qsizetype dot = found.indexOf(QLatin1Char('.'));
     record.programName = dot < 0 ? found : found.left(dot);
-    return kPathAccepted;
+    return FilePathCheck::Accepted;
 }
 
 QStringList ProgramFileFilters() {

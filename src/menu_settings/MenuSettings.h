@@ -42,9 +42,9 @@ void DeleteRecord(AppContext& ctx, const MenuSettingsRecord& record);
 // field's byte limit.
 void CheckText(const QString& text, int limit, QString& field);
 
-// The check of the program path: 1 unchanged, -1 accepted, 0 refused.
-enum FilePathCheck { kPathUnchanged = 1, kPathAccepted = -1, kPathRefused = 0 };
-int CheckFilePath(const QString& text, MenuSettingsRecord& record);
+// The check of the program path.
+enum class FilePathCheck { Unchanged = 1, Accepted = -1, Refused = 0 };
+FilePathCheck CheckFilePath(const QString& text, MenuSettingsRecord& record);
 
 // The notice for a refused path.
 inline const QString kUnclearProgram = QStringLiteral("プログラムを明確に指定してください。");

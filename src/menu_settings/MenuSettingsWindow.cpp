@@ -227,11 +227,11 @@ void MenuSettingsWindow::fieldLeft(QLineEdit* field) {
 
 void MenuSettingsWindow::pathLeft() {
     switch (CheckFilePath(path_->text(), record_)) {
-        case kPathAccepted:
+        case FilePathCheck::Accepted:
             showRecord();
             notice_->clear();
             break;
-        case kPathRefused:
+        case FilePathCheck::Refused:
             showRecord();
             notice_->setText(kUnclearProgram);
             break;
