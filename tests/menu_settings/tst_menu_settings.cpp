@@ -160,23 +160,25 @@ private Q_SLOTS:
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("name");
         QTest::newRow("blanks around an existing file")
-            << "  FOLDER/受注入力.exe  " << int(kPathAccepted) << "FOLDER/受注入力.exe"
+            << "  FOLDER/受注入力.exe  " << int(FilePathCheck::Accepted) << "FOLDER/受注入力.exe"
             << "受注入力";
-        QTest::newRow("no extension") << "FOLDER/受注" << int(kPathAccepted) << "FOLDER/受注"
-                                      << "受注";
-        QTest::newRow("two dots") << "FOLDER/a.b.exe" << int(kPathAccepted) << "FOLDER/a.b.exe"
+        QTest::newRow("no extension")
+            << "FOLDER/受注" << int(FilePathCheck::Accepted) << "FOLDER/受注"
+            << "受注";
+        QTest::newRow("two dots") << "FOLDER/a.b.exe" << int(FilePathCheck::Accepted)
+                                  << "FOLDER/a.b.exe"
                                   << "a";
-        QTest::newRow("wildcard") << "FOLDER/a.*" << int(kPathAccepted) << "FOLDER/a.*"
+        QTest::newRow("wildcard") << "FOLDER/a.*" << int(FilePathCheck::Accepted) << "FOLDER/a.*"
                                   << "a";
-        QTest::newRow("no separator") << "受注入力.exe" << int(kPathRefused) << ""
+        QTest::newRow("no separator") << "受注入力.exe" << int(FilePathCheck::Refused) << ""
                                       << "前";
         QTest::newRow("missing file kept")
-            << "FOLDER/無い.exe" << int(kPathRefused) << "FOLDER/無い.exe"
+            << "FOLDER/無い.exe" << int(FilePathCheck::Refused) << "FOLDER/無い.exe"
             << "前";
         QTest::newRow("only the other separator")
-            << "C:\\prg\\受注入力.exe" << int(kPathAccepted) << "C:\\prg\\受注入力.exe"
+            << "C:\\prg\\受注入力.exe" << int(FilePathCheck::Accepted) << "C:\\prg\\受注入力.exe"
             << "前";
-        QTest::newRow("unchanged") << "" << int(kPathUnchanged) << ""
+        QTest::newRow("unchanged") << "" << int(FilePathCheck::Unchanged) << ""
                                    << "前";
     }
     void programPaths() {
@@ -191,7 +193,7 @@ private Q_SLOTS:
         }
         MenuSettingsRecord record;
         record.programName = QStringLiteral("前");
-        QCOMPARE(CheckFilePath(typed.replace("FOLDER", folder.path()), record), result);
+        QCOMPARE(int(CheckFilePath(typed.replace("FOLDER", folder.path()), record)), result);
         QCOMPARE(record.filePath, path.replace("FOLDER", folder.path()));
         QCOMPARE(record.programName, name);
     }
