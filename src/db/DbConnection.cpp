@@ -76,20 +76,25 @@ std::optional<QString> ChooseJournalMode(QSqlDatabase& db, const QString& path, 
 
 // Gives a configuration file made before its current indexes the ones it lacks, once. Nothing
 // else of a file that other programs have open is changed.
-void UseCurrentIndexes(QSqlDatabase& db) {
+void UseCurrentIndexes(QSqlDatabase& db, const QStringList& present) {
     QSqlQuery query(db);
-    QStringList present;
-    if (query.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'index'"))) {
-        while (query.next()) {
-            present << query.value(0).toString();
-        }
-    }
-    query.finish();
     for (const IndexSpec& index : ConfigurationIndexes()) {
         if (!present.contains(index.name)) {
             query.exec(index.statement);
         }
     }
+}
+
+// The file as SQLite's URI form names it, opened for reading and writing but never created: a
+// missing file is an error, not a new empty database.
+QString ExistingFileUri(const QString& path) {
+    QString escaped = path;
+    escaped.replace(QLatin1Char('%'), QStringLiteral("%25"))
+        .replace(QLatin1Char('?'), QStringLiteral("%3f"))
+        .replace(QLatin1Char('#'), QStringLiteral("%23"));
+    const QString prefix =
+        path.startsWith(QLatin1Char('/')) ? QStringLiteral("file://") : QStringLiteral("file:");
+    return prefix + escaped + QStringLiteral("?mode=rw");
 }
 }  // namespace
 
@@ -111,34 +116,60 @@ std::optional<DbError> DbConnection::open(const QString& connectionString) {
             QStringLiteral("プロバイダ「%1」はこの環境では使用できません。").arg(provider)};
     }
     const QString path = fields.value(QStringLiteral("data source"));
-    if (auto problem = CheckDatabaseFile(path)) {
-        return problem;
+    if (path.trimmed().isEmpty()) {
+        return CheckDatabaseFile(path);
     }
     std::optional<DbError> failure;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
-        db.setDatabaseName(path);
+        db.setDatabaseName(ExistingFileUri(path));
         // A locked database is waited for as long as a connection attempt may take.
-        db.setConnectOptions(
-            QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(settings.connectionTimeout * 1000));
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1")
+                                 .arg(settings.connectionTimeout * 1000));
+        // SQLite reads the file lazily; a file of another kind shows itself on the first read.
+        // That read lists what the open needs to know, so a file on a server is asked once.
+        QStringList indexes;
+        bool linked = false;
         if (!db.open()) {
             failure = ToDbError(db.lastError());
         } else {
-            // SQLite reads the file lazily; a file of another kind shows itself on the first read.
+            // The header is read first inside a read transaction, so that the schema and the
+            // list come under the same lock instead of one lock each.
             QSqlQuery probe(db);
-            if (!probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"))) {
+            const bool begun = probe.exec(QStringLiteral("BEGIN"));
+            if (!probe.exec(QStringLiteral("PRAGMA schema_version")) ||
+                !probe.exec(QStringLiteral("SELECT type, name FROM sqlite_master"))) {
                 failure = ToDbError(probe.lastError());
                 failure->description =
                     QStringLiteral("「%1」はデータベースとして読めません: ").arg(path) +
                     failure->description;
-            } else {
-                probe.finish();
-                if (role_ == QLatin1String("config")) {
-                    warning_ = ChooseJournalMode(db, path, settings.localFileSystem(path),
-                                                 settings.connectionTimeout * 1000)
-                                   .value_or(QString());
-                    UseCurrentIndexes(db);
+            }
+            while (probe.next()) {
+                if (probe.value(0).toString() == QLatin1String("index")) {
+                    indexes << probe.value(1).toString();
+                } else if (probe.value(1).toString() == QLatin1String("numorika_links")) {
+                    linked = true;
                 }
+            }
+            probe.finish();
+            if (begun) {
+                probe.exec(QStringLiteral("COMMIT"));
+            }
+        }
+        if (failure) {
+            // What is wrong with the file itself says more than the engine's code: the file is
+            // looked at only now, so that a good file costs no extra read.
+            if (auto problem = CheckDatabaseFile(path)) {
+                failure = problem;
+            }
+        } else {
+            if (role_ == QLatin1String("config")) {
+                warning_ = ChooseJournalMode(db, path, settings.localFileSystem(path),
+                                             settings.connectionTimeout * 1000)
+                               .value_or(QString());
+                UseCurrentIndexes(db, indexes);
+            }
+            if (linked) {
                 AttachLinkedTables(db);
             }
         }
