@@ -3,7 +3,6 @@
 #include "app/AppContext.h"
 #include "db/DbAccess.h"
 #include "db/SqlText.h"
-#include "signin/SignedInCode.h"
 #include "text/DateText.h"
 
 QString ComposeHistoryStatement(const QDateTime& moment, qint64 counter, const QString& note,
@@ -32,7 +31,8 @@ void WriteHistoryRow(AppContext& ctx, const QString& note) {
 }
 
 void WriteRunStart(AppContext& ctx) {
-    LoadSignedInCode(ctx);
+    // The signed-in code as the environment row was read a moment ago, in the same read.
+    ctx.staff.code = ctx.environment.signedInCode;
     WriteHistoryRow(ctx, QStringLiteral("開始 ") + ctx.commandText);
 }
 
