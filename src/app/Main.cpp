@@ -27,7 +27,11 @@ std::unique_ptr<MainMenuWindow> Main(AppContext& ctx, SingleInstance& instance) 
         }
         return nullptr;
     }
-    if (!OpenEnvironment(ctx)) {
+    // The read that checks the business file goes on into the company settings and the menu.
+    ctx.business.keepOpeningRead = true;
+    const bool opened = OpenEnvironment(ctx);
+    ctx.business.keepOpeningRead = false;
+    if (!opened) {
         ctx.dialogs.information(FirstRunMessage());
         // Ended while the message was open (SIGTERM): the setup program is not wanted any more.
         if (ctx.ending) {

@@ -152,7 +152,9 @@ std::optional<DbError> DbConnection::open(const QString& connectionString) {
                 }
             }
             probe.finish();
-            if (begun) {
+            openingRead_ =
+                begun && !failure && keepOpeningRead && !linked && role_ != QLatin1String("config");
+            if (begun && !openingRead_) {
                 probe.exec(QStringLiteral("COMMIT"));
             }
         }
@@ -244,6 +246,7 @@ bool DbConnection::isServer() const {
 }
 
 void DbConnection::close() {
+    openingRead_ = false;
     if (!QSqlDatabase::contains(name_)) {
         return;
     }

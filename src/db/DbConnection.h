@@ -4,6 +4,7 @@
 #include <QString>
 #include <QVariantList>
 #include <optional>
+#include <utility>
 
 #include "db/ConnectionString.h"
 #include "db/DbError.h"
@@ -32,6 +33,12 @@ public:
     const QString& openWarning() const { return warning_; }
 
     bool openFlag = false;
+    // Set around the start's open of the business file: the read that checked the file stays
+    // open for the next ReadTogether, so that a file server is locked and asked once for the
+    // check, the company settings and the menu. A file with linked tables is not kept.
+    bool keepOpeningRead = false;
+    // Hands the kept read over once; false when there is none.
+    bool takeOpeningRead() const { return std::exchange(openingRead_, false); }
     // Applied at every open; the timeout is also how long a locked file is waited for.
     ConnectionSettings settings;
 
@@ -41,6 +48,7 @@ private:
     QString role_;
     QString name_;
     QString warning_;
+    mutable bool openingRead_ = false;
 };
 
 // The number and description of an engine error.
