@@ -10,7 +10,6 @@ packages=(
     qt6-base-dev libqt6sql6-sqlite
     fonts-ipafont-gothic   # Japanese text renders as boxes without a Japanese font
     qt6-translations-l10n  # Qt's own boxes and dialogs in Japanese
-    libqt6svg6             # the window icon is an SVG
     pkg-config libsodium-dev   # stored PINs are Argon2id hashes
 )
 # What the tests need besides; "run" leaves them out (scripts/demo.sh).
@@ -28,7 +27,7 @@ for extra in "$@"; do
     case "$extra" in
         run) with_tests=0 ;;
         fuzz) packages+=(clang libclang-rt-14-dev) ;;
-        bench) packages+=(hyperfine time strace) ;;
+        bench) packages+=(hyperfine time strace bindfs) ;;
         *) echo "install-deps.sh: unknown set $extra" >&2; exit 2 ;;
     esac
 done

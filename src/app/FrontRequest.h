@@ -1,22 +1,28 @@
 #pragma once
 
-#include <QLocalServer>
+#include <QObject>
 #include <QString>
 
 class QWidget;
 struct ProcessInfo;
 
 // A second start of the menu by the same user brings the running one to the front: the running
-// menu listens on a local socket named after the executable and the user, beside its lock, and
-// shows, un-minimises and raises its main window when asked.
+// menu reads a named pipe named after the executable and the user, beside its lock, and shows,
+// un-minimises and raises its main window when a request arrives. A pipe needs nothing beyond
+// the C library, where a local socket would load Qt's network module and its Kerberos and proxy
+// libraries into every start.
 QString FrontRequestName(const ProcessInfo& process);
 
-// The second start's side: asks the running menu to come to the front; true when it answered.
+// The second start's side: true when a running menu had the pipe open and took the request.
 bool AskRunningMenuToFront(const QString& name);
 
 // The running menu's side; lives as long as the window.
-class FrontRequestListener final : public QLocalServer {
+class FrontRequestListener final : public QObject {
     Q_OBJECT
 public:
     FrontRequestListener(const QString& name, QWidget& window);
+    ~FrontRequestListener() override;
+
+private:
+    int pipe_ = -1;
 };

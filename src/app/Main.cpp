@@ -1,6 +1,7 @@
 #include "app/Main.h"
 
 #include <QApplication>
+#include <optional>
 
 #include "app/ExitProcedure.h"
 #include "app/FrontRequest.h"
@@ -28,7 +29,11 @@ std::unique_ptr<MainMenuWindow> Main(AppContext& ctx, SingleInstance& instance) 
         }
         return nullptr;
     }
-    if (!OpenEnvironment(ctx)) {
+    // The read that checks the business file goes on into the company settings and the menu.
+    ctx.business.keepOpeningRead = true;
+    const bool opened = OpenEnvironment(ctx);
+    ctx.business.keepOpeningRead = false;
+    if (!opened) {
         ctx.dialogs.information(FirstRunMessage());
         // Ended while the message was open (SIGTERM): the setup program is not wanted any more.
         if (ctx.ending) {
@@ -38,23 +43,28 @@ std::unique_ptr<MainMenuWindow> Main(AppContext& ctx, SingleInstance& instance) 
         StartEnvironmentSetup(ctx);
         return nullptr;
     }
-    bool loaded = false;
-    {
-        const ReadTogether reads(ctx.business);
-        loaded = LoadCompanySettings(ctx);
-    }
-    if (!loaded) {
+    // The company settings and the menu are read in one read transaction, unless a sign-in
+    // dialog waits for the user between them: a file server is asked once, not twice.
+    std::optional<ReadTogether> reads;
+    reads.emplace(ctx.business);
+    if (!LoadCompanySettings(ctx)) {
+        reads.reset();
         ctx.dialogs.information(QStringLiteral("ユーザ情報が有りません"));
         ExitProgram(ctx);
         return nullptr;
     }
-    const bool signedIn = ctx.pinRequired == 1 ? ShowSignIn(ctx) : true;
-    if (!signedIn) {
-        ExitProgram(ctx);
-        return nullptr;
+    if (ctx.pinRequired == 1) {
+        reads.reset();
+        if (!ShowSignIn(ctx)) {
+            ExitProgram(ctx);
+            return nullptr;
+        }
+        reads.emplace(ctx.business);
     }
     ctx.notice = window.get();
-    window->load();
+    const MainMenuWindow::MenuViews views = window->readMenu();
+    reads.reset();
+    window->load(views);
     MainMenuWindow* shown = window.get();
     QObject::connect(shown, &MainMenuWindow::exitRequested, shown,
                      [&ctx, shown] { OnExitRequested(ctx, *shown); });

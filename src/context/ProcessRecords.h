@@ -34,6 +34,7 @@ struct EnvironmentRecord {
     std::array<qint16, 7> weekdayBackup{};  // 月曜 … 日曜バックアップ
     QString backupStartTime;                // バックアップ開始時刻
     QString backupFolder;                   // バックアップフォルダ
+    QString signedInCode;                   // 起動担当者コード as the row was read
 };
 
 // The other-business link settings: five records bound to fixed link codes.

@@ -98,7 +98,7 @@ DbResult ExecuteShared(const DbConnection& connection, const QString& sql) {
 ReadTogether::ReadTogether(const DbConnection& connection) {
     if (connection.isOpen()) {
         db_ = connection.database();
-        started_ = db_.transaction();
+        started_ = connection.takeOpeningRead() || db_.transaction();
     }
 }
 

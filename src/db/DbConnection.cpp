@@ -88,20 +88,25 @@ std::optional<QString> ChooseJournalMode(QSqlDatabase& db, const QString& path, 
 
 // Gives a configuration file made before its current indexes the ones it lacks, once. Nothing
 // else of a file that other programs have open is changed.
-void UseCurrentIndexes(QSqlDatabase& db) {
+void UseCurrentIndexes(QSqlDatabase& db, const QStringList& present) {
     QSqlQuery query(db);
-    QStringList present;
-    if (query.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'index'"))) {
-        while (query.next()) {
-            present << query.value(0).toString();
-        }
-    }
-    query.finish();
     for (const IndexSpec& index : ConfigurationIndexes()) {
         if (!present.contains(index.name)) {
             query.exec(index.statement);
         }
     }
+}
+
+// The file as SQLite's URI form names it, opened for reading and writing but never created: a
+// missing file is an error, not a new empty database.
+QString ExistingFileUri(const QString& path) {
+    QString escaped = path;
+    escaped.replace(QLatin1Char('%'), QStringLiteral("%25"))
+        .replace(QLatin1Char('?'), QStringLiteral("%3f"))
+        .replace(QLatin1Char('#'), QStringLiteral("%23"));
+    const QString prefix =
+        path.startsWith(QLatin1Char('/')) ? QStringLiteral("file://") : QStringLiteral("file:");
+    return prefix + escaped + QStringLiteral("?mode=rw");
 }
 }  // namespace
 
@@ -123,34 +128,62 @@ DbResult DbConnection::openFile(const QString& connectionString) {
             QStringLiteral("プロバイダ「%1」はこの環境では使用できません。").arg(provider)};
     }
     const QString path = fields.value(QStringLiteral("data source"));
-    if (auto problem = CheckDatabaseFile(path); !problem) {
-        return problem;
+    if (path.trimmed().isEmpty()) {
+        return CheckDatabaseFile(path);
     }
     DbResult result;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
-        db.setDatabaseName(path);
+        db.setDatabaseName(ExistingFileUri(path));
         // A locked database is waited for as long as a connection attempt may take.
-        db.setConnectOptions(
-            QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(settings.connectionTimeout * 1000));
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1")
+                                 .arg(settings.connectionTimeout * 1000));
+        // SQLite reads the file lazily; a file of another kind shows itself on the first read.
+        // That read lists what the open needs to know, so a file on a server is asked once.
+        QStringList indexes;
+        bool linked = false;
         if (!db.open()) {
             result = ToDbError(db.lastError());
         } else {
-            // SQLite reads the file lazily; a file of another kind shows itself on the first read.
+            // The header is read first inside a read transaction, so that the schema and the
+            // list come under the same lock instead of one lock each.
             QSqlQuery probe(db);
-            if (!probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"))) {
+            const bool begun = probe.exec(QStringLiteral("BEGIN"));
+            if (!probe.exec(QStringLiteral("PRAGMA schema_version")) ||
+                !probe.exec(QStringLiteral("SELECT type, name FROM sqlite_master"))) {
                 result = ToDbError(probe.lastError());
                 result.error().description =
                     QStringLiteral("「%1」はデータベースとして読めません: ").arg(path) +
                     result.error().description;
-            } else {
-                probe.finish();
-                if (role_ == DbRole::Configuration) {
-                    warning_ = ChooseJournalMode(db, path, settings.localFileSystem(path),
-                                                 settings.connectionTimeout * 1000)
-                                   .value_or(QString());
-                    UseCurrentIndexes(db);
+            }
+            while (probe.next()) {
+                if (probe.value(0).toString() == QLatin1String("index")) {
+                    indexes << probe.value(1).toString();
+                } else if (probe.value(1).toString() == QLatin1String("numorika_links")) {
+                    linked = true;
                 }
+            }
+            probe.finish();
+            openingRead_ =
+                begun && result && keepOpeningRead && !linked && role_ != DbRole::Configuration;
+            if (begun && !openingRead_) {
+                probe.exec(QStringLiteral("COMMIT"));
+            }
+        }
+        if (!result) {
+            // What is wrong with the file itself says more than the engine's code: the file is
+            // looked at only now, so that a good file costs no extra read.
+            if (auto problem = CheckDatabaseFile(path); !problem) {
+                result = problem;
+            }
+        } else {
+            if (role_ == DbRole::Configuration) {
+                warning_ = ChooseJournalMode(db, path, settings.localFileSystem(path),
+                                             settings.connectionTimeout * 1000)
+                               .value_or(QString());
+                UseCurrentIndexes(db, indexes);
+            }
+            if (linked) {
                 AttachLinkedTables(db);
             }
         }
@@ -225,6 +258,7 @@ bool DbConnection::isServer() const {
 }
 
 void DbConnection::close() {
+    openingRead_ = false;
     if (!QSqlDatabase::contains(name_)) {
         return;
     }

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QVariantList>
 #include <optional>
+#include <utility>
 
 #include "db/ConnectionString.h"
 #include "db/DbError.h"
@@ -42,6 +43,12 @@ public:
     // What the last open had to accept (a shared file left in WAL mode); empty when nothing.
     const QString& openWarning() const { return warning_; }
 
+    // Set around the start's open of the business file: the read that checked the file stays
+    // open for the next ReadTogether, so that a file server is locked and asked once for the
+    // check, the company settings and the menu. A file with linked tables is not kept.
+    bool keepOpeningRead = false;
+    // Hands the kept read over once; false when there is none.
+    bool takeOpeningRead() const { return std::exchange(openingRead_, false); }
     // Applied at every open; the timeout is also how long a locked file is waited for.
     ConnectionSettings settings;
 
@@ -54,6 +61,7 @@ private:
     QString name_;
     QString warning_;
     bool openFlag_ = false;
+    mutable bool openingRead_ = false;
 };
 
 // The number and description of an engine error.

@@ -1,10 +1,30 @@
 #include "db/JetTranslator.h"
 
 #include <QRegularExpression>
+#include <cctype>
 
 namespace {
 // A quoted file name inside an IN clause, with its quotes doubled.
 const QString kQuotedFile = QStringLiteral(R"('((?:[^']|'')*)')");
+
+// Both forms of a statement on another file name it as IN 'file'. A statement without that is
+// left to the engine as it is, without compiling the patterns: the start of the menu runs none.
+bool NamesAFile(const QString& sql) {
+    for (qsizetype at = sql.indexOf(QLatin1String("IN"), 0, Qt::CaseInsensitive); at >= 0;
+         at = sql.indexOf(QLatin1String("IN"), at + 2, Qt::CaseInsensitive)) {
+        qsizetype after = at + 2;
+        if (at == 0 || !sql[at - 1].isSpace() || after >= sql.size() || !sql[after].isSpace()) {
+            continue;
+        }
+        while (after < sql.size() && sql[after].isSpace()) {
+            ++after;
+        }
+        if (after < sql.size() && sql[after] == QLatin1Char('\'')) {
+            return true;
+        }
+    }
+    return false;
+}
 
 QString Unquoted(const QString& text) {
     QString file = text;
@@ -14,18 +34,50 @@ QString Unquoted(const QString& text) {
 }  // namespace
 
 QString TranslateForEngine(const QString& sql) {
-    static const QRegularExpression top(
-        QStringLiteral(R"(^(\s*SELECT\s+(?:DISTINCT\s+)?)TOP\s+(\d+)\s+)"),
-        QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch match = top.match(sql);
-    if (!match.hasMatch()) {
+    // SELECT [DISTINCT] TOP n …, read by hand: the start of the menu runs such statements, and a
+    // pattern would load the regular-expression engine into every start for them.
+    qsizetype at = 0;
+    const auto blanks = [&sql, &at] {
+        const qsizetype from = at;
+        while (at < sql.size() && sql[at].unicode() < 128 && std::isspace(sql[at].unicode())) {
+            ++at;
+        }
+        return at > from;
+    };
+    const auto word = [&sql, &at](QLatin1String expected) {
+        if (QStringView(sql).mid(at, expected.size()).compare(expected, Qt::CaseInsensitive) != 0) {
+            return false;
+        }
+        at += expected.size();
+        return true;
+    };
+    blanks();
+    if (!word(QLatin1String("SELECT")) || !blanks()) {
         return sql;
     }
-    return match.captured(1) + sql.mid(match.capturedEnd()) + QStringLiteral(" LIMIT ") +
-           match.captured(2);
+    const qsizetype select = at;
+    if (!word(QLatin1String("DISTINCT")) || !blanks()) {
+        at = select;
+    }
+    const qsizetype head = at;
+    if (!word(QLatin1String("TOP")) || !blanks()) {
+        return sql;
+    }
+    const qsizetype digits = at;
+    while (at < sql.size() && sql[at] >= QLatin1Char('0') && sql[at] <= QLatin1Char('9')) {
+        ++at;
+    }
+    const QString count = sql.mid(digits, at - digits);
+    if (count.isEmpty() || !blanks()) {
+        return sql;
+    }
+    return sql.left(head) + sql.mid(at) + QStringLiteral(" LIMIT ") + count;
 }
 
 EngineStatement TranslateStatement(const QString& sql) {
+    if (!NamesAFile(sql)) {
+        return {TranslateForEngine(sql), {}, {}, {}, {}, false};
+    }
     static const QRegularExpression selectInto(
         QStringLiteral(R"(^\s*SELECT\s+\*\s+INTO\s+(\S+)\s+IN\s+)") + kQuotedFile +
             QStringLiteral(R"(\s+FROM\s+(.*)$)"),

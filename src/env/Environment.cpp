@@ -17,12 +17,19 @@ bool OpenEnvironment(AppContext& ctx) {
     if (!LoadEnvironment(ctx)) {
         return false;
     }
-    WriteRunStart(ctx);
-    if (!ctx.config.openWarning().isEmpty()) {
-        WriteErrorRecord(ctx, ctx.config.openWarning());
+    {
+        // The start row and the taking of a link request are one write: on a file server one
+        // journal and one sync instead of one each.
+        WriteTogether writes(ctx.config);
+        WriteRunStart(ctx);
+        if (!ctx.config.openWarning().isEmpty()) {
+            WriteErrorRecord(ctx, ctx.config.openWarning());
+        }
+        const QString earliest = FormatTimestamp(ctx.clock.now().addSecs(-60));
+        ReceiveLinkRequest(ctx, ctx.commandText, earliest);
+        // A commit that fails leaves the rows unwritten, as a failed row always is.
+        (void)writes.commit();
     }
-    const QString earliest = FormatTimestamp(ctx.clock.now().addSecs(-60));
-    ReceiveLinkRequest(ctx, ctx.commandText, earliest);
     return OpenBusinessConnection(ctx);
 }
 

@@ -80,6 +80,7 @@ bool ReadEnvironmentRecord(const Recordset& recordset, EnvironmentRecord& record
         complete &&
         ReadTextOr(recordset, QStringLiteral("バックアップ開始時刻"), {}, record.backupStartTime) &&
         ReadTextOr(recordset, QStringLiteral("バックアップフォルダ"), {}, record.backupFolder);
+    record.signedInCode = recordset.text(QStringLiteral("起動担当者コード"));
     record.backupDate.truncate(8);
     record.switchDate.truncate(8);
     return complete;

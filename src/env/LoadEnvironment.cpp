@@ -48,15 +48,30 @@ bool LoadEnvironment(AppContext& ctx) {
         return false;
     }
 
-    if (!ReadFirstRow(ctx, QStringLiteral("SELECT * FROM データベース定義 WHERE 情報種類 = 'GNR'"),
-                      ctx.databaseDefinition, ReadDatabaseDefinition) ||
-        !ReadFirstRow(ctx, kEnvironmentQuery, ctx.environment, ReadEnvironmentBasics)) {
-        return false;
+    // The definitions are read in one read transaction; a shared installation reads its
+    // environment row once, since the file it would be read again from is the same.
+    bool sameFile = false;
+    {
+        const ReadTogether reads(ctx.config);
+        if (!ReadFirstRow(ctx,
+                          QStringLiteral("SELECT * FROM データベース定義 WHERE 情報種類 = 'GNR'"),
+                          ctx.databaseDefinition, ReadDatabaseDefinition)) {
+            return false;
+        }
+        Recordset environment;
+        const bool found = OpenConfigRecordset(ctx, environment, kEnvironmentQuery);
+        if (!environment.isOpen() ||
+            (found && !ReadEnvironmentBasics(environment, ctx.environment))) {
+            return false;
+        }
+        SetUserFolders(paths, ctx.environment.installationMode);
+        // A shared installation works on the file just opened: it is not opened a second time.
+        sameFile = ctx.environment.installationMode != 1 &&
+                   ConfigDatabasePath(paths.userConfigFolder, paths.configKind) == shared;
+        if (sameFile && found && !ReadEnvironmentRecord(environment, ctx.environment)) {
+            return false;
+        }
     }
-    SetUserFolders(paths, ctx.environment.installationMode);
-    // A shared installation works on the file just opened: it is not opened a second time.
-    const bool sameFile = ctx.environment.installationMode != 1 &&
-                          ConfigDatabasePath(paths.userConfigFolder, paths.configKind) == shared;
     if (!sameFile) {
         ctx.config.close();
         if (ctx.environment.installationMode == 1) {
@@ -65,9 +80,9 @@ bool LoadEnvironment(AppContext& ctx) {
         if (!OpenUserConfig(ctx)) {
             return false;
         }
-    }
-    if (!ReadFirstRow(ctx, kEnvironmentQuery, ctx.environment, ReadEnvironmentRecord)) {
-        return false;
+        if (!ReadFirstRow(ctx, kEnvironmentQuery, ctx.environment, ReadEnvironmentRecord)) {
+            return false;
+        }
     }
     ctx.initialOfficeCode = ctx.environment.operatingOfficeCode;
     return true;

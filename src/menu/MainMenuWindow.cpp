@@ -164,21 +164,31 @@ int MainMenuWindow::twips(int value, Qt::Orientation orientation) const {
     return qRound(value * dpi / kTwipsPerInch);
 }
 
+MainMenuWindow::MenuViews MainMenuWindow::readMenu() {
+    MenuViews views;
+    for (int tab = 0; tab < kMenuTabs; ++tab) {
+        views[tab] = ReadMenuTab(ctx_, kMenuTable, tab);
+    }
+    return views;
+}
+
 void MainMenuWindow::load() {
+    // The three tabs are read in one go and shown afterwards, so that a message waits for the
+    // user with no lock held on the business file.
+    MenuViews views;
+    {
+        const ReadTogether reads(ctx_.business);
+        views = readMenu();
+    }
+    load(views);
+}
+
+void MainMenuWindow::load(const MenuViews& views) {
     setWindowTitle(windowTitle() + QStringLiteral("（") +
                    ctx_.company.text(QStringLiteral("名称")) + QStringLiteral("）"));
     tabs_->setCurrentIndex(0);
     suppressTabChange_ = true;
     title_->setText(ComposeWindowTitle(ctx_));
-    // The three tabs are read in one go and shown afterwards, so that a message waits for the
-    // user with no lock held on the business file.
-    std::array<MenuTabView, kMenuTabs> views;
-    {
-        const ReadTogether reads(ctx_.business);
-        for (int tab = 0; tab < kMenuTabs; ++tab) {
-            views[tab] = ReadMenuTab(ctx_, kMenuTable, tab);
-        }
-    }
     for (int tab = 0; tab < kMenuTabs; ++tab) {
         showMenuTab(tab, views[tab]);
     }

@@ -18,8 +18,14 @@ class MainMenuWindow final : public QWidget, public NoticePanel {
 public:
     explicit MainMenuWindow(AppContext& ctx, QWidget* parent = nullptr);
 
-    // Appends the company to the caption, composes the title and builds the three tabs.
+    using MenuViews = std::array<MenuTabView, kMenuTabs>;
+
+    // The three tabs as the menu table holds them; the caller holds the read transaction.
+    MenuViews readMenu();
+    // Appends the company to the caption, composes the title and builds the three tabs, read in
+    // one read transaction of their own or given as read.
     void load();
+    void load(const MenuViews& views);
     // Resets one tab and fills it from the menu table.
     void buildMenuTab(const QString& table, int tabPosition);
     // Puts a tab's rows on it as the tab build does, and tells its message afterwards.

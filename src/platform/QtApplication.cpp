@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QFont>
 #include <QIcon>
+#include <QImageReader>
 #include <QLibraryInfo>
+#include <QPixmap>
 #include <QTranslator>
 
 namespace {
@@ -23,12 +25,27 @@ void UseJapaneseFace() {
 void UseQtJapaneseTexts() {
     auto* translator = new QTranslator(qApp);
     if (translator->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
-                         QStringLiteral("_"),
-                         QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+                         QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         QCoreApplication::installTranslator(translator);
     } else {
         delete translator;
     }
+}
+
+// The window icon is the suite's icon drawn at two sizes in PNG, read by Qt itself: the SVG would
+// load the SVG icon engine and its library into every start, and a reader left to recognise the
+// file asks, and so loads, every image plugin first.
+QIcon WindowIcon() {
+    QIcon icon;
+    for (const int size : {32, 64}) {
+        QImageReader reader(QStringLiteral(":/numorika/numorika-%1.png").arg(size), "png");
+        reader.setAutoDetectImageFormat(false);
+        const QImage image = reader.read();
+        if (!image.isNull()) {
+            icon.addPixmap(QPixmap::fromImage(image));
+        }
+    }
+    return icon;
 }
 }  // namespace
 
@@ -38,5 +55,5 @@ void PrepareApplication(const QString& name) {
     UseJapaneseFace();
     QApplication::setApplicationName(name);
     UseQtJapaneseTexts();
-    QApplication::setWindowIcon(QIcon(kWindowIcon));
+    QApplication::setWindowIcon(WindowIcon());
 }

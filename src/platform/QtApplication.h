@@ -6,6 +6,3 @@
 // boxes, and nothing appended to window titles), Qt's own texts in Japanese whatever the user's
 // locale, a Japanese face first, and the suite's window icon.
 void PrepareApplication(const QString& name);
-
-// Where the suite's icon lies among the program's resources.
-inline const QString kWindowIcon = QStringLiteral(":/numorika/numorika.svg");

@@ -16,7 +16,8 @@ bool LoadSignedInCode(AppContext& ctx) {
 }
 
 void WriteRunStart(AppContext& ctx) {
-    LoadSignedInCode(ctx);
+    // The signed-in code as the environment row was read a moment ago, in the same read.
+    ctx.staff.code = ctx.environment.signedInCode;
     WriteHistoryRow(ctx, QStringLiteral("開始 ") + ctx.commandText);
 }
 
