@@ -21,8 +21,8 @@ private Q_SLOTS:
     void everyRowOfEveryWriterArrives_data() {
         QTest::addColumn<bool>("shared");
         QTest::addColumn<int>("rows");
-        QTest::newRow("local disk: write-ahead log") << false << 500;
-        QTest::newRow("file server: rollback journal") << true << 200;
+        Row("local disk: write-ahead log", false, 500);
+        Row("file server: rollback journal", true, 200);
     }
     void everyRowOfEveryWriterArrives() {
         QFETCH(bool, shared);

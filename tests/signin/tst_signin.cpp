@@ -8,26 +8,15 @@
 #include "TestInstallation.h"
 #include "app/Environment.h"
 #include "app/Main.h"
+#include "menu/MainMenuWindow.h"
 #include "platform/SingleInstance.h"
+#include "signin/OfficeDialogs.h"
 #include "signin/SignInDialog.h"
 #include "signin/StaffSignIn.h"
 
 namespace {
 const QString kEnterPin = QStringLiteral("暗証番号を入力してください。");
 const QString kWrongPin = QStringLiteral("暗証番号が違います。");
-
-void AddStaff(const TestInstallation& install, const QString& code, const QString& name,
-              QVariantMap more = {}) {
-    more.insert("コード", code);
-    more.insert("氏名", name);
-    if (!more.contains("在籍区分")) {
-        more.insert("在籍区分", "0");
-    }
-    if (!more.contains("事業所コード")) {
-        more.insert("事業所コード", "000");
-    }
-    InsertRow(install.businessPath(), "M担当者", more);
-}
 
 // An installation with 鈴木 (00012, PIN ab12, login taro) and 田中 (12345, PIN cd34).
 void AddStandardStaff(const TestInstallation& install) {
@@ -43,34 +32,25 @@ void AddStandardStaff(const TestInstallation& install) {
              {{"暗証番号", CodeConverter::encode("cd34", PinCost::Minimal)}});
 }
 
-struct Session {
+// A started menu, nobody signed in yet, and its sign-in dialog.
+struct Session : LoadedContext {
     explicit Session(const TestInstallation& install, const QString& user = QStringLiteral("taro"))
-        : t(install.programFolder(), {}, user) {
-        QVERIFY(OpenEnvironment(t.ctx));
-        QVERIFY(LoadCompanySettings(t.ctx));
-    }
+        : LoadedContext(install, QString(), user) {}
     // The sign-in dialog, shown and active.
     SignInDialog& openDialog() {
-        dialog = std::make_unique<SignInDialog>(t.ctx);
+        dialog = std::make_unique<SignInDialog>(ctx);
         dialog->show();
         if (!QTest::qWaitForWindowActive(dialog.get())) {
             qWarning("the sign-in dialog did not become active");
         }
         return *dialog;
     }
-    TestContext t;
     std::unique_ptr<SignInDialog> dialog;
 };
 
 template <typename T>
 T* Field(QWidget& dialog, const char* name) {
     return dialog.findChild<T*>(QString::fromUtf8(name));
-}
-
-QString StoredSignedInCode(const TestInstallation& install) {
-    return QueryRows(install.configPath(), "SELECT 起動担当者コード FROM 動作環境定義")[0]
-        .value("起動担当者コード")
-        .toString();
 }
 
 // Answers the sign-in dialog that Main is about to show: with a PIN, or cancels it.
@@ -82,6 +62,42 @@ void AnswerSignIn(const QString& pin) {
         }
         Field<QLineEdit>(dialog, "暗証番号")->setText(pin);
         Field<QPushButton>(dialog, "btn_OK")->click();
+    });
+}
+
+// The office dialog over a started menu of an installation with office 012.
+struct Office : LoadedContext {
+    explicit Office(const TestInstallation& install) : LoadedContext(WithOffice(install), {}) {
+        dialog = std::make_unique<OfficeDialog>(ctx);
+        dialog->show();
+        QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
+    }
+    static const TestInstallation& WithOffice(const TestInstallation& install) {
+        InsertRow(install.businessPath(), "M事業所",
+                  {{"コード", "012"}, {"名称", "横浜営業所"}, {"暗証番号有無", 1}});
+        return install;
+    }
+    QLineEdit* field(const char* name) const {
+        return dialog->findChild<QLineEdit*>(QString::fromUtf8(name));
+    }
+    QPushButton* set() const { return dialog->findChild<QPushButton*>("btn_設定"); }
+    void enterCode(const QString& code) {
+        field("事業所コード")->setFocus();
+        field("事業所コード")->setText(code);
+        QTest::keyClick(field("事業所コード"), Qt::Key_Tab);
+    }
+    std::unique_ptr<OfficeDialog> dialog;
+};
+
+// Answers the privileged PIN dialog with a PIN, or cancels it.
+void AnswerPrivilegedPin(const QString& pin) {
+    WhenModal(QStringLiteral("msg特権暗証番号確認"), [pin](QDialog& dialog) {
+        if (pin.isEmpty()) {
+            dialog.findChild<QPushButton*>("btn_キャンセル")->click();
+            return;
+        }
+        dialog.findChild<QLineEdit*>("暗証番号")->setText(pin);
+        dialog.findChild<QPushButton*>("btn_OK")->click();
     });
 }
 }  // namespace
@@ -111,19 +127,18 @@ private Q_SLOTS:
         const QString older = QStringLiteral("NMK1$qYpBYJa88FdYN8ZUNGB9cOeK8sM");  // ab12
         const int accepted = int(PinCheck::Accepted);
         const int wrong = int(PinCheck::Wrong);
-        QTest::newRow("hash, right, typed in lower case") << hash << "ab12" << accepted;
-        QTest::newRow("hash, right, typed in capitals") << hash << "AB12" << accepted;
-        QTest::newRow("hash, wrong") << hash << "ab13" << wrong;
-        QTest::newRow("hash, three characters") << hash << "ab1" << int(PinCheck::TooShort);
-        QTest::newRow("hash, longer") << hash << "ab123" << wrong;
+        Row("hash, right, typed in lower case", hash, "ab12", accepted);
+        Row("hash, right, typed in capitals", hash, "AB12", accepted);
+        Row("hash, wrong", hash, "ab13", wrong);
+        Row("hash, three characters", hash, "ab1", int(PinCheck::TooShort));
+        Row("hash, longer", hash, "ab123", wrong);
         QString altered = hash;
         altered[hash.size() - 2] = hash[hash.size() - 2] == QLatin1Char('A') ? 'B' : 'A';
-        QTest::newRow("hash, altered") << altered << "ab12" << wrong;
-        QTest::newRow("older form, right") << older << "Ab12" << accepted;
-        QTest::newRow("older form, wrong") << older << "ab13" << wrong;
-        QTest::newRow("a PIN stored as typed is no known form") << "AB12"
-                                                                << "ab12" << wrong;
-        QTest::newRow("Null") << QString() << "ab12" << wrong;
+        Row("hash, altered", altered, "ab12", wrong);
+        Row("older form, right", older, "Ab12", accepted);
+        Row("older form, wrong", older, "ab13", wrong);
+        Row("a PIN stored as typed is no known form", "AB12", "ab12", wrong);
+        Row("Null", QString(), "ab12", wrong);
     }
     void entriesAgainstStoredForms() {
         QFETCH(QString, stored);
@@ -150,15 +165,9 @@ private Q_SLOTS:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("code");
         QTest::addColumn<QString>("name");
-        QTest::newRow("12 is 00012") << "12"
-                                     << "00012"
-                                     << "鈴木";
-        QTest::newRow("123456 is 12345") << "123456"
-                                         << "12345"
-                                         << "田中";
-        QTest::newRow("unknown code") << "99"
-                                      << "00099"
-                                      << "";
+        Row("12 is 00012", "12", "00012", "鈴木");
+        Row("123456 is 12345", "123456", "12345", "田中");
+        Row("unknown code", "99", "00099", "");
     }
     void aTypedCodeIsPaddedAndLookedUp() {
         QFETCH(QString, typed);
@@ -180,16 +189,14 @@ private Q_SLOTS:
         QTest::addColumn<QVariantMap>("row");
         QTest::addColumn<bool>("found");
         const QString today = QStringLiteral("20261207");
-        QTest::newRow("employed, office 001") << QVariantMap{{"事業所コード", "001"}} << true;
-        QTest::newRow("all offices") << QVariantMap{{"事業所コード", "000"}} << true;
-        QTest::newRow("other office") << QVariantMap{{"事業所コード", "002"}} << false;
-        QTest::newRow("left, leaving today")
-            << QVariantMap{{"在籍区分", "1"}, {"退社日付", today}} << false;
-        QTest::newRow("left, leaving tomorrow")
-            << QVariantMap{{"在籍区分", "1"}, {"退社日付", "20261208"}} << true;
-        QTest::newRow("left, no leaving date")
-            << QVariantMap{{"在籍区分", "1"}, {"退社日付", ""}} << false;
-        QTest::newRow("other status") << QVariantMap{{"在籍区分", "2"}} << false;
+        Row("employed, office 001", QVariantMap{{"事業所コード", "001"}}, true);
+        Row("all offices", QVariantMap{{"事業所コード", "000"}}, true);
+        Row("other office", QVariantMap{{"事業所コード", "002"}}, false);
+        Row("left, leaving today", QVariantMap{{"在籍区分", "1"}, {"退社日付", today}}, false);
+        Row("left, leaving tomorrow", QVariantMap{{"在籍区分", "1"}, {"退社日付", "20261208"}},
+            true);
+        Row("left, no leaving date", QVariantMap{{"在籍区分", "1"}, {"退社日付", ""}}, false);
+        Row("other status", QVariantMap{{"在籍区分", "2"}}, false);
     }
     void whoMaySignIn() {
         QFETCH(QVariantMap, row);
@@ -201,8 +208,8 @@ private Q_SLOTS:
         AddStaff(install, "00007", "佐藤", row);
         Session s(install, QStringLiteral("o'brien"));
         SignInFields fields;
-        QCOMPARE(LookupStaffByCode(s.t.ctx, QStringLiteral("00007"), fields), found);
-        QCOMPARE(LookupStaffByLoginId(s.t.ctx, QStringLiteral("o'brien"), fields), found);
+        QCOMPARE(LookupStaffByCode(s.ctx, QStringLiteral("00007"), fields), found);
+        QCOMPARE(LookupStaffByLoginId(s.ctx, QStringLiteral("o'brien"), fields), found);
         QCOMPARE(fields.name, found ? QStringLiteral("佐藤") : QString());
     }
 
@@ -218,20 +225,19 @@ private Q_SLOTS:
             ok->click();
             QVERIFY(dialog.isVisible());
         }
-        QCOMPARE(s.t.dialogs.informations,
-                 (QStringList{kEnterPin, kWrongPin, kWrongPin, kWrongPin}));
+        QCOMPARE(s.dialogs.informations, (QStringList{kEnterPin, kWrongPin, kWrongPin, kWrongPin}));
         QVERIFY(pin->hasFocus());
-        QCOMPARE(StoredSignedInCode(install), QString());
+        QCOMPARE(StoredSetting(install, "起動担当者コード"), QString());
 
         pin->setText(QStringLiteral("ab12"));  // typed in lower case, stored in upper case
         ok->click();
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
-        QCOMPARE(StoredSignedInCode(install), QStringLiteral("00012"));
+        QCOMPARE(StoredSetting(install, "起動担当者コード"), QStringLiteral("00012"));
         QCOMPARE(
             HistoryNotes(install.configPath()).last(),
             QStringLiteral("出力終了 UPDATE 動作環境定義 SET 起動担当者コード = ''00012''  WHERE "
                            "動作環境定義ID = ''001''"));
-        const StaffRecord& staff = s.t.ctx.staff;
+        const StaffRecord& staff = s.ctx.staff;
         QCOMPARE(staff.code, QStringLiteral("00012"));
         QCOMPARE(staff.name, QStringLiteral("鈴木"));
         QCOMPARE(staff.loginId, QStringLiteral("taro"));
@@ -260,10 +266,10 @@ private Q_SLOTS:
             Field<QPushButton>(dialog, "btn_OK")->click();
         }
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
-        CloseEnvironment(s.t.ctx);
+        CloseEnvironment(s.ctx);
         qInstallMessageHandler(previous);
 
-        QStringList written = messages + s.t.dialogs.informations;
+        QStringList written = messages + s.dialogs.informations;
         for (const char* table : {"プログラム稼動履歴", "プログラム連携情報", "動作環境定義"}) {
             for (const QVariantMap& row :
                  QueryRows(install.configPath(), "SELECT * FROM " + QString::fromUtf8(table))) {
@@ -296,10 +302,10 @@ private Q_SLOTS:
         Field<QLineEdit>(dialog, "暗証番号")->setText(QStringLiteral("ab12"));
         Field<QPushButton>(dialog, "btn_OK")->click();  // Enter would not leave the code field
         QCOMPARE(Field<QLineEdit>(dialog, "担当者名")->text(), QString());
-        QCOMPARE(s.t.dialogs.informations, QStringList{kWrongPin});
+        QCOMPARE(s.dialogs.informations, QStringList{kWrongPin});
         QVERIFY(dialog.isVisible());
         // Nor any of the rights found for the person shown first.
-        const StaffRecord& staff = s.t.ctx.staff;
+        const StaffRecord& staff = s.ctx.staff;
         QCOMPARE(staff.loginId, QString());
         QCOMPARE(int(staff.accessLevel), 0);
         QCOMPARE(staff.categoryPermissions[9], QString());
@@ -316,8 +322,8 @@ private Q_SLOTS:
         Field<QLineEdit>(dialog, "暗証番号")->setText(QStringLiteral("Boss"));
         Field<QPushButton>(dialog, "btn_OK")->click();
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
-        QCOMPARE(s.t.ctx.staff.code, QString());
-        QCOMPARE(StoredSignedInCode(install), QString());
+        QCOMPARE(s.ctx.staff.code, QString());
+        QCOMPARE(StoredSetting(install, "起動担当者コード"), QString());
         QVERIFY(HistoryNotes(install.configPath()).size() == 1);  // the start row only
     }
 
@@ -327,11 +333,11 @@ private Q_SLOTS:
         ExecuteOn(install.businessPath(), "UPDATE Mユーザ SET 暗証番号有無 = 1");
         ExecuteOn(install.configPath(), "UPDATE 動作環境定義 SET 起動担当者コード = '00099'");
         TestContext t(install.programFolder());
-        SingleInstance instance(t.ctx.process.lockFolder, "menu", "taro");
+        SingleInstance instance = InstanceOf(t);
         AnswerSignIn({});
         QVERIFY(!Main(t.ctx, instance));
         QVERIFY(t.ctx.ended);
-        QCOMPARE(StoredSignedInCode(install), QString());
+        QCOMPARE(StoredSetting(install, "起動担当者コード"), QString());
         QCOMPARE(HistoryNotes(install.configPath()).last(), QStringLiteral("終了"));
     }
 
@@ -340,22 +346,11 @@ private Q_SLOTS:
         QTest::addColumn<QString>("officeName");
         QTest::addColumn<QString>("pin");
         QTest::addColumn<QString>("title");
-        QTest::newRow("branch office, signed in") << "001"
-                                                  << "東京営業所"
-                                                  << "ab12"
-                                                  << "マイメニュー(東京営業所)「鈴木」";
-        QTest::newRow("head office of several") << "000"
-                                                << "東京営業所"
-                                                << ""
-                                                << "マイメニュー(全社)";
-        QTest::newRow("head office alone") << "000"
-                                           << ""
-                                           << ""
-                                           << "マイメニュー";
-        QTest::newRow("blank office name") << "001"
-                                           << "   "
-                                           << ""
-                                           << "マイメニュー";
+        Row("branch office, signed in", "001", "東京営業所", "ab12",
+            "マイメニュー(東京営業所)「鈴木」");
+        Row("head office of several", "000", "東京営業所", "", "マイメニュー(全社)");
+        Row("head office alone", "000", "", "", "マイメニュー");
+        Row("blank office name", "001", "   ", "", "マイメニュー");
     }
     void theTitleNamesOfficeAndPerson() {
         QFETCH(QString, operating);
@@ -372,7 +367,7 @@ private Q_SLOTS:
         ExecuteOn(install.configPath(),
                   "UPDATE 動作環境定義 SET 運用事業所コード = '" + operating + "'");
         TestContext t(install.programFolder());
-        SingleInstance instance(t.ctx.process.lockFolder, "menu", "taro");
+        SingleInstance instance = InstanceOf(t);
         if (!pin.isEmpty()) {
             AnswerSignIn(pin);
         }
@@ -380,6 +375,99 @@ private Q_SLOTS:
         QVERIFY(window);
         QCOMPARE(window->findChild<QLabel*>("prg_ttl")->text(), title);
         QCOMPARE(window->windowTitle(), QStringLiteral("ヌモリカマイメニュ（自社）"));
+    }
+
+    void theHeadOfficeTakesThePrivilegedPin_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("pin");
+        QTest::addColumn<bool>("enabled");
+        QTest::addColumn<QString>("name");
+        Row("0, cancelled", "0", "", false, "");
+        Row("000, lower-case PIN", "000", "qxvwt47", true, "本社");
+        Row("12 is 012", "12", "", true, "横浜営業所");
+        Row("unknown office", "99", "", false, "");
+    }
+    void theHeadOfficeTakesThePrivilegedPin() {
+        QFETCH(QString, typed);
+        QFETCH(QString, pin);
+        QFETCH(bool, enabled);
+        QFETCH(QString, name);
+        TestInstallation install;
+        Office o(install);
+        if (typed.toInt() == 0) {
+            AnswerPrivilegedPin(pin);
+        }
+        o.enterCode(typed);
+        QCOMPARE(o.set()->isEnabled(), enabled);
+        QCOMPARE(o.field("事業所名")->text(), name);
+    }
+
+    void aWrongPrivilegedPinIsToldAndRetried() {
+        TestInstallation install;
+        Office o(install);
+        WhenModal(QStringLiteral("msg特権暗証番号確認"), [](QDialog& dialog) {
+            auto* pin = dialog.findChild<QLineEdit*>("暗証番号");
+            for (const char* typed : {"abc", "abcd", "QXVWT47"}) {
+                pin->setText(QString::fromLatin1(typed));
+                dialog.findChild<QPushButton*>("btn_OK")->click();
+            }
+        });
+        o.enterCode("000");
+        QCOMPARE(o.dialogs.informations,
+                 (QStringList{"暗証番号を入力してください。", "暗証番号が違います。"}));
+        QVERIFY(o.set()->isEnabled());
+    }
+
+    // From the keyboard: Enter looks the code up and waits on 設定; a second Enter sets it.
+    void enterLooksUpAndEnterSets() {
+        TestInstallation install;
+        Office o(install);
+        QLineEdit* code = o.field("事業所コード");
+        code->setFocus();
+        QTest::keyClicks(code, "12");
+        QTest::keyClick(code, Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), o.set());
+        o.dialogs.answers << true;
+        QTest::keyClick(o.set(), Qt::Key_Return);
+        QCOMPARE(o.dialogs.questions, QStringList{"運用事業所を設定します。"});
+        QCOMPARE(o.dialog->result(), int(QDialog::Accepted));
+    }
+
+    void settingTheOfficeStoresIt() {
+        TestInstallation install;
+        Office o(install);
+        o.enterCode("12");
+        o.dialogs.answers << false << true;
+        o.set()->click();
+        QVERIFY(o.dialog->isVisible());
+        QCOMPARE(o.field("事業所名")->text(), QStringLiteral("横浜営業所"));
+        o.set()->click();
+        QCOMPARE(o.dialogs.questions,
+                 (QStringList{"運用事業所を設定します。", "運用事業所を設定します。"}));
+        QCOMPARE(o.dialog->result(), int(QDialog::Accepted));
+        QCOMPARE(StoredSetting(install, "運用事業所コード"), QStringLiteral("012"));
+        QCOMPARE(int(o.ctx.pinRequired), 1);  // the office's override is in force
+    }
+
+    void theBasePanelRetitlesTheMenu() {
+        TestInstallation install;
+        InsertRow(install.businessPath(), "M事業所", {{"コード", "012"}, {"名称", "横浜営業所"}});
+        LoadedContext t(install, QString());
+        MainMenuWindow window(t.ctx);
+        window.load();
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(window.titlePanel()->text(), QStringLiteral("マイメニュー(全社)"));
+        t.dialogs.answers << true;
+        WhenModal(QStringLiteral("msg運用事業所設定"), [](QDialog& dialog) {
+            auto* code = dialog.findChild<QLineEdit*>("事業所コード");
+            code->setFocus();
+            code->setText("12");
+            QTest::keyClick(code, Qt::Key_Tab);
+            dialog.findChild<QPushButton*>("btn_設定")->click();
+        });
+        QTest::mouseDClick(window.basePanel(), Qt::LeftButton, {}, QPoint(2, 2));
+        QCOMPARE(window.titlePanel()->text(), QStringLiteral("マイメニュー(横浜営業所)"));
     }
 };
 

@@ -10,10 +10,10 @@ struct MenuRow {
     QString staff = QStringLiteral("00012");
     int tab = 0;
     QVariant position = 0;
-    QVariant name;
-    QVariant file;
-    QVariantList values;  // 条件項目値A …
-    QVariant description;
+    QVariant name{};
+    QVariant file{};
+    QVariantList values{};  // 条件項目値A …
+    QVariant description{};
 };
 
 void AddMenuRow(const TestInstallation& install, const MenuRow& row);

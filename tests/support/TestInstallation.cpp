@@ -8,8 +8,10 @@
 #include <QTest>
 #include <QUuid>
 
+#include "app/Environment.h"
 #include "db/ConnectionString.h"
 #include "db/Schema.h"
+#include "env/CompanySettings.h"
 #include "env/Installation.h"
 
 #include <cstdio>
@@ -128,6 +130,37 @@ TestContext::TestContext(const QString& programFolder, const QString& commandTex
                lockFolder.filePath(QStringLiteral("hkcu.json"))),
       ctx(dialogs, shell, clock, registry,
           TestProcess(programFolder, commandText, userName, lockFolder.path())) {}
+
+LoadedContext::LoadedContext(const TestInstallation& install, const QString& staff,
+                             const QString& userName)
+    : TestContext(install.programFolder(), {}, userName) {
+    if (!OpenEnvironment(ctx) || !LoadCompanySettings(ctx)) {
+        QFAIL("the menu's start-up failed");
+    }
+    ctx.staff.code = staff;
+}
+
+SingleInstance InstanceOf(const TestContext& t) {
+    return SingleInstance(t.ctx.process.lockFolder, t.ctx.process.executableName,
+                          t.ctx.process.userName);
+}
+
+void AddStaff(const TestInstallation& install, const QString& code, const QString& name,
+              QVariantMap more) {
+    more.insert(QStringLiteral("コード"), code);
+    more.insert(QStringLiteral("氏名"), name);
+    more.insert(QStringLiteral("在籍区分"), more.value(QStringLiteral("在籍区分"), "0"));
+    more.insert(QStringLiteral("事業所コード"), more.value(QStringLiteral("事業所コード"), "000"));
+    InsertRow(install.businessPath(), QStringLiteral("M担当者"), more);
+}
+
+QString StoredSetting(const TestInstallation& install, const QString& column) {
+    return QueryRows(install.configPath(),
+                     QStringLiteral("SELECT %1 FROM 動作環境定義").arg(column))
+        .value(0)
+        .value(column)
+        .toString();
+}
 
 QList<QVariantMap> QueryRows(const QString& databasePath, const QString& sql) {
     QList<QVariantMap> rows;

@@ -3,10 +3,12 @@
 #include <QList>
 #include <QString>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QVariantMap>
 
 #include "Fakes.h"
 #include "app/AppContext.h"
+#include "platform/SingleInstance.h"
 
 // A temporary installation built with the same code as numorika-admin init:
 // base/prgbin, conf, data, report, manual and the two databases. When the test runs for the
@@ -45,6 +47,30 @@ struct TestContext {
     FileRegistryStore registry;
     AppContext ctx;
 };
+
+// A context as the menu holds it once started: the environment open, the company read and a member
+// of staff signed in (nobody when staff is empty).
+struct LoadedContext : TestContext {
+    explicit LoadedContext(const TestInstallation& install,
+                           const QString& staff = QStringLiteral("00012"),
+                           const QString& userName = QStringLiteral("taro"));
+};
+
+// The single-instance lock of the menu that context stands for.
+SingleInstance InstanceOf(const TestContext& t);
+
+// One row of a data-driven test, its cells in column order.
+template <typename... Cells>
+void Row(const char* tag, Cells... cells) {
+    (QTest::newRow(tag) << ... << cells);
+}
+
+// A member of staff of the business database, employed at every office unless more says
+// otherwise.
+void AddStaff(const TestInstallation& install, const QString& code, const QString& name,
+              QVariantMap more = {});
+// A column of the environment row of the configuration, as stored.
+QString StoredSetting(const TestInstallation& install, const QString& column);
 
 // Reads and writes a database file through a connection of its own, as another program would.
 QList<QVariantMap> QueryRows(const QString& databasePath, const QString& sql);

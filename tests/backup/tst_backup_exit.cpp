@@ -1,16 +1,23 @@
+#include <QApplication>
 #include <QDir>
 #include <QLockFile>
+#include <QPushButton>
 #include <QSqlDatabase>
 #include <QTest>
 
 #include <sys/stat.h>
 
+#include "Modal.h"
 #include "TestInstallation.h"
 #include "app/Environment.h"
+#include "app/Main.h"
+#include "app/PleaseWaitWindow.h"
 #include "backup/Backup.h"
 #include "backup/BackupRules.h"
 #include "backup/BackupSchedule.h"
+#include "backup/ExitDialog.h"
 #include "db/DbConnection.h"
+#include "platform/SingleInstance.h"
 
 namespace {
 // Every progress text, in order.
@@ -75,11 +82,7 @@ struct Backup {
                       "INSERT INTO " + name + " VALUES (" + QString::number(i) + ")");
         }
     }
-    QString backupStamp() const {
-        return QueryRows(install.configPath(), "SELECT バックアップ日付 FROM 動作環境定義")[0]
-            .value("バックアップ日付")
-            .toString();
-    }
+    QString backupStamp() const { return StoredSetting(install, "バックアップ日付"); }
     QString file(const QString& name) const { return folder + name; }
 
     TestInstallation install;
@@ -88,9 +91,44 @@ struct Backup {
     QTemporaryDir backupRoot;
     QString folder;
 };
+
+// The menu of an installation whose company backs up into a folder of its own.
+struct Menu {
+    explicit Menu(bool withData = true, bool withFolder = true) : t(install.programFolder()) {
+        if (withFolder) {
+            ExecuteOn(install.businessPath(),
+                      "UPDATE Mユーザ SET BACKUPフォルダ = '" + backups.path() + "'");
+        }
+        if (!withData) {
+            for (const char* table : {"Mユーザ", "M事業所", "M担当者", "ヌモリカマイメニュ",
+                                      "ヌモリカマイメニュ詳細"}) {
+                ExecuteOn(install.businessPath(), "ALTER TABLE " + QString::fromUtf8(table) +
+                                                      " RENAME TO x" + QString::fromUtf8(table));
+            }
+            ExecuteOn(install.businessPath(), "CREATE VIEW Mユーザ AS SELECT * FROM xMユーザ");
+            ExecuteOn(install.businessPath(), "CREATE VIEW M事業所 AS SELECT * FROM xM事業所");
+        }
+        ExecuteOn(install.configPath(), "UPDATE 動作環境定義 SET 起動担当者コード = '00012'");
+        instance = std::make_unique<SingleInstance>(t.ctx.process.lockFolder, "menu", "taro");
+        window = Main(t.ctx, *instance);
+        QVERIFY(window);
+    }
+    void choose(const char* button) {
+        WhenModal(QStringLiteral("msg終了確認"), [button](QDialog& dialog) {
+            dialog.findChild<QPushButton*>(QString::fromUtf8(button))->click();
+        });
+        window->close();
+    }
+
+    TestInstallation install;
+    QTemporaryDir backups;
+    TestContext t;
+    std::unique_ptr<SingleInstance> instance;
+    std::unique_ptr<MainMenuWindow> window;
+};
 }  // namespace
 
-class TestBackup : public QObject {
+class TestBackupAndExit : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void whichTablesAndKeys_data() {
@@ -98,32 +136,19 @@ private Q_SLOTS:
         QTest::addColumn<bool>("taken");
         QTest::addColumn<QString>("groups");
         QTest::addColumn<QString>("key");
-        QTest::newRow("listed master") << "M担当者" << true << "mstdb"
-                                       << "";
-        QTest::newRow("customers by staff") << "M得意先" << true << "mstdb"
-                                            << "担当者コード";
-        QTest::newRow("K table") << "K在庫" << true << "mstdb"
-                                 << "";
-        QTest::newRow("K with a half-width second") << "Kx" << false << ""
-                                                    << "";
-        QTest::newRow("unlisted M") << "M自由" << false << ""
-                                    << "";
-        QTest::newRow("numbers both ways") << "A番号情報" << true << "tridb rtrdb"
-                                           << "";
-        QTest::newRow("order detail") << "T営業受注明細" << true << "tridb"
-                                      << "営業受注日付";
-        QTest::newRow("order") << "T営業受注" << true << "tridb"
-                               << "営業受注日付";
-        QTest::newRow("payment detail") << "R出金明細" << true << "rtrdb"
-                                        << "出金日付";
-        QTest::newRow("events") << "T営業活動明細" << true << "tridb"
-                                << "日付";
-        QTest::newRow("mailing history") << "T名簿発送履歴" << true << "tridb"
-                                         << "発送日付";
-        QTest::newRow("budget") << "S担当者予算" << true << "sumdb"
-                                << "対象年月";
-        QTest::newRow("menu") << "ヌモリカマイメニュ詳細" << true << "mstdb"
-                              << "";
+        Row("listed master", "M担当者", true, "mstdb", "");
+        Row("customers by staff", "M得意先", true, "mstdb", "担当者コード");
+        Row("K table", "K在庫", true, "mstdb", "");
+        Row("K with a half-width second", "Kx", false, "", "");
+        Row("unlisted M", "M自由", false, "", "");
+        Row("numbers both ways", "A番号情報", true, "tridb rtrdb", "");
+        Row("order detail", "T営業受注明細", true, "tridb", "営業受注日付");
+        Row("order", "T営業受注", true, "tridb", "営業受注日付");
+        Row("payment detail", "R出金明細", true, "rtrdb", "出金日付");
+        Row("events", "T営業活動明細", true, "tridb", "日付");
+        Row("mailing history", "T名簿発送履歴", true, "tridb", "発送日付");
+        Row("budget", "S担当者予算", true, "sumdb", "対象年月");
+        Row("menu", "ヌモリカマイメニュ詳細", true, "mstdb", "");
     }
     void whichTablesAndKeys() {
         QFETCH(QString, table);
@@ -144,11 +169,8 @@ private Q_SLOTS:
     }
 
     void namesOfFoldersAndFiles() {
-        QCOMPARE(WeekdayFolder("/b", QDate(2024, 5, 19)), QStringLiteral("/b/ヌモリカ/Sunday/"));
         QCOMPARE(WeekdayFolder("/b/", QDate(2024, 5, 20)), QStringLiteral("/b/ヌモリカ/Monday/"));
-        QCOMPARE(NextFollowOnFile("/w/tridb.mdb"), QStringLiteral("/w/tridb1.mdb"));
         QCOMPARE(NextFollowOnFile("/w/tridb9.mdb"), QStringLiteral("/w/tridb10.mdb"));
-        QCOMPARE(CutAtDot("dbo.M担当者"), QStringLiteral("M担当者"));
     }
 
     void nothingToBackUp() {
@@ -156,19 +178,16 @@ private Q_SLOTS:
         QVERIFY(!BackupDatabases(b.t.ctx, b.folder).copied);
         QCOMPARE(b.files(),
                  (QStringList{"mstdb.mdb", "rtrdb.mdb", "sumdb.mdb", "tridb.mdb", "zandb.mdb"}));
-        QCOMPARE(QueryRows(b.install.configPath(), "SELECT バックアップ日付 FROM 動作環境定義")[0]
-                     .value("バックアップ日付")
-                     .toString(),
-                 QString());
+        QCOMPARE(StoredSetting(b.install, "バックアップ日付"), QString());
     }
 
     void largeTablesGoOutInSlices_data() {
         QTest::addColumn<bool>("indexed");
         QTest::addColumn<QString>("type");
-        QTest::newRow("key indexed") << true << "TEXT";
-        QTest::newRow("key not indexed") << false << "TEXT";
-        QTest::newRow("numbers in a column without a type") << true << "";
-        QTest::newRow("numbers in a column without a type, not indexed") << false << "";
+        Row("key indexed", true, "TEXT");
+        Row("key not indexed", false, "TEXT");
+        Row("numbers in a column without a type", true, "");
+        Row("numbers in a column without a type, not indexed", false, "");
     }
     void largeTablesGoOutInSlices() {
         QFETCH(bool, indexed);
@@ -201,10 +220,7 @@ private Q_SLOTS:
                      .toInt(),
                  150002);
 
-        const QString stamp =
-            QueryRows(b.install.configPath(), "SELECT バックアップ日付 FROM 動作環境定義")[0]
-                .value("バックアップ日付")
-                .toString();
+        const QString stamp = StoredSetting(b.install, "バックアップ日付");
         QCOMPARE(stamp, QStringLiteral("20261207 093015"));
         QCOMPARE(b.t.ctx.environment.backupDate, QStringLiteral("20261207"));
     }
@@ -253,28 +269,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("done");
         QTest::addColumn<QString>("waits");
         const QDateTime monday(QDate(2026, 12, 7), QTime(9, 30));
-        QTest::newRow("Monday, any time") << monday << 0 << ""
-                                          << ""
-                                          << "";
-        QTest::newRow("not a backup day") << monday << 1 << ""
-                                          << ""
-                                          << "曜日";
-        QTest::newRow("before the start") << monday << 0 << "09:31"
-                                          << ""
-                                          << "開始時刻";
-        QTest::newRow("at the start") << monday << 0 << "09:30"
-                                      << ""
-                                      << "";
-        QTest::newRow("done today") << monday << 0 << ""
-                                    << "20261207"
-                                    << "済んで";
-        QTest::newRow("done yesterday") << monday << 0 << ""
-                                        << "20261206"
-                                        << "";
-        QTest::newRow("Sunday is the last column")
-            << QDateTime(QDate(2026, 12, 13), QTime(23, 59)) << 6 << "23:00"
-            << ""
-            << "";
+        Row("Monday, any time", monday, 0, "", "", "");
+        Row("not a backup day", monday, 1, "", "", "曜日");
+        Row("before the start", monday, 0, "09:31", "", "開始時刻");
+        Row("at the start", monday, 0, "09:30", "", "");
+        Row("done today", monday, 0, "", "20261207", "済んで");
+        Row("done yesterday", monday, 0, "", "20261206", "");
+        Row("Sunday is the last column", QDateTime(QDate(2026, 12, 13), QTime(23, 59)), 6, "23:00",
+            "", "");
     }
     void theScheduleDecides() {
         QFETCH(QDateTime, now);
@@ -406,8 +408,8 @@ private Q_SLOTS:
     // Times on a server carry microseconds; no row may fall between two slices.
     void serverTimesKeepEveryRow_data() {
         QTest::addColumn<QString>("kind");
-        QTest::newRow("PostgreSQL") << "S";
-        QTest::newRow("ODBC") << "O";
+        Row("PostgreSQL", "S");
+        Row("ODBC", "O");
     }
     void serverTimesKeepEveryRow() {
         QFETCH(QString, kind);
@@ -435,7 +437,104 @@ private Q_SLOTS:
         QCOMPARE(b.rowsIn(b.file("tridb.mdb"), "T営業受注明細"), 12);
         QCOMPARE(b.notice.texts.filter("T営業受注明細 営業受注日付").size(), 6);
     }
+
+    void theProposalFollowsTheTimeOfDay_data() {
+        QTest::addColumn<QTime>("time");
+        QTest::addColumn<bool>("folder");
+        QTest::addColumn<QString>("focused");
+        Row("16:59", QTime(16, 59), true, "btn_終了");
+        Row("00:00", QTime(0, 0), true, "btn_終了");
+        Row("17:00", QTime(17, 0), true, "btn_BACKUP");
+        Row("23:59", QTime(23, 59), true, "btn_BACKUP");
+        Row("17:00 without a backup folder", QTime(17, 0), false, "btn_終了");
+    }
+    void theProposalFollowsTheTimeOfDay() {
+        QFETCH(QTime, time);
+        QFETCH(bool, folder);
+        QFETCH(QString, focused);
+        TestContext t(QStringLiteral("/x/prgbin"));
+        t.clock.current.setTime(time);
+        if (folder) {
+            t.ctx.company.set("BACKUPフォルダ", "/backup");
+        }
+        ExitDialog dialog(t.ctx, "ヌモリカ");
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        QCOMPARE(QApplication::focusWidget()->objectName(), focused);
+        QCOMPARE(dialog.findChild<QPushButton*>("btn_BACKUP")->isEnabled(), folder);
+        QCOMPARE(dialog.findChild<QPushButton*>("btn_BackupShutdown")->isEnabled(), folder);
+        // A backup button that cannot be chosen says why.
+        QCOMPARE(dialog.findChild<QPushButton*>("btn_BACKUP")->toolTip(),
+                 folder ? QString() : kNoBackupFolder);
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("ヌモリカ"));
+        QCOMPARE(t.ctx.exitChoice, qint16(kStay));
+        dialog.reject();  // the close box leaves "do not end"
+        QCOMPARE(t.ctx.exitChoice, qint16(kStay));
+    }
+
+    void choices_data() {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<bool>("data");
+        QTest::addColumn<QStringList>("messages");
+        QTest::addColumn<int>("powerOffs");
+        QTest::addColumn<bool>("sourceGone");
+        Row("end", "btn_終了", true, QStringList{}, 0, false);
+        Row("back up", "btn_BACKUP", true, QStringList{"バックアップを完了しました。"}, 0, false);
+        Row("back up and switch off", "btn_BackupShutdown", true, QStringList{}, 1, false);
+        Row("nothing to back up, switch off", "btn_BackupShutdown", false,
+            QStringList{"対象データが有りません。"}, 1, false);
+        Row("business database unreachable: never 'no data'", "btn_BACKUP", true,
+            QStringList{kBackupSourceFailed}, 0, true);
+    }
+    void choices() {
+        QFETCH(QString, button);
+        QFETCH(bool, data);
+        QFETCH(QStringList, messages);
+        QFETCH(int, powerOffs);
+        QFETCH(bool, sourceGone);
+        Menu m(data);
+        if (sourceGone && m.install.onServer()) {
+            ExecuteOn(m.install.configPath(),
+                      "UPDATE データベース定義 SET サーバー名 = '/nowhere:1'");
+        } else if (sourceGone) {
+            QVERIFY(QFile::rename(m.install.businessPath(), m.install.businessPath() + ".moved"));
+        }
+        m.choose(button.toUtf8().constData());
+        QVERIFY(m.t.ctx.ended);
+        QCOMPARE(m.t.dialogs.informations, messages);
+        QCOMPARE(m.t.shell.powerOffs, powerOffs);
+        QCOMPARE(StoredSetting(m.install, "起動担当者コード"), QString());
+        QCOMPARE(HistoryNotes(m.install.configPath()).last(), QStringLiteral("終了"));
+        const bool backedUp = button != "btn_終了" && data && !sourceGone;
+        QCOMPARE(QFileInfo::exists(m.backups.path() + "/ヌモリカ/Monday/mstdb.mdb"),
+                 button != "btn_終了" && !sourceGone);
+        QCOMPARE(backedUp, !StoredSetting(m.install, "バックアップ日付").isEmpty());
+    }
+
+    // The progress in the notice panel stays readable beside the please-wait window.
+    void thePleaseWaitWindowKeepsOffTheNotice_data() {
+        QTest::addColumn<QRect>("notice");
+        QTest::addColumn<QPoint>("placed");
+        Row("room above", QRect(0, 500, 1000, 30), QPoint(399, 412));
+        Row("no room above: below", QRect(0, 40, 1000, 30), QPoint(399, 77));
+        Row("kept on the screen", QRect(900, 500, 200, 30), QPoint(824, 412));
+    }
+    void thePleaseWaitWindowKeepsOffTheNotice() {
+        QFETCH(QRect, notice);
+        QFETCH(QPoint, placed);
+        const QRect window = PlaceClearOf(QSize(200, 80), notice, QRect(0, 0, 1024, 600));
+        QCOMPARE(window.topLeft(), placed);
+        QVERIFY(!window.intersects(notice));
+    }
+
+    void noKeepsTheMenu() {
+        Menu m;
+        m.choose("btn_いいえ");
+        QVERIFY(m.window->isVisible());
+        QVERIFY(!m.t.ctx.ended);
+        QCOMPARE(StoredSetting(m.install, "起動担当者コード"), QStringLiteral("00012"));
+    }
 };
 
-QTEST_GUILESS_MAIN(TestBackup)
-#include "tst_backup.moc"
+QTEST_MAIN(TestBackupAndExit)
+#include "tst_backup_exit.moc"

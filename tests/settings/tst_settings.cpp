@@ -14,16 +14,13 @@
 namespace {
 const QVariant kNull;
 
-struct Editor {
+struct Editor : LoadedContext {
     Editor(const TestInstallation& install, int tab, int detail,
            const QString& staff = QStringLiteral("00012"))
-        : t(install.programFolder()) {
-        QVERIFY(OpenEnvironment(t.ctx));
-        QVERIFY(LoadCompanySettings(t.ctx));
-        t.ctx.staff.code = staff;
-        t.ctx.notice = &notice;
-        t.ctx.menuEditTarget = {kMenuTable, tab, detail};
-        window = std::make_unique<MenuSettingsWindow>(t.ctx);
+        : LoadedContext(install, staff) {
+        ctx.notice = &notice;
+        ctx.menuEditTarget = {kMenuTable, tab, detail};
+        window = std::make_unique<MenuSettingsWindow>(ctx);
         window->show();
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
     }
@@ -42,7 +39,6 @@ struct Editor {
         window->findChild<QPushButton*>(QString::fromUtf8(button))->click();
     }
 
-    TestContext t;
     FakeNotice notice;
     std::unique_ptr<MenuSettingsWindow> window;
 };
@@ -53,7 +49,7 @@ QString DetailSql() {
 }
 }  // namespace
 
-class TestMenuSettings : public QObject {
+class TestSettings : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void aNeverSavedPositionOpensEmpty() {
@@ -100,12 +96,12 @@ private Q_SLOTS:
         AddCatalogue(install, "ヌモリカ", "受注入力", {"事業所コード", "開始日付", "期間区分"});
         AddCatalogue(install, "ヌモリカ補助機能", "在庫照会", {"倉庫コード", kNull, kNull});
         Editor e(install, 0, 0);
-        e.t.dialogs.chosenFiles << programs.filePath("受注入力.exe")
-                                << programs.filePath("在庫照会.exe") << std::nullopt;
+        e.dialogs.chosenFiles << programs.filePath("受注入力.exe")
+                              << programs.filePath("在庫照会.exe") << std::nullopt;
         for (int i = 0; i < 3; ++i) {
             QTest::mouseDClick(e.field("filepath"), Qt::LeftButton);
         }
-        QCOMPARE(e.t.dialogs.fileRequests.value(1), programs.filePath("受注入力.exe"));
+        QCOMPARE(e.dialogs.fileRequests.value(1), programs.filePath("受注入力.exe"));
         QCOMPARE(e.field("プログラム名")->text(), QStringLiteral("在庫照会"));
         QCOMPARE(e.caption('A'), QStringLiteral("倉庫コード"));
         QCOMPARE(e.caption('B'), QStringLiteral("開始日付"));  // a Null name leaves the caption
@@ -116,13 +112,12 @@ private Q_SLOTS:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("kept");
         const QString full = QStringLiteral("あ");
-        QTest::newRow("11 full-width to 10") << full.repeated(11) << full.repeated(10);
-        QTest::newRow("21 half-width to 20") << QString(21, 'a') << QString(20, 'a');
-        QTest::newRow("9 full + 3 half") << full.repeated(9) + "abc" << full.repeated(9) + "ab";
-        QTest::newRow("3 half + 9 full") << "abc" + full.repeated(9) << "abc" + full.repeated(8);
-        QTest::newRow("exactly at the limit") << full.repeated(10) << full.repeated(10);
-        QTest::newRow("quotes and trailing blanks kept") << "山田's  "
-                                                         << "山田's  ";
+        Row("11 full-width to 10", full.repeated(11), full.repeated(10));
+        Row("21 half-width to 20", QString(21, 'a'), QString(20, 'a'));
+        Row("9 full + 3 half", full.repeated(9) + "abc", full.repeated(9) + "ab");
+        Row("3 half + 9 full", "abc" + full.repeated(9), "abc" + full.repeated(8));
+        Row("exactly at the limit", full.repeated(10), full.repeated(10));
+        Row("quotes and trailing blanks kept", "山田's  ", "山田's  ");
     }
     void textsAreCutToTheirBytes() {
         QFETCH(QString, typed);
@@ -158,25 +153,16 @@ private Q_SLOTS:
         QTest::addColumn<int>("result");
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("name");
-        QTest::newRow("blanks around an existing file")
-            << "  FOLDER/受注入力.exe  " << int(kPathAccepted) << "FOLDER/受注入力.exe"
-            << "受注入力";
-        QTest::newRow("no extension") << "FOLDER/受注" << int(kPathAccepted) << "FOLDER/受注"
-                                      << "受注";
-        QTest::newRow("two dots") << "FOLDER/a.b.exe" << int(kPathAccepted) << "FOLDER/a.b.exe"
-                                  << "a";
-        QTest::newRow("wildcard") << "FOLDER/a.*" << int(kPathAccepted) << "FOLDER/a.*"
-                                  << "a";
-        QTest::newRow("no separator") << "受注入力.exe" << int(kPathRefused) << ""
-                                      << "前";
-        QTest::newRow("missing file kept")
-            << "FOLDER/無い.exe" << int(kPathRefused) << "FOLDER/無い.exe"
-            << "前";
-        QTest::newRow("only the other separator")
-            << "C:\\prg\\受注入力.exe" << int(kPathAccepted) << "C:\\prg\\受注入力.exe"
-            << "前";
-        QTest::newRow("unchanged") << "" << int(kPathUnchanged) << ""
-                                   << "前";
+        Row("blanks around an existing file", "  FOLDER/受注入力.exe  ", int(kPathAccepted),
+            "FOLDER/受注入力.exe", "受注入力");
+        Row("no extension", "FOLDER/受注", int(kPathAccepted), "FOLDER/受注", "受注");
+        Row("two dots", "FOLDER/a.b.exe", int(kPathAccepted), "FOLDER/a.b.exe", "a");
+        Row("wildcard", "FOLDER/a.*", int(kPathAccepted), "FOLDER/a.*", "a");
+        Row("no separator", "受注入力.exe", int(kPathRefused), "", "前");
+        Row("missing file kept", "FOLDER/無い.exe", int(kPathRefused), "FOLDER/無い.exe", "前");
+        Row("only the other separator", "C:\\prg\\受注入力.exe", int(kPathAccepted),
+            "C:\\prg\\受注入力.exe", "前");
+        Row("unchanged", "", int(kPathUnchanged), "", "前");
     }
     void programPaths() {
         QFETCH(QString, typed);
@@ -220,21 +206,18 @@ private Q_SLOTS:
         const QString updateTitle =
             "出力終了 UPDATE ヌモリカマイメニュ SET 機能名 = ''受注'' WHERE 担当者コード = "
             "''00012'' AND メニュタブ位置 = 1";
-        QTest::newRow("never saved")
-            << false << false
-            << QStringList{insertTitle,
-                           "出力終了 INSERT INTO ヌモリカマイメニュ詳細 ( 担当者コード, "
-                           "メニュタブ位置, メニュ詳細位置, プログラム名,"};
-        QTest::newRow("tab with a title")
-            << true << false
-            << QStringList{failedTitle, updateTitle,
-                           "出力終了 INSERT INTO ヌモリカマイメニュ詳細 ( 担当者コード, "
-                           "メニュタブ位置, メニュ詳細位置, プログラム名,"};
-        QTest::newRow("stored position")
-            << true << true
-            << QStringList{failedTitle, updateTitle,
-                           "出力終了 UPDATE ヌモリカマイメニュ詳細 SET プログラム名 = "
-                           "''受注入力'', 説明 = '''', filepath"};
+        Row("never saved", false, false,
+            QStringList{insertTitle,
+                        "出力終了 INSERT INTO ヌモリカマイメニュ詳細 ( 担当者コード, "
+                        "メニュタブ位置, メニュ詳細位置, プログラム名,"});
+        Row("tab with a title", true, false,
+            QStringList{failedTitle, updateTitle,
+                        "出力終了 INSERT INTO ヌモリカマイメニュ詳細 ( 担当者コード, "
+                        "メニュタブ位置, メニュ詳細位置, プログラム名,"});
+        Row("stored position", true, true,
+            QStringList{failedTitle, updateTitle,
+                        "出力終了 UPDATE ヌモリカマイメニュ詳細 SET プログラム名 = "
+                        "''受注入力'', 説明 = '''', filepath"});
     }
     void saving() {
         QFETCH(bool, titled);
@@ -259,9 +242,9 @@ private Q_SLOTS:
         e.type("filepath", "C:\\prg\\受注入力.exe");
         e.type("条件項目値B", "it's");
         e.type("条件項目値Z", "末尾");
-        e.t.dialogs.answers << true;
+        e.dialogs.answers << true;
         e.press("btn_登録");
-        QCOMPARE(e.t.dialogs.questions, QStringList{"登録しますか?"});
+        QCOMPARE(e.dialogs.questions, QStringList{"登録しますか?"});
         QVERIFY(!e.window->isVisible());
         const QStringList history = HistoryNotes(install.configPath()).mid(1);
         QCOMPARE(history.size(), notes.size());
@@ -290,7 +273,7 @@ private Q_SLOTS:
         Editor e(install, 1, 3);
         ExecuteOn(install.businessPath(), "DELETE FROM ヌモリカマイメニュ詳細");
         e.type("プログラム名", "新");
-        e.t.dialogs.answers << true;
+        e.dialogs.answers << true;
         e.press("btn_登録");
         QCOMPARE(QueryRows(install.businessPath(), DetailSql())
                      .value(0)
@@ -303,9 +286,9 @@ private Q_SLOTS:
         QTest::addColumn<bool>("stored");
         QTest::addColumn<bool>("answer");
         QTest::addColumn<int>("rowsLeft");
-        QTest::newRow("stored row") << true << true << 0;
-        QTest::newRow("no row: nothing to do") << false << true << 0;
-        QTest::newRow("answered No") << true << false << 1;
+        Row("stored row", true, true, 0);
+        Row("no row: nothing to do", false, true, 0);
+        Row("answered No", true, false, 1);
     }
     void deleting() {
         QFETCH(bool, stored);
@@ -318,7 +301,7 @@ private Q_SLOTS:
                        {.staff = "00000", .position = 2, .name = "旧", .file = "/x/旧.exe"});
         }
         Editor e(install, 0, 2, QString());
-        e.t.dialogs.answers << answer;
+        e.dialogs.answers << answer;
         e.press("btn_削除");
         QCOMPARE(e.window->isVisible(), !answer);
         QCOMPARE(QueryRows(install.businessPath(), DetailSql()).size(), rowsLeft);
@@ -344,10 +327,7 @@ private Q_SLOTS:
 
     void theMenuShowsWhatWasSaved() {
         TestInstallation install;
-        TestContext t(install.programFolder());
-        QVERIFY(OpenEnvironment(t.ctx));
-        QVERIFY(LoadCompanySettings(t.ctx));
-        t.ctx.staff.code = QStringLiteral("00012");
+        LoadedContext t(install);
         MainMenuWindow window(t.ctx);
         window.load();
         window.show();
@@ -367,5 +347,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestMenuSettings)
-#include "tst_menu_settings.moc"
+QTEST_MAIN(TestSettings)
+#include "tst_settings.moc"

@@ -182,10 +182,10 @@ private Q_SLOTS:
     void aKilledBackupKeepsAWholeGeneration_data() {
         QTest::addColumn<int>("notices");
         QTest::addColumn<int>("delay");
-        QTest::newRow("first slice begins") << 1 << 0;
-        QTest::newRow("first slice half-way") << 1 << 60;
-        QTest::newRow("third slice half-way") << 3 << 100;
-        QTest::newRow("fifth slice ends") << 5 << 250;
+        Row("first slice begins", 1, 0);
+        Row("first slice half-way", 1, 60);
+        Row("third slice half-way", 3, 100);
+        Row("fifth slice ends", 5, 250);
     }
     void aKilledBackupKeepsAWholeGeneration() {
         QFETCH(int, notices);
@@ -329,15 +329,14 @@ private Q_SLOTS:
     void theHistoryIsFiltered_data() {
         QTest::addColumn<QStringList>("options");
         QTest::addColumn<int>("rows");
-        QTest::newRow("everything") << QStringList{} << 300;
-        QTest::newRow("one day, its last second included")
-            << QStringList{"--since", "20261203", "--until", "20261203"} << 30;
-        QTest::newRow("from a day on") << QStringList{"--since", "20261208"} << 90;
-        QTest::newRow("one program") << QStringList{"--program", "売上入力"} << 100;
-        QTest::newRow("one member of staff, errors only")
-            << QStringList{"--staff", "00002", "--errors"} << 10;
-        QTest::newRow("one user, one day")
-            << QStringList{"--user", "hanako", "--since", "20261201", "--until", "20261201"} << 10;
+        Row("everything", QStringList{}, 300);
+        Row("one day, its last second included",
+            QStringList{"--since", "20261203", "--until", "20261203"}, 30);
+        Row("from a day on", QStringList{"--since", "20261208"}, 90);
+        Row("one program", QStringList{"--program", "売上入力"}, 100);
+        Row("one member of staff, errors only", QStringList{"--staff", "00002", "--errors"}, 10);
+        Row("one user, one day",
+            QStringList{"--user", "hanako", "--since", "20261201", "--until", "20261201"}, 10);
     }
     void theHistoryIsFiltered() {
         QFETCH(QStringList, options);
@@ -362,11 +361,11 @@ private Q_SLOTS:
         QTest::addColumn<QString>("fault");
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("line");
-        QTest::newRow("good") << "" << 0 << "[OK] 会社: 自社";
-        QTest::newRow("configuration missing") << "no config" << 1 << "[NG] 設定ファイル";
-        QTest::newRow("business file of another kind") << "foreign" << 1 << "[NG] 業務データベース";
-        QTest::newRow("company row missing") << "no company" << 1 << "[NG] 会社";
-        QTest::newRow("backup folder not a folder") << "backup" << 0 << "[NG] バックアップフォルダ";
+        Row("good", "", 0, "[OK] 会社: 自社");
+        Row("configuration missing", "no config", 1, "[NG] 設定ファイル");
+        Row("business file of another kind", "foreign", 1, "[NG] 業務データベース");
+        Row("company row missing", "no company", 1, "[NG] 会社");
+        Row("backup folder not a folder", "backup", 0, "[NG] バックアップフォルダ");
     }
     void checkNamesWhatStopsTheMenu() {
         QFETCH(QString, fault);
@@ -500,50 +499,17 @@ private Q_SLOTS:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("value");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("current period start") << "2024-05-15"
-                                              << "開始日付"
-                                              << "当期期首"
-                                              << "20240401";
-        QTest::newRow("current period end") << "2024-05-15"
-                                            << "終了日付"
-                                            << "当期期末"
-                                            << "20250331";
-        QTest::newRow("previous period start") << "2024-05-15"
-                                               << "開始日付"
-                                               << "前期期首"
-                                               << "20230401";
-        QTest::newRow("previous period end") << "2024-05-15"
-                                             << "終了日付"
-                                             << "前期期末"
-                                             << "20240331";
-        QTest::newRow("next month from 31 January") << "2024-01-31"
-                                                    << "終了日付"
-                                                    << "翌月の日"
-                                                    << "20240229";
-        QTest::newRow("next month's month") << "2024-01-31"
-                                            << "終了年月"
-                                            << "来月"
-                                            << "202402";
-        QTest::newRow("next year from 29 February") << "2024-02-29"
-                                                    << "終了日付"
-                                                    << "来年の日"
-                                                    << "20250228";
-        QTest::newRow("previous month start in January") << "2024-01-10"
-                                                         << "開始日付"
-                                                         << "前月月初"
-                                                         << "20231201";
-        QTest::newRow("empty start date: a month back") << "2024-03-31"
-                                                        << "開始日付"
-                                                        << ""
-                                                        << "20240229";
-        QTest::newRow("empty year-month end: closing month") << "2024-05-15"
-                                                             << "終了年月"
-                                                             << ""
-                                                             << "202405";
-        QTest::newRow("office of the installation") << "2024-05-15"
-                                                    << "事業所コード"
-                                                    << ""
-                                                    << "000";
+        Row("current period start", "2024-05-15", "開始日付", "当期期首", "20240401");
+        Row("current period end", "2024-05-15", "終了日付", "当期期末", "20250331");
+        Row("previous period start", "2024-05-15", "開始日付", "前期期首", "20230401");
+        Row("previous period end", "2024-05-15", "終了日付", "前期期末", "20240331");
+        Row("next month from 31 January", "2024-01-31", "終了日付", "翌月の日", "20240229");
+        Row("next month's month", "2024-01-31", "終了年月", "来月", "202402");
+        Row("next year from 29 February", "2024-02-29", "終了日付", "来年の日", "20250228");
+        Row("previous month start in January", "2024-01-10", "開始日付", "前月月初", "20231201");
+        Row("empty start date: a month back", "2024-03-31", "開始日付", "", "20240229");
+        Row("empty year-month end: closing month", "2024-05-15", "終了年月", "", "202405");
+        Row("office of the installation", "2024-05-15", "事業所コード", "", "000");
     }
     void conditionsResolveOnTheDayTheyRun() {
         QFETCH(QString, day);

@@ -25,12 +25,71 @@ QList<QVariantMap> LinkRows(const QString& configPath) {
 }
 }  // namespace
 
-class TestLinkMessages : public QObject {
+class TestRecords : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    void aRunWritesItsStartAndEnd_data() {
+        QTest::addColumn<QString>("commandText");
+        QTest::addColumn<QString>("startNote");
+        Row("no arguments: the blank stays", "", "開始 ");
+        Row("trimmed", "  X001  ", "開始 X001");
+    }
+    void aRunWritesItsStartAndEnd() {
+        QFETCH(QString, commandText);
+        QFETCH(QString, startNote);
+        TestInstallation install;
+        ExecuteOn(install.configPath(), "UPDATE 動作環境定義 SET 起動担当者コード = '00012'");
+        TestContext t(install.programFolder(), commandText);
+        QVERIFY(OpenEnvironment(t.ctx));
+        t.ctx.staff.code = QStringLiteral("00034");  // the end row takes the code held in memory
+        t.clock.current = t.clock.current.addSecs(3600);
+        CloseEnvironment(t.ctx);
+
+        const auto rows =
+            QueryRows(install.configPath(), "SELECT * FROM プログラム稼動履歴 ORDER BY rowid");
+        QCOMPARE(rows.size(), 2);
+        QCOMPARE(rows[0].value("摘要").toString(), startNote);
+        QCOMPARE(rows[0].value("proccounter").toString(), QStringLiteral("000000000001"));
+        QCOMPARE(rows[0].value("起動担当者コード").toString(), QStringLiteral("00012"));
+        QCOMPARE(rows[0].value("実行日付").toString(), QStringLiteral("20261207 093015"));
+        QCOMPARE(rows[0].value("運用事業所コード").toString(), QStringLiteral("000"));
+        QCOMPARE(rows[0].value("ユーザID").toString(), QStringLiteral("taro"));
+        QCOMPARE(rows[1].value("摘要").toString(), QStringLiteral("終了"));
+        QCOMPARE(rows[1].value("proccounter").toString(), QStringLiteral("000000000002"));
+        QCOMPARE(rows[1].value("起動担当者コード").toString(), QStringLiteral("00034"));
+        QCOMPARE(rows[1].value("実行日付").toString(), QStringLiteral("20261207 103015"));
+        QCOMPARE(QueryRows(install.configPath(), "SELECT * FROM 動作環境定義").size(), 1);
+    }
+
+    void theCounterRestartsWithEveryOpen() {
+        TestInstallation install;
+        TestContext t(install.programFolder());
+        QVERIFY(OpenEnvironment(t.ctx));
+        CloseEnvironment(t.ctx);
+        QVERIFY(OpenEnvironment(t.ctx));
+        CloseEnvironment(t.ctx);
+        QStringList counters;
+        for (const auto& row :
+             QueryRows(install.configPath(),
+                       "SELECT proccounter FROM プログラム稼動履歴 ORDER BY rowid")) {
+            counters << row.value("proccounter").toString();
+        }
+        QCOMPARE(counters,
+                 (QStringList{"000000000001", "000000000002", "000000000001", "000000000002"}));
+    }
+
+    void aRunWithoutHistoryTableStillOpens() {
+        TestInstallation install;
+        ExecuteOn(install.configPath(), "DROP TABLE プログラム稼動履歴");
+        TestContext t(install.programFolder(), QStringLiteral("X"));
+        QVERIFY(OpenEnvironment(t.ctx));
+        CloseEnvironment(t.ctx);
+        QCOMPARE(t.ctx.statementCounter, 2);
+        QVERIFY(t.dialogs.informations.isEmpty());
+    }
+
     // A file made with the earlier index gets the current one at the first start and keeps its
-    // own (other programs have it open); the look-up finds its rows through the new one and the
-    // delete takes the one row by its id.
+    // own (other programs have it open).
     void anOlderFileGetsTheCurrentIndex() {
         TestInstallation install;
         const QString config = install.configPath();
@@ -48,18 +107,6 @@ private Q_SLOTS:
             indexes << row.value("name").toString();
         }
         QCOMPARE(indexes, (QStringList{"プログラム連携情報_受信", "プログラム連携情報_受信日時"}));
-        const auto plan = [&](const QString& sql) {
-            return QueryRows(config, "EXPLAIN QUERY PLAN " + sql).value(0).value("detail");
-        };
-        QCOMPARE(plan("DELETE FROM プログラム連携情報 WHERE rowid = 7 AND 発信日時 = 'a' AND "
-                      "発信プログラムID = 'b' AND 受信プログラムID = 'c' AND 連携区分 = '00'")
-                     .toString(),
-                 "SEARCH プログラム連携情報 USING INTEGER PRIMARY KEY (rowid=?)");
-        QVERIFY(plan("SELECT rowid, * FROM プログラム連携情報 WHERE 発信日時 >= 'a' AND "
-                     "受信プログラムID "
-                     "= 'c' AND 起動連携情報 = '' AND 連携区分 = '00'")
-                    .toString()
-                    .contains("(受信プログラムID=? AND 連携区分=? AND "));
     }
 
     void takesOverTheRequestAddressedToIt_data() {
@@ -68,24 +115,12 @@ private Q_SLOTS:
         QTest::addColumn<QString>("receiver");
         QTest::addColumn<QString>("kind");
         QTest::addColumn<bool>("taken");
-        QTest::newRow("59 s before") << 59 << "LINK1"
-                                     << "ヌモリカマイメニュ"
-                                     << "00" << true;
-        QTest::newRow("60 s before") << 60 << "LINK1"
-                                     << "ヌモリカマイメニュ"
-                                     << "00" << true;
-        QTest::newRow("61 s before") << 61 << "LINK1"
-                                     << "ヌモリカマイメニュ"
-                                     << "00" << false;
-        QTest::newRow("other link information") << 5 << "LINK2"
-                                                << "ヌモリカマイメニュ"
-                                                << "00" << false;
-        QTest::newRow("other receiver") << 5 << "LINK1"
-                                        << "売上入力"
-                                        << "00" << false;
-        QTest::newRow("a completion is no request") << 5 << "LINK1"
-                                                    << "ヌモリカマイメニュ"
-                                                    << "99" << false;
+        Row("59 s before", 59, "LINK1", "ヌモリカマイメニュ", "00", true);
+        Row("60 s before", 60, "LINK1", "ヌモリカマイメニュ", "00", true);
+        Row("61 s before", 61, "LINK1", "ヌモリカマイメニュ", "00", false);
+        Row("other link information", 5, "LINK2", "ヌモリカマイメニュ", "00", false);
+        Row("other receiver", 5, "LINK1", "売上入力", "00", false);
+        Row("a completion is no request", 5, "LINK1", "ヌモリカマイメニュ", "99", false);
     }
     void takesOverTheRequestAddressedToIt() {
         QFETCH(int, secondsBefore);
@@ -111,12 +146,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("command");
         QTest::addColumn<QStringList>("requests");
         QTest::addColumn<QStringList>("left");
-        QTest::newRow("another program's request of the same second")
-            << "LINK1" << QStringList{"LINK1", "LINK2"} << QStringList{"LINK2"};
-        QTest::newRow("two identical requests")
-            << "LINK1" << QStringList{"LINK1", "LINK1"} << QStringList{"LINK1"};
-        QTest::newRow("a tab at the end")
-            << " LINK1\t " << QStringList{"LINK1\t", "LINK1"} << QStringList{"LINK1"};
+        Row("another program's request of the same second", "LINK1", QStringList{"LINK1", "LINK2"},
+            QStringList{"LINK2"});
+        Row("two identical requests", "LINK1", QStringList{"LINK1", "LINK1"}, QStringList{"LINK1"});
+        Row("a tab at the end", " LINK1\t ", QStringList{"LINK1\t", "LINK1"}, QStringList{"LINK1"});
     }
     void takesExactlyTheRequestItMatches() {
         QFETCH(QString, command);
@@ -186,5 +219,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestLinkMessages)
-#include "tst_link_messages.moc"
+QTEST_GUILESS_MAIN(TestRecords)
+#include "tst_records.moc"

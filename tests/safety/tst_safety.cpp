@@ -48,24 +48,23 @@ QString Field(const QString& path, const QString& sql) {
 }
 }  // namespace
 
-class TestStatementSafety : public QObject {
+class TestSafety : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     // Values as people type them and as other programs store them, through every statement that
     // carries a value: each comes back exactly, and nothing else moves.
     void hostileValuesComeBackExactly_data() {
         QTest::addColumn<QString>("value");
-        QTest::newRow("quotes") << "o'brien ''x'";
-        QTest::newRow("statement") << "'; DROP TABLE M担当者; --";
-        QTest::newRow("backslashes") << "C:\\prg\\'\\";
-        QTest::newRow("percent and underscore") << "100%_%";
-        QTest::newRow("line breaks") << "上\n中\r\n下";
-        QTest::newRow("control characters") << QString::fromUtf8(
-            "a\x01\x07\x1b\x7f"
-            "b");
-        QTest::newRow("emoji") << "担当😀👍🏽";
-        QTest::newRow("outside Shift-JIS") << "𠮷野家 한국 ẞ";
-        QTest::newRow("double quotes and semicolons") << "\"x\";\"y\"";
+        Row("quotes", "o'brien ''x'");
+        Row("statement", "'; DROP TABLE M担当者; --");
+        Row("backslashes", "C:\\prg\\'\\");
+        Row("percent and underscore", "100%_%");
+        Row("line breaks", "上\n中\r\n下");
+        Row("control characters", QString::fromUtf8("a\x01\x07\x1b\x7f"
+                                                    "b"));
+        Row("emoji", "担当😀👍🏽");
+        Row("outside Shift-JIS", "𠮷野家 한국 ẞ");
+        Row("double quotes and semicolons", "\"x\";\"y\"");
     }
     void hostileValuesComeBackExactly() {
         QFETCH(QString, value);
@@ -199,5 +198,5 @@ private:
     }
 };
 
-QTEST_MAIN(TestStatementSafety)
-#include "tst_statement_safety.moc"
+QTEST_MAIN(TestSafety)
+#include "tst_safety.moc"

@@ -1,7 +1,4 @@
-#include <QAbstractButton>
-#include <QFileDialog>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
@@ -12,34 +9,27 @@
 #include "Modal.h"
 #include "app/Environment.h"
 #include "backup/ExitDialog.h"
+#include "menu/Launch.h"
 #include "menu/MainMenuWindow.h"
-#include "menu_settings/MenuSettings.h"
 #include "menu_settings/MenuSettingsWindow.h"
-#include "platform/QtApplication.h"
-#include "platform/QtDialogs.h"
 #include "signin/OfficeDialogs.h"
 #include "signin/SignInDialog.h"
 
 namespace {
 // A loaded menu of 00012 with a program on tab 0 and tab 1 and nothing on tab 2's first button.
-struct Menu {
+struct Menu : LoadedContext {
     explicit Menu(const TestInstallation& install, const QString& staff = QStringLiteral("00012"))
-        : t(install.programFolder()) {
-        QVERIFY(OpenEnvironment(t.ctx));
-        QVERIFY(LoadCompanySettings(t.ctx));
-        t.ctx.staff.code = staff;
-        window = std::make_unique<MainMenuWindow>(t.ctx);
+        : LoadedContext(install, staff), window(std::make_unique<MainMenuWindow>(ctx)) {
         window->load();
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
     }
-    TestContext t;
     std::unique_ptr<MainMenuWindow> window;
 };
 
 void AddStandardMenu(const TestInstallation& install) {
     AddMenuTitle(install, "00012", 0, "ヌモリカ販売");
-    AddMenuTitle(install, "00012", 1, "月次ヌモリカ集計");
+    AddMenuTitle(install, "00012", 1, "ヌモリカ月次ヌモリカ集計");
     AddMenuTitle(install, "00012", 2, QVariant());
     AddMenuRow(install, {.tab = 0,
                          .position = 0,
@@ -51,35 +41,14 @@ void AddStandardMenu(const TestInstallation& install) {
     AddMenuRow(install, {.tab = 2, .position = 3, .name = "点検", .file = "/x/点検.exe"});
     AddCatalogue(install, "ヌモリカ", "売上入力", {"開始得意先コード", "終了得意先コード"});
 }
+
+const QVariant kNull;
+
 }  // namespace
 
-class TestMainWindow : public QObject {
+class TestMenu : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    // Qt's own texts speak Japanese whatever the locale, and boxes carry the program's name
-    // alone as their title.
-    void qtsOwnTextsAreJapanese() {
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-        PrepareApplication(QStringLiteral("ヌモリカマイメニュ"));
-        QStringList seen;
-        auto* timer = new QTimer(this);
-        connect(timer, &QTimer::timeout, [&seen, timer] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                timer->stop();
-                seen << box->windowTitle();
-                for (QAbstractButton* button : box->buttons()) {
-                    seen << button->text();
-                }
-                box->button(QMessageBox::No)->click();
-            }
-        });
-        timer->start(10);
-        QtDialogs dialogs;
-        QVERIFY(!dialogs.question(QStringLiteral("削除しますか?")));
-        QCOMPARE(seen, (QStringList{"ヌモリカマイメニュ", "はい(&Y)", "いいえ(&N)"}));
-        QVERIFY(!QApplication::windowIcon().isNull());
-    }
-
     void anEmptyMenuShowsUnsetButtons() {
         TestInstallation install;
         Menu m(install);
@@ -100,7 +69,7 @@ private Q_SLOTS:
         AddStandardMenu(install);
         Menu m(install);
         QCOMPARE(m.window->tabs()->tabText(0), QStringLiteral("販売"));
-        QCOMPARE(m.window->tabs()->tabText(1), QStringLiteral("月次集計"));
+        QCOMPARE(m.window->tabs()->tabText(1), QStringLiteral("月次ヌモリカ集計"));
         QCOMPARE(m.window->tabs()->tabText(2), QStringLiteral("未設定タイトル"));
         QCOMPARE(m.window->menuButton(0, 0)->text(), QStringLiteral("売上入力"));
         QCOMPARE(m.window->descriptionLabel(0, 0)->text(), QStringLiteral("売上を入力"));
@@ -114,12 +83,11 @@ private Q_SLOTS:
         QTest::addColumn<QVariant>("name");
         QTest::addColumn<QStringList>("messages");
         QTest::addColumn<bool>("laterShown");
-        QTest::newRow("position 8") << QVariant(8) << QVariant("売上")
-                                    << QStringList{"売上メニュ設定が正しくありません"} << false;
-        QTest::newRow("Null name")
-            << QVariant(5) << QVariant() << QStringList{"メニュ設定が正しくありません"} << false;
-        QTest::newRow("position 100 is never read")
-            << QVariant(100) << QVariant("売上") << QStringList{} << true;
+        Row("position 8", QVariant(8), QVariant("売上"),
+            QStringList{"売上メニュ設定が正しくありません"}, false);
+        Row("Null name", QVariant(5), QVariant(), QStringList{"メニュ設定が正しくありません"},
+            false);
+        Row("position 100 is never read", QVariant(100), QVariant("売上"), QStringList{}, true);
     }
     void aBadRowEndsItsTab() {
         QFETCH(QVariant, position);
@@ -132,7 +100,7 @@ private Q_SLOTS:
         AddMenuRow(install, {.position = 9, .name = "後", .file = "/x/c.exe"});
         AddMenuRow(install, {.tab = 1, .position = 0, .name = "次のタブ", .file = "/x/d.exe"});
         Menu m(install);
-        QCOMPARE(m.t.dialogs.informations,
+        QCOMPARE(m.dialogs.informations,
                  laterShown ? QStringList{"後メニュ設定が正しくありません"} : messages);
         QVERIFY(m.window->menuButton(0, 1)->isEnabled());
         QVERIFY(m.window->menuButton(1, 0)->isEnabled());
@@ -160,26 +128,29 @@ private Q_SLOTS:
         QCOMPARE(QApplication::focusWidget(), m.window->menuButton(1, 0));
     }
 
-    void theFirstTabChangeAfterLoadIsSwallowed() {
+    // Building the tabs switches to each and back to the first: the first of those changes
+    // leaves the focus alone, the others put it on the first button of the tab shown.
+    void theFirstTabChangeOfALoadKeepsTheFocus() {
         TestInstallation install;
         AddStandardMenu(install);
-        TestContext t(install.programFolder());
-        QVERIFY(OpenEnvironment(t.ctx));
-        t.ctx.staff.code = QStringLiteral("00012");
+        LoadedContext t(install);
         MainMenuWindow window(t.ctx);
         window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QList<QWidget*> focused;
+        const auto watch = QObject::connect(qApp, &QApplication::focusChanged,
+                                            [&](QWidget*, QWidget* now) { focused << now; });
         window.load();
-        // Building tab 1 switched to it and back: only the first of those changes was swallowed.
+        QObject::disconnect(watch);
+        QVERIFY(!focused.contains(window.menuButton(1, 0)));
         QCOMPARE(QApplication::focusWidget(), window.menuButton(0, 0));
     }
 
     void aClickStartsTheComposedCommand_data() {
         QTest::addColumn<bool>("starts");
         QTest::addColumn<QStringList>("messages");
-        QTest::newRow("started") << true << QStringList{};
-        QTest::newRow("missing program")
-            << false << QStringList{"ヌモリカ売上入力プログラムが有りません"};
+        Row("started", true, QStringList{});
+        Row("missing program", false, QStringList{"ヌモリカ売上入力プログラムが有りません"});
     }
     void aClickStartsTheComposedCommand() {
         QFETCH(bool, starts);
@@ -187,24 +158,20 @@ private Q_SLOTS:
         TestInstallation install;
         AddStandardMenu(install);
         Menu m(install);
-        m.t.shell.startResult = starts;
+        m.shell.startResult = starts;
         QTest::mouseClick(m.window->menuButton(0, 0), Qt::LeftButton);
-        QCOMPARE(m.t.shell.started, (QList<FakeShell::Call>{{"/x/売上入力.exe", "000100999999"}}));
-        QCOMPARE(m.t.dialogs.informations, messages);
+        QCOMPARE(m.shell.started, (QList<FakeShell::Call>{{"/x/売上入力.exe", "000100999999"}}));
+        QCOMPARE(m.dialogs.informations, messages);
     }
 
     void theBasePanelOpensTheOfficeDialogOnlyWithTheRight_data() {
         QTest::addColumn<QString>("staff");
         QTest::addColumn<QString>("permission");
         QTest::addColumn<bool>("opens");
-        QTest::newRow("nobody signed in") << ""
-                                          << "1" << true;
-        QTest::newRow("permission 0") << "00012"
-                                      << "0" << true;
-        QTest::newRow("permission not a number") << "00012"
-                                                 << "" << true;
-        QTest::newRow("permission 1") << "00012"
-                                      << "1" << false;
+        Row("nobody signed in", "", "1", true);
+        Row("permission 0", "00012", "0", true);
+        Row("permission not a number", "00012", "", true);
+        Row("permission 1", "00012", "1", false);
     }
     void theBasePanelOpensTheOfficeDialogOnlyWithTheRight() {
         QFETCH(QString, staff);
@@ -212,7 +179,7 @@ private Q_SLOTS:
         QFETCH(bool, opens);
         TestInstallation install;
         Menu m(install, staff);
-        m.t.ctx.staff.categoryPermissions[9] = permission;
+        m.ctx.staff.categoryPermissions[9] = permission;
         QSignalSpy office(m.window.get(), &MainMenuWindow::officeRequested);
         if (opens) {
             WhenModal(QStringLiteral("msg運用事業所設定"),
@@ -238,19 +205,16 @@ private Q_SLOTS:
             return combined;
         };
         const QString sales = QStringLiteral("/x/売上入力.exe");
-        QTest::newRow("1 starts the first button")
-            << K({Qt::Key_1}) << 0 << QStringList{sales} << 0;
-        QTest::newRow("2 on an unset button starts nothing")
-            << K({Qt::Key_2}) << 0 << QStringList{} << 0;
-        QTest::newRow("Enter on the focused button")
-            << K({Qt::Key_Return}) << 0 << QStringList{sales} << 0;
-        QTest::newRow("Ctrl+2 shows the second tab, 1 starts its first button")
-            << K({Qt::CTRL | Qt::Key_2, Qt::Key_1}) << 1 << QStringList{"/x/集計.exe"} << 0;
-        QTest::newRow("Ctrl+Tab twice, Ctrl+Shift+Tab once")
-            << K({Qt::CTRL | Qt::Key_Tab, Qt::CTRL | Qt::Key_Tab,
-                  Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab})
-            << 1 << QStringList{} << 0;
-        QTest::newRow("F1") << K({Qt::Key_F1}) << 0 << QStringList{} << 1;
+        Row("1 starts the first button", K({Qt::Key_1}), 0, QStringList{sales}, 0);
+        Row("2 on an unset button starts nothing", K({Qt::Key_2}), 0, QStringList{}, 0);
+        Row("Enter on the focused button", K({Qt::Key_Return}), 0, QStringList{sales}, 0);
+        Row("Ctrl+2 shows the second tab, 1 starts its first button",
+            K({Qt::CTRL | Qt::Key_2, Qt::Key_1}), 1, QStringList{"/x/集計.exe"}, 0);
+        Row("Ctrl+Tab twice, Ctrl+Shift+Tab once",
+            K({Qt::CTRL | Qt::Key_Tab, Qt::CTRL | Qt::Key_Tab,
+               Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab}),
+            1, QStringList{}, 0);
+        Row("F1", K({Qt::Key_F1}), 0, QStringList{}, 1);
     }
     void theKeyboardReachesEverything() {
         QFETCH(QList<int>, keys);
@@ -269,11 +233,11 @@ private Q_SLOTS:
         }
         QCOMPARE(m.window->tabs()->currentIndex(), tab);
         QStringList paths;
-        for (const FakeShell::Call& call : m.t.shell.started) {
+        for (const FakeShell::Call& call : m.shell.started) {
             paths << call.path;
         }
         QCOMPARE(paths, started);
-        QCOMPARE(m.t.shell.opened.size(), manuals);
+        QCOMPARE(m.shell.opened.size(), manuals);
     }
 
     void theManualPanelTakesTheKeyboard() {
@@ -284,7 +248,7 @@ private Q_SLOTS:
         QVERIFY(manual->focusPolicy() & Qt::TabFocus);
         manual->setFocus();
         QTest::keyClick(manual, Qt::Key_Space);
-        QCOMPARE(m.t.shell.opened.size(), 1);
+        QCOMPARE(m.shell.opened.size(), 1);
     }
 
     // A program button names its program; a description says how the button is set up.
@@ -304,9 +268,7 @@ private Q_SLOTS:
         TestInstallation install;
         AddStandardMenu(install);
         AddMenuRow(install, {.tab = 1, .position = 9, .name = "壊れた", .file = "/x/壊.exe"});
-        TestContext t(install.programFolder());
-        QVERIFY(OpenEnvironment(t.ctx));
-        t.ctx.staff.code = QStringLiteral("00012");
+        LoadedContext t(install);
         MainMenuWindow window(t.ctx);
         QStringList seenWhenTold;
         t.dialogs.onInformation = [&](const QString&) {
@@ -317,25 +279,7 @@ private Q_SLOTS:
         };
         window.load();
         QCOMPARE(t.dialogs.informations, QStringList{"壊れたメニュ設定が正しくありません"});
-        QCOMPARE(seenWhenTold, (QStringList{"月次集計", "集計", "0"}));
-    }
-
-    // "全てのファイル" lists every file, also programs without an ending.
-    void theFileDialogListsEveryFile() {
-        QStringList filters;
-        auto* timer = new QTimer(this);
-        connect(timer, &QTimer::timeout, [&filters, timer] {
-            if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
-                timer->stop();
-                filters = dialog->nameFilters();
-                dialog->reject();
-            }
-        });
-        timer->start(10);
-        QtDialogs dialogs;
-        QVERIFY(!dialogs.openFile(ProgramFileFilters(), QString()));
-        QCOMPARE(filters.value(0), QStringLiteral("全てのファイル (*)"));
-        QCOMPARE(filters.value(1), QStringLiteral("ワード (*.doc)"));
+        QCOMPARE(seenWhenTold, (QStringList{"月次ヌモリカ集計", "集計", "0"}));
     }
 
     // On a notebook screen of 1024×600 (less a panel of 40 pixels) every window keeps all its
@@ -344,7 +288,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("window");
         for (const char* name :
              {"menu", "settings", "sign-in", "office", "privileged PIN", "exit"}) {
-            QTest::newRow(name) << QString::fromLatin1(name);
+            Row(name, QString::fromLatin1(name));
         }
     }
     void everyWindowFitsASmallScreen() {
@@ -352,20 +296,20 @@ private Q_SLOTS:
         TestInstallation install;
         AddStandardMenu(install);
         Menu m(install);
-        m.t.ctx.menuEditTarget = {kMenuTable, 0, 0};
+        m.ctx.menuEditTarget = {kMenuTable, 0, 0};
         std::unique_ptr<QWidget> shown;
         if (window == "menu") {
             shown = std::move(m.window);
         } else if (window == "settings") {
-            shown = std::make_unique<MenuSettingsWindow>(m.t.ctx);
+            shown = std::make_unique<MenuSettingsWindow>(m.ctx);
         } else if (window == "sign-in") {
-            shown = std::make_unique<SignInDialog>(m.t.ctx);
+            shown = std::make_unique<SignInDialog>(m.ctx);
         } else if (window == "office") {
-            shown = std::make_unique<OfficeDialog>(m.t.ctx);
+            shown = std::make_unique<OfficeDialog>(m.ctx);
         } else if (window == "privileged PIN") {
-            shown = std::make_unique<PrivilegedPinDialog>(m.t.ctx);
+            shown = std::make_unique<PrivilegedPinDialog>(m.ctx);
         } else {
-            shown = std::make_unique<ExitDialog>(m.t.ctx, "ヌモリカ");
+            shown = std::make_unique<ExitDialog>(m.ctx, "ヌモリカ");
         }
         const QSize screen(1024, 560);
         QVERIFY2(shown->minimumSizeHint().height() <= screen.height() &&
@@ -394,31 +338,142 @@ private Q_SLOTS:
         WhenModal(QStringLiteral("wndマイメニュ設定"), [](QDialog& dialog) { dialog.reject(); });
         QTest::mouseDClick(m.window->descriptionLabel(2, 5), Qt::LeftButton);
         QCOMPARE(settings.value(0), (QVariantList{2, 5}));
-        QCOMPARE(m.t.ctx.menuEditTarget.tabPosition, 2);
-        QCOMPARE(m.t.ctx.menuEditTarget.detailPosition, 5);
+        QCOMPARE(m.ctx.menuEditTarget.tabPosition, 2);
+        QCOMPARE(m.ctx.menuEditTarget.detailPosition, 5);
         QTest::mouseClick(m.window->findChild<QLabel*>("manualpanel"), Qt::LeftButton);
-        QCOMPARE(m.t.shell.opened.value(0).path, install.path("manual/ヌモリカマイメニュ.doc"));
+        QCOMPARE(m.shell.opened,
+                 (QList<FakeShell::Call>{
+                     {install.path("manual/ヌモリカマイメニュ.doc"), install.path("manual")}}));
         m.window->findChild<QPushButton*>("btn_終了")->click();
         QCOMPARE(exit.count(), 1);
     }
 
+    // Maximised, the base panel stands in the middle of the screen; otherwise it fills the window.
     void bothLayouts() {
         TestInstallation install;
         Menu m(install);
-        const QRect screen = m.window->screen()->geometry();
-        const qreal dpiX = m.window->screen()->logicalDotsPerInchX();
-        const qreal dpiY = m.window->screen()->logicalDotsPerInchY();
         QFrame* base = m.window->basePanel();
         m.window->layoutMaximized();
-        QCOMPARE(base->pos(),
-                 QPoint((screen.width() - base->width()) / 2 + qRound(5 * dpiX / 1440),
-                        (screen.height() - base->height()) / 2 - qRound(120 * dpiY / 1440)));
+        const QPoint middle = m.window->screen()->geometry().center() - base->geometry().center();
+        QVERIFY2(middle.manhattanLength() < 20,
+                 qPrintable(QString::number(middle.manhattanLength())));
         m.window->layoutNormal();
         QCOMPARE(base->pos(), QPoint(0, 0));
-        QCOMPARE(m.window->pos(), QPoint(screen.x() + (screen.width() - m.window->width()) / 2,
-                                         screen.y() + (screen.height() - m.window->height()) / 2));
+    }
+
+    void composesTheCommandLine_data() {
+        QTest::addColumn<QVariant>("name");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QVariantList>("values");
+        QTest::addColumn<QString>("expected");  // after the program folder
+        const QVariantList filled = {"000100", "", "当期期首", "今月"};
+        Row("catalogue items with defaults and keywords", QVariant("売上入力"), "売上入力.exe",
+            filled, "売上入力.exe 00010099999920240401202405");
+        Row("plain start word", QVariant("売上一覧表"), "売上入力.exe", filled, "売上入力.exe");
+        Row("A and B blank, C filled", QVariant("売上入力"), "売上入力.exe",
+            QVariantList{"", " ", "x"}, "売上入力.exe 000000 x");
+        Row("A to C blank", QVariant("売上入力"), "売上入力.exe", QVariantList{" ", "", "", "今月"},
+            "売上入力.exe");
+        Row("A Null counts as a value", QVariant("売上入力"), "売上入力.exe",
+            QVariantList{kNull, "", ""}, "売上入力.exe ");
+        Row("not in any catalogue: path and a blank", QVariant("在庫照会"), "在庫照会.exe", filled,
+            "在庫照会.exe ");
+        Row("a Null value ends the conditions", QVariant("売上入力"), "売上入力.exe",
+            QVariantList{"000100", kNull, "x", "今月"}, "売上入力.exe 000100");
+        Row("third catalogue", QVariant("年度別実績"), "年度別実績.EXE",
+            QVariantList{"", "前年", "A"}, "年度別実績.EXE 120230");
+        Row("blanks around the path", QVariant("売上入力"), "  売上入力.exe  ",
+            QVariantList{"1", "2", "3", ""}, "売上入力.exe 123202405");
+    }
+    void composesTheCommandLine() {
+        QFETCH(QVariant, name);
+        QFETCH(QString, file);
+        QFETCH(QVariantList, values);
+        QFETCH(QString, expected);
+        TestInstallation install;
+        AddCatalogue(install, "ヌモリカ", "売上入力",
+                     {"開始得意先コード", "終了得意先コード", "開始日付", "終了年月", "終了日付"});
+        // The first catalogue that names a program gives its items.
+        AddCatalogue(install, "ヌモリカサービスメニュ", "売上入力", {"事業所コード"});
+        AddCatalogue(install, "ヌモリカ補助機能", "年度別実績",
+                     {"printmode", "開始年度", "表示区分", kNull, "x"});
+        const QString folder = install.programFolder() + "/";
+        const QString path =
+            file.startsWith(' ') ? "  " + folder + file.trimmed() + "  " : folder + file;
+        AddMenuRow(install,
+                   {.tab = 1, .position = 3, .name = name, .file = path, .values = values});
+        LoadedContext l(install);
+        l.clock.current = QDateTime(QDate(2024, 5, 15), QTime(10, 0));
+        const auto command = ComposeLaunch(l.ctx, "ヌモリカマイメニュ", 1, 3);
+        QVERIFY(command);
+        QCOMPARE(command->commandText, folder + expected);
+    }
+
+    void startsProgramsAndOpensDocuments_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("exists");
+        QTest::addColumn<QString>("started");
+        QTest::addColumn<QString>("opened");
+        QTest::addColumn<QStringList>("messages");
+        Row("program", "/x/売上入力.exe", true, "/x/売上入力.exe|", "", QStringList{});
+        Row("capital EXE", "/x/売上入力.EXE", true, "/x/売上入力.EXE|", "", QStringList{});
+        Row("program that cannot start", "/x/売上入力.exe", false, "/x/売上入力.exe|", "",
+            QStringList{"売上入力プログラムが有りません"});
+        Row("blank after .exe: a document", "/x/売上入力.exe ", true, "", "/x/売上入力.exe|/x",
+            QStringList{});
+        Row("document", "/x/日報.txt", true, "", "/x/日報.txt|/x", QStringList{});
+        Row("document without folder", "日報.txt", true, "", "日報.txt|", QStringList{});
+    }
+    void startsProgramsAndOpensDocuments() {
+        QFETCH(QString, file);
+        QFETCH(bool, exists);
+        QFETCH(QString, started);
+        QFETCH(QString, opened);
+        QFETCH(QStringList, messages);
+        TestInstallation install;
+        AddMenuRow(install, {.position = 0, .name = "売上入力", .file = file, .values = {"1"}});
+        LoadedContext l(install);
+        l.shell.startResult = exists;
+        LaunchMenuEntry(l.ctx, 0, 0, "ヌモリカマイメニュ");
+        const auto join = [](const QList<FakeShell::Call>& calls) {
+            return calls.isEmpty() ? QString() : calls[0].path + "|" + calls[0].argument;
+        };
+        QCOMPARE(join(l.shell.started), started);
+        QCOMPARE(join(l.shell.opened), opened);
+        QCOMPARE(l.dialogs.informations, messages);
+    }
+
+    void rowsThatCannotLaunchAreSkipped_data() {
+        QTest::addColumn<QVariant>("name");
+        QTest::addColumn<QVariant>("file");
+        QTest::addColumn<QString>("staff");
+        Row("Null path", QVariant("売上入力"), kNull, "00012");
+        Row("Null name", kNull, QVariant("/x/a.exe"), "00012");
+        Row("another person's row", QVariant("売上入力"), QVariant("/x/a.exe"), "00013");
+    }
+    void rowsThatCannotLaunchAreSkipped() {
+        QFETCH(QVariant, name);
+        QFETCH(QVariant, file);
+        QFETCH(QString, staff);
+        TestInstallation install;
+        AddMenuRow(install, {.staff = staff, .name = name, .file = file});
+        LoadedContext l(install);
+        LaunchMenuEntry(l.ctx, 0, 0, "ヌモリカマイメニュ");
+        QVERIFY(l.shell.started.isEmpty());
+        QVERIFY(l.shell.opened.isEmpty());
+        QVERIFY(l.dialogs.informations.isEmpty());
+    }
+
+    void nobodySignedInUsesTheZeroCode() {
+        TestInstallation install;
+        AddMenuRow(install, {.staff = "00000", .name = "売上入力", .file = "/x/a.exe"});
+        LoadedContext l(install);
+        l.ctx.staff.code.clear();
+        l.shell.startResult = true;
+        LaunchMenuEntry(l.ctx, 0, 0, "ヌモリカマイメニュ");
+        QCOMPARE(l.shell.started.size(), 1);
     }
 };
 
-QTEST_MAIN(TestMainWindow)
-#include "tst_main_window.moc"
+QTEST_MAIN(TestMenu)
+#include "tst_menu.moc"

@@ -1,0 +1,534 @@
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+#include "Fakes.h"
+#include "TestInstallation.h"
+#include "app/Environment.h"
+#include "db/DbAccess.h"
+#include "db/DbConnection.h"
+#include "db/Engine.h"
+#include "db/Recordset.h"
+#include "env/InstallPaths.h"
+#include "env/Installation.h"
+#include "env/Optimisation.h"
+#include "env/UserFolders.h"
+#include "office/AccessRegistration.h"
+#include "records/RunHistory.h"
+
+namespace {
+
+const QString kAppPaths =
+    QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\MSACCESS.EXE");
+
+class CountingPleaseWait final : public PleaseWait {
+public:
+    void show() override { ++shown; }
+    void hide() override { ++hidden; }
+    int shown = 0;
+    int hidden = 0;
+};
+
+// A per-user installation; Access registered when asked.
+struct PerUser {
+    explicit PerUser(bool access = true) : install(TestInstallation::Nothing) {
+        InstallationOptions options;
+        options.perUser = true;
+        if (const auto error = CreateInstallation(install.base(), options)) {
+            qFatal("%s", qPrintable(*error));
+        }
+        // A form table whose attributes are not exactly those of a link is left alone.
+        AddLinkedTable(install.path("report/repfrmdb.accdb"), "W他", "W帳票データ",
+                       ";DATABASE=" + install.path("report/repdb.accdb"),
+                       kLinkedTableAttributes | 2);
+        if (access) {
+            registerAccess(t);
+        }
+    }
+    static void registerAccess(TestContext& context) {
+        context.registry.createKey(Hive::LocalMachine, kAppPaths);
+        context.registry.setValue(Hive::LocalMachine, kAppPaths, "Path",
+                                  QStringLiteral("/opt/Microsoft Office/Office12/"));
+    }
+    QString own(const QString& file) const { return install.path("users/taro/" + file); }
+    QString linkOf(const QString& forms, const QString& table) const {
+        const auto tables = ListTableDefinitions(forms);
+        for (const TableDefinition& definition : tables.value_or(QList<TableDefinition>())) {
+            if (definition.name == table) {
+                return definition.connect;
+            }
+        }
+        return {};
+    }
+
+    TestInstallation install;
+    TestContext t{install.programFolder()};
+};
+
+const QString kExtensions =
+    QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Extensions");
+const Hive kUser = Hive::CurrentUser;
+
+QString TrustedKey(const QString& version, const QString& location = {}) {
+    return QStringLiteral("Software\\Microsoft\\Office\\") + version +
+           QStringLiteral("\\Access\\Security\\Trusted Locations") +
+           (location.isEmpty() ? QString() : u'\\' + location);
+}
+
+// Passes everything to the hive files, except that writes of one name (a value or the last key of
+// a path) fail, or with "unlisted" the sub-keys cannot be enumerated.
+class FailingStore final : public RegistryStore {
+public:
+    FailingStore(RegistryStore& inner, QString failing) : inner_(inner), failing_(failing) {}
+    bool keyExists(Hive hive, const QString& key) const override {
+        return inner_.keyExists(hive, key);
+    }
+    bool createKey(Hive hive, const QString& key) override {
+        return (failing_.isEmpty() || !key.endsWith(failing_)) && inner_.createKey(hive, key);
+    }
+    std::optional<RegistryValue> value(Hive hive, const QString& key,
+                                       const QString& name) const override {
+        return inner_.value(hive, key, name);
+    }
+    bool setValue(Hive hive, const QString& key, const QString& name,
+                  const RegistryValue& value) override {
+        return name != failing_ && inner_.setValue(hive, key, name, value);
+    }
+    std::optional<QStringList> subKeys(Hive hive, const QString& key) const override {
+        return failing_ == "unlisted" ? std::nullopt : inner_.subKeys(hive, key);
+    }
+
+private:
+    RegistryStore& inner_;
+    QString failing_;
+};
+
+// A workstation whose machine hive names the Access folder (none when null) and whose user hive
+// has the extensions key, as Windows always has.
+struct Workstation {
+    Workstation(const QString& accessFolder, const QString& folder, const QString& failing = {})
+        : store(t.registry, failing), ctx(t.dialogs, t.shell, t.clock, store, t.ctx.process) {
+        ctx.paths.userReportFolder = folder;
+        if (!accessFolder.isNull()) {
+            t.registry.createKey(Hive::LocalMachine, kAppPaths);
+            t.registry.setValue(Hive::LocalMachine, kAppPaths, QStringLiteral("Path"),
+                                accessFolder);
+        }
+        t.registry.createKey(kUser, kExtensions);
+    }
+    std::optional<RegistryValue> value(const QString& key, const char* name) const {
+        return t.registry.value(kUser, key, QLatin1String(name));
+    }
+    QTemporaryDir dir;
+    TestContext t{dir.path() + QStringLiteral("/prgbin")};
+    FailingStore store;
+    AppContext ctx;
+};
+
+const QString kFolder = QStringLiteral("/base/users/taro/report");
+}  // namespace
+
+class TestInstallationAndPerUser : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void findsTheInstallation_data() {
+        QTest::addColumn<QString>("programFolder");
+        QTest::addColumn<QString>("base");
+        QTest::addColumn<QString>("root");
+        QTest::addColumn<QString>("programs");
+        Row("prgbin", "/x/base/prgbin", "/x/base/", "/x/base", "/x/base/prgbin");
+        Row("prgsrc sub-folder gives prgbin", "/x/base/prgsrc/sub", "/x/base/", "/x/base",
+            "/x/base/prgbin");
+        Row("letter case ignored", "/x/base/PrgBin", "/x/base/", "/x/base", "/x/base/prgbin");
+        Row("prgbin wins over an earlier prgsrc", "/x/prgsrc/y/prgbin", "/x/prgsrc/y/",
+            "/x/prgsrc/y", "/x/prgsrc/y/prgbin");
+        Row("first prgbin counts", "/a/prgbin/b/prgbin", "/a/", "/a", "/a/prgbin");
+    }
+    void findsTheInstallation() {
+        QFETCH(QString, programFolder);
+        QFETCH(QString, base);
+        QFETCH(QString, root);
+        QFETCH(QString, programs);
+        const auto found = FindInstallBase(programFolder);
+        QVERIFY(found);
+        InstallPaths paths;
+        DeriveInstallFolders(paths, *found);
+        QCOMPARE(paths.base, base);
+        QCOMPARE(paths.root, root);
+        QCOMPARE(paths.programFolder, programs);
+        QCOMPARE(paths.configFolder, base + "conf");
+        QCOMPARE(paths.reportFolder, base + "report");
+        QCOMPARE(paths.manualFolder, base + "manual");
+    }
+
+    void noInstallationOutsidePrgbinAndPrgsrc() {
+        QVERIFY(!FindInstallBase(QStringLiteral("/opt/menu/bin")));
+        QVERIFY(!FindProgramBase(QStringLiteral("/x/base/prgsrc")));
+    }
+
+    void prefersAccdbOverMdb_data() {
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<int>("kind");
+        Row("both", QStringList{"usrcnfg.accdb", "usrcnfg.mdb"}, int(kAccdbFile));
+        Row("mdb only", QStringList{"usrcnfg.mdb"}, int(kMdbFile));
+        Row("none", QStringList{}, int(kNoDatabaseFile));
+    }
+    void prefersAccdbOverMdb() {
+        QFETCH(QStringList, files);
+        QFETCH(int, kind);
+        QTemporaryDir dir;
+        for (const QString& name : files) {
+            QFile file(dir.filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        QCOMPARE(int(ProbeDatabaseKind(dir.filePath(QStringLiteral("usrcnfg")))), kind);
+    }
+
+    void userFoldersFollowTheMode_data() {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("config");
+        QTest::addColumn<QString>("report");
+        Row("shared", 0, "/x/base/conf", "/x/base/report");
+        Row("per user", 1, "/x/base/users/taro/conf", "/x/base/users/taro/report");
+        Row("unknown mode keeps them", 2, "", "");
+    }
+    void userFoldersFollowTheMode() {
+        QFETCH(int, mode);
+        QFETCH(QString, config);
+        QFETCH(QString, report);
+        InstallPaths paths;
+        paths.userName = QStringLiteral("taro");
+        DeriveInstallFolders(paths, QStringLiteral("/x/base/"));
+        SetUserFolders(paths, qint16(mode));
+        QCOMPARE(paths.userConfigFolder, config);
+        QCOMPARE(paths.userReportFolder, report);
+    }
+
+    void foldersOnTheWay_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QStringList>("folders");
+        Row("absolute, file never a folder", "/x/base/users/taro/conf/usrcnfg.accdb",
+            QStringList{"/x", "/x/base", "/x/base/users", "/x/base/users/taro",
+                        "/x/base/users/taro/conf"});
+        Row("network: server and share skipped", "//srv/share/a/b/f.mdb",
+            QStringList{"//srv/share/a", "//srv/share/a/b"});
+        Row("network without share", "//srv", QStringList{});
+        Row("relative", "a/b/f.mdb", QStringList{});
+        Row("blank", "   ", QStringList{});
+    }
+    void foldersOnTheWay() {
+        QFETCH(QString, path);
+        QFETCH(QStringList, folders);
+        QCOMPARE(FoldersOnTheWay(path), folders);
+    }
+
+    void ensureFoldersCreatesTheMissingOnes() {
+        QTemporaryDir dir;
+        FakeDialogs dialogs;
+        const QString file = dir.filePath(QStringLiteral("users/taro/conf/usrcnfg.accdb"));
+        EnsureFolders(dialogs, file);
+        QVERIFY(QFileInfo(dir.filePath(QStringLiteral("users/taro/conf"))).isDir());
+        QVERIFY(!QFileInfo::exists(file));
+        QVERIFY(dialogs.informations.isEmpty());
+
+        // A file in the way of a folder cannot be replaced: the message says so, once per folder.
+        QFile blocker(dir.filePath(QStringLiteral("blocked")));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        EnsureFolders(dialogs, dir.filePath(QStringLiteral("blocked/sub/f.accdb")));
+        QCOMPARE(dialogs.informations.size(), 1);
+        QVERIFY(dialogs.informations[0].startsWith(QStringLiteral("DIREXISTCHK ERROR75 ")));
+        QVERIFY(dialogs.informations[0].endsWith(QStringLiteral("\rdirexeistchk")));
+    }
+
+    void setupCommand_data() {
+        QTest::addColumn<QString>("programFolder");
+        QTest::addColumn<QString>("command");
+        Row("prgbin", "/x/base/prgbin",
+            "/x/base/prgbin/動作環境設定.exe /x/base/,ヌモリカマイメニュ");
+        Row("letter case", "/x/PRGBIN", "/x/PRGBIN/動作環境設定.exe /x/,ヌモリカマイメニュ");
+        Row("no prgbin", "/x/base/prgsrc", "");
+        Row("empty", "", "");
+    }
+    void setupCommand() {
+        QFETCH(QString, programFolder);
+        QFETCH(QString, command);
+        const auto composed =
+            ComposeEnvironmentSetupCommand(programFolder, QStringLiteral("ヌモリカマイメニュ"));
+        QCOMPARE(composed ? composed->text() : QString(), command);
+    }
+
+    void theFirstStartCopiesAndRelinks() {
+        PerUser p;
+        CountingPleaseWait wait;
+        p.t.ctx.pleaseWait = &wait;
+        QVERIFY(OpenEnvironment(p.t.ctx));
+        for (const char* file :
+             {"conf/usrcnfg.accdb", "report/repdb.accdb", "report/repfrmdb.accdb"}) {
+            QVERIFY2(QFileInfo::exists(p.own(file)), file);
+        }
+        QCOMPARE(wait.shown, 1);
+        QCOMPARE(wait.hidden, 1);
+        const QString forms = p.own("report/repfrmdb.accdb");
+        QCOMPARE(p.linkOf(forms, "W帳票データ"), ";DATABASE=" + p.own("report/repdb.accdb"));
+        QCOMPARE(p.linkOf(forms, "W他"), ";DATABASE=" + p.install.path("report/repdb.accdb"));
+
+        // The user's rows are read through the link.
+        InsertRow(p.own("report/repdb.accdb"), "W帳票データ", {{"帳票ID", "R1"}, {"金額", 1200}});
+        DbConnection reports(QStringLiteral("forms"));
+        QVERIFY(!reports.open("Provider=Microsoft.ACE.OLEDB.12.0;Data Source=" + forms));
+        Recordset rows;
+        QVERIFY(!rows.open(reports.database(), "SELECT 金額 FROM W帳票データ WHERE 帳票ID = 'R1'"));
+        QCOMPARE(rows.text("金額"), QStringLiteral("1200"));
+        rows.close();
+
+        // The trusted location is the user's report folder.
+        const QString locations =
+            "Software\\Microsoft\\Office\\12.0\\Access\\Security\\Trusted Locations\\Location0";
+        QCOMPARE(p.t.registry.value(Hive::CurrentUser, locations, "Path"),
+                 std::optional<RegistryValue>(p.own("report") + "/"));
+    }
+
+    void theSecondStartCopiesNothing() {
+        PerUser p;
+        QVERIFY(OpenEnvironment(p.t.ctx));
+        CloseEnvironment(p.t.ctx);
+        const QString forms = p.own("report/repfrmdb.accdb");
+        InsertRow(p.own("report/repdb.accdb"), "W帳票データ", {{"帳票ID", "mine"}});
+        ExecuteOn(forms, "UPDATE numorika_links SET connect = ';DATABASE=/elsewhere.accdb'");
+        TestContext again(p.install.programFolder());
+        CountingPleaseWait wait;
+        again.ctx.pleaseWait = &wait;
+        QVERIFY(OpenEnvironment(again.ctx));
+        QCOMPARE(wait.shown, 0);
+        QCOMPARE(QueryRows(p.own("report/repdb.accdb"), "SELECT * FROM W帳票データ").size(), 1);
+        QCOMPARE(p.linkOf(forms, "W帳票データ"), QStringLiteral(";DATABASE=/elsewhere.accdb"));
+    }
+
+    void withoutAccessNothingIsRelinked() {
+        PerUser p(false);
+        QVERIFY(OpenEnvironment(p.t.ctx));
+        QVERIFY(QFileInfo::exists(p.own("report/repfrmdb.accdb")));
+        QCOMPARE(p.linkOf(p.own("report/repfrmdb.accdb"), "W帳票データ"),
+                 ";DATABASE=" + p.install.path("report/repdb.accdb"));
+    }
+
+    void aLinkMustFindItsTable() {
+        PerUser p;
+        const QString forms = p.install.path("report/repfrmdb.accdb");
+        QVERIFY(RelinkTable(forms, "W帳票データ", ";DATABASE=" + p.install.configPath()));
+        QVERIFY(RelinkTable(forms, "W帳票データ", ";DATABASE=/nowhere.accdb"));
+        QVERIFY(RelinkTable(forms, "無い", ";DATABASE=" + p.install.path("report/repdb.accdb")));
+        QCOMPARE(p.linkOf(forms, "W帳票データ"),
+                 ";DATABASE=" + p.install.path("report/repdb.accdb"));
+    }
+
+    void compactionTargets_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("target");
+        Row("accdb", "/r/repdb.accdb", "/r/repdbbak.accdb");
+        Row("capitals", "/r/REPDB.ACCDB", "/r/REPDBbak.accdb");
+        Row("mdb", "/r/gnrdb.mdb", "/r/gnrdbbak.mdb");
+        Row("other", "/r/notes.txt", "");
+    }
+    void compactionTargets() {
+        QFETCH(QString, path);
+        QFETCH(QString, target);
+        QCOMPARE(CompactionTarget(path), target);
+    }
+
+    void compactingKeepsTheDataOrTheFile() {
+        PerUser p;
+        const QString reports = p.install.path("report/repdb.accdb");
+        InsertRow(reports, "W帳票データ", {{"帳票ID", "R1"}});
+        QVERIFY(CompactDatabaseFile(reports));
+        QVERIFY(QFileInfo::exists(p.install.path("report/repdbbak.accdb")));
+        QCOMPARE(QueryRows(reports, "SELECT value FROM numorika_info WHERE key = 'locale'")[0]
+                     .value("value")
+                     .toString(),
+                 QStringLiteral(";LANGID=0x0411;CP=932;COUNTRY=0"));
+        QCOMPARE(QueryRows(reports, "SELECT * FROM W帳票データ").size(), 1);
+
+        const QString broken = p.install.path("report/broken.accdb");
+        QFile file(broken);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(4096, 'x'));
+        file.close();
+        QVERIFY(!CompactDatabaseFile(broken));
+        QFile after(broken);
+        QVERIFY(after.open(QIODevice::ReadOnly));
+        QCOMPARE(after.readAll(), QByteArray(4096, 'x'));
+    }
+
+    void optimisingRestartsTheRun() {
+        PerUser p;
+        FakeNotice notice;
+        p.t.ctx.notice = &notice;
+        QVERIFY(OpenEnvironment(p.t.ctx));
+        OptimiseConfiguration(p.t.ctx);
+        QCOMPARE(notice.notice, QStringLiteral("動作環境定義情報の最適化"));
+        QVERIFY(p.t.ctx.config.isOpen());
+        QVERIFY(QFileInfo::exists(p.own("conf/usrcnfgbak.accdb")));
+        QVERIFY(QFileInfo::exists(p.own("report/repdbbak.accdb")));
+        CloseEnvironment(p.t.ctx);
+        QStringList rows;
+        for (const auto& row :
+             QueryRows(p.own("conf/usrcnfg.accdb"),
+                       "SELECT proccounter, 摘要 FROM プログラム稼動履歴 ORDER BY rowid")) {
+            rows << row.value("proccounter").toString().right(1) + row.value("摘要").toString();
+        }
+        QCOMPARE(rows, (QStringList{"1開始 ", "2終了", "1開始 ", "2終了"}));
+    }
+
+    // Another program keeps the configuration open and writes before and after: the compacted
+    // copy must not replace the file under it, or its later rows are lost.
+    void aConfigurationInUseIsNotReplaced() {
+        PerUser p;
+        QVERIFY(OpenEnvironment(p.t.ctx));
+        const QString config = p.own("conf/usrcnfg.accdb");
+        // Room that a compaction would give back: the file shrinks when it is replaced.
+        ExecuteOn(config,
+                  "CREATE TABLE 作業 AS WITH RECURSIVE k(i) AS (SELECT 1 UNION ALL "
+                  "SELECT i + 1 FROM k WHERE i < 2000) SELECT randomblob(1000) FROM k");
+        ExecuteOn(config, "DROP TABLE 作業");
+        ExecuteOn(config, "PRAGMA wal_checkpoint(TRUNCATE)");
+        const qint64 size = QFileInfo(config).size();
+        DbConnection other(QStringLiteral("config"));
+        QVERIFY(!other.open(ComposeConfigConnectionString(kAccdbFile, config, false)));
+        const auto write = [&](const char* note) {
+            QVERIFY(!ExecuteStatement(
+                other, ComposeHistoryStatement(p.t.clock.now(), 1, QString::fromUtf8(note), "001",
+                                               "", "other")));
+        };
+        write("前");
+        OptimiseConfiguration(p.t.ctx);
+        QCOMPARE(QFileInfo(config).size(), size);
+        write("後");
+        other.close();
+        CloseEnvironment(p.t.ctx);
+        QCOMPARE(QueryRows(config, "PRAGMA integrity_check")[0].value("integrity_check"),
+                 QVariant("ok"));
+        QCOMPARE(HistoryNotes(config).filter(QRegularExpression("^(前|後)$")),
+                 (QStringList{"前", "後"}));
+    }
+
+    void registersByTheVersionInTheAccessFolder_data() {
+        QTest::addColumn<QString>("access");
+        QTest::addColumn<bool>("registered");
+        QTest::addColumn<QStringList>("officeKeys");
+        Row("Office12", "C:\\Program Files\\Microsoft Office\\Office12\\", true,
+            QStringList{"12.0"});
+        Row("Office9: .mdb only", "/opt/Office9/", true, QStringList{});
+        Row("OFFICE10: .mdb only", "/opt/OFFICE10/", true, QStringList{});
+        Row("Office11: level", "/opt/Office11/", true, QStringList{"11.0"});
+        Row("office14", "/opt/office14/", true, QStringList{"14.0"});
+        Row("Office17 is 16.0", "/opt/Office17/", true, QStringList{"16.0"});
+        Row("Office18 is 17.0", "/opt/Office18/", true, QStringList{"17.0"});
+        Row("unknown version", "/opt/Office13/", false, QStringList{});
+        Row("no App Paths key", QString(), false, QStringList{});
+    }
+    void registersByTheVersionInTheAccessFolder() {
+        QFETCH(QString, access);
+        QFETCH(bool, registered);
+        QFETCH(QStringList, officeKeys);
+        Workstation w(access, kFolder);
+        QCOMPARE(RegisterAccess(w.ctx), registered);
+        const auto mdb = w.value(kExtensions, "mdb");
+        QVERIFY(mdb == (registered ? std::optional<RegistryValue>(access + "MSACCESS.EXE")
+                                   : std::nullopt));
+        const QString office = QStringLiteral("Software\\Microsoft\\Office");
+        QCOMPARE(w.t.registry.subKeys(kUser, office).value_or(QStringList()), officeKeys);
+        if (officeKeys == QStringList{"11.0"}) {
+            QVERIFY(w.value(office + "\\11.0\\Access\\Security", "Level") ==
+                    RegistryValue(quint32{1}));
+        } else if (!officeKeys.isEmpty()) {
+            QVERIFY(w.value(TrustedKey(officeKeys[0], "Location0"), "Path") ==
+                    RegistryValue(kFolder + "/"));
+        }
+        QCOMPARE(w.t.dialogs.informations, QStringList());
+    }
+
+    void neverListsAFolderTwiceNorOverwritesAnother_data() {
+        QTest::addColumn<QString>("version");
+        // Existing locations in creation order: "=" lists the folder, "?" has no path, any other
+        // trusts a folder whose path merely contains the folder's.
+        QTest::addColumn<QString>("existing");
+        QTest::addColumn<bool>("network");
+        QTest::addColumn<QString>("fault");  // a name whose write fails, or "unlisted"
+        QTest::addColumn<QString>("added");
+        QTest::addColumn<QString>("message");
+        const auto row = [](const char* name, const char* version, const char* existing,
+                            bool network, const char* fault, const char* added, QString message) {
+            Row(name, version, existing, network, fault, added, message);
+        };
+        const QString cannotWrite = QStringLiteral("書き込みできません。");
+        row("none", "16.0", "", false, "", "Location0", "");
+        row("0 to 3", "16.0", "Location0 Location1 Location2 Location3", false, "", "Location4",
+            "");
+        row("2 and 3", "16.0", "Location2 Location3", false, "", "Location1", "");
+        row("only 1", "16.0", "Location1", false, "", "Location", "");
+        row("9 and 10", "16.0", "Location9 Location10", false, "", "Location11", "");
+        row("listed", "16.0", "Location0 Location1=", false, "", "", "");
+        row("network", "16.0", "", true, "", "Location0", "");
+        row("network write fails", "16.0", "Location0", true, "AllowNetworkLocations", "Location1",
+            cannotWrite);
+        row("network write fails, listed", "16.0", "Location0 Location1=", true,
+            "AllowNetworkLocations", "", cannotWrite);
+        row("unlisted", "16.0", "Location0", false, "unlisted", "Location1", "");
+        row("unlisted, listed", "16.0", "Location0 Location1=", false, "unlisted", "", "");
+        row("cannot create", "16.0", "", false, "Location0", "",
+            QStringLiteral("設定できません。"));
+        row("14.0 unreadable", "14.0", "Location0?", false, "", "Location1",
+            QStringLiteral("オープンできません。"));
+        row("16.0 unreadable", "16.0", "Location0?", false, "", "Location1", "");
+    }
+    void neverListsAFolderTwiceNorOverwritesAnother() {
+        QFETCH(QString, version);
+        QFETCH(QString, existing);
+        QFETCH(bool, network);
+        QFETCH(QString, fault);
+        QFETCH(QString, added);
+        QFETCH(QString, message);
+        const QString folder = network ? "//server/share/taro/report" : kFolder;
+        const QString other = "/srv" + folder + "/";
+        Workstation w("/opt/Office" + version.left(2) + "/", folder, fault);
+        QStringList names;
+        QStringList others;
+        QString listed = added;
+        for (QString name : existing.split(' ', Qt::SkipEmptyParts)) {
+            const QChar mark = name.back();
+            name.chop(mark.isDigit() ? 0 : 1);
+            names << name;
+            listed = mark == '=' ? name : listed;
+            others << (mark.isDigit() ? name : QString());
+            w.t.registry.createKey(kUser, TrustedKey(version, name));
+            if (mark != '?') {
+                w.t.registry.setValue(kUser, TrustedKey(version, name), "Path",
+                                      mark == '=' ? folder.toUpper() : other);
+            }
+        }
+        for (int run = 0; run < 2; ++run) {
+            QVERIFY(RegisterAccess(w.ctx));
+            QCOMPARE(w.t.registry.subKeys(kUser, TrustedKey(version)).value_or(QStringList()),
+                     added.isEmpty() ? names : names + QStringList{added});
+        }
+        QCOMPARE(w.t.dialogs.informations,
+                 message.isEmpty() ? QStringList() : QStringList(2, message));
+        for (const QString& name : others) {
+            QVERIFY(name.isEmpty() ||
+                    w.value(TrustedKey(version, name), "Path") == RegistryValue(other));
+        }
+        if (!listed.isEmpty()) {
+            QVERIFY(w.value(TrustedKey(version, listed), "Path") == RegistryValue(folder + "/"));
+            QVERIFY(w.value(TrustedKey(version, listed), "AllowSubfolder") ==
+                    RegistryValue(quint32{1}));
+        }
+        QVERIFY(w.value(TrustedKey(version), "AllowNetworkLocations") ==
+                (network && fault != "AllowNetworkLocations"
+                     ? std::optional<RegistryValue>(quint32{1})
+                     : std::nullopt));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestInstallationAndPerUser)
+#include "tst_installation.moc"
