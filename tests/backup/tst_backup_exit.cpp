@@ -1,23 +1,6 @@
-#include <QApplication>
-#include <QDir>
-#include <QLockFile>
-#include <QPushButton>
-#include <QSqlDatabase>
-#include <QTest>
+#include "TestSupport.h"
 
 #include <sys/stat.h>
-
-#include "Modal.h"
-#include "TestInstallation.h"
-#include "app/Environment.h"
-#include "app/Main.h"
-#include "app/PleaseWaitWindow.h"
-#include "backup/Backup.h"
-#include "backup/BackupRules.h"
-#include "backup/BackupSchedule.h"
-#include "backup/ExitDialog.h"
-#include "db/DbConnection.h"
-#include "platform/SingleInstance.h"
 
 namespace {
 // Every progress text, in order.
@@ -132,10 +115,7 @@ class TestBackupAndExit : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void whichTablesAndKeys_data() {
-        QTest::addColumn<QString>("table");
-        QTest::addColumn<bool>("taken");
-        QTest::addColumn<QString>("groups");
-        QTest::addColumn<QString>("key");
+        Columns<QString, bool, QString, QString>("table", "taken", "groups", "key");
         Row("listed master", "M担当者", true, "mstdb", "");
         Row("customers by staff", "M得意先", true, "mstdb", "担当者コード");
         Row("K table", "K在庫", true, "mstdb", "");
@@ -182,8 +162,7 @@ private Q_SLOTS:
     }
 
     void largeTablesGoOutInSlices_data() {
-        QTest::addColumn<bool>("indexed");
-        QTest::addColumn<QString>("type");
+        Columns<bool, QString>("indexed", "type");
         Row("key indexed", true, "TEXT");
         Row("key not indexed", false, "TEXT");
         Row("numbers in a column without a type", true, "");
@@ -263,11 +242,8 @@ private Q_SLOTS:
 
     // The scheduled backup runs on the weekdays set, from the start time on, once a day.
     void theScheduleDecides_data() {
-        QTest::addColumn<QDateTime>("now");
-        QTest::addColumn<int>("day");  // the weekday column set to 1, 0 for Monday
-        QTest::addColumn<QString>("start");
-        QTest::addColumn<QString>("done");
-        QTest::addColumn<QString>("waits");
+        // the weekday column set to 1, 0 for Monday
+        Columns<QDateTime, int, QString, QString, QString>("now", "day", "start", "done", "waits");
         const QDateTime monday(QDate(2026, 12, 7), QTime(9, 30));
         Row("Monday, any time", monday, 0, "", "", "");
         Row("not a backup day", monday, 1, "", "", "曜日");
@@ -439,9 +415,7 @@ private Q_SLOTS:
     }
 
     void theProposalFollowsTheTimeOfDay_data() {
-        QTest::addColumn<QTime>("time");
-        QTest::addColumn<bool>("folder");
-        QTest::addColumn<QString>("focused");
+        Columns<QTime, bool, QString>("time", "folder", "focused");
         Row("16:59", QTime(16, 59), true, "btn_終了");
         Row("00:00", QTime(0, 0), true, "btn_終了");
         Row("17:00", QTime(17, 0), true, "btn_BACKUP");
@@ -473,11 +447,8 @@ private Q_SLOTS:
     }
 
     void choices_data() {
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<bool>("data");
-        QTest::addColumn<QStringList>("messages");
-        QTest::addColumn<int>("powerOffs");
-        QTest::addColumn<bool>("sourceGone");
+        Columns<QString, bool, QStringList, int, bool>("button", "data", "messages", "powerOffs",
+                                                       "sourceGone");
         Row("end", "btn_終了", true, QStringList{}, 0, false);
         Row("back up", "btn_BACKUP", true, QStringList{"バックアップを完了しました。"}, 0, false);
         Row("back up and switch off", "btn_BackupShutdown", true, QStringList{}, 1, false);
@@ -513,8 +484,7 @@ private Q_SLOTS:
 
     // The progress in the notice panel stays readable beside the please-wait window.
     void thePleaseWaitWindowKeepsOffTheNotice_data() {
-        QTest::addColumn<QRect>("notice");
-        QTest::addColumn<QPoint>("placed");
+        Columns<QRect, QPoint>("notice", "placed");
         Row("room above", QRect(0, 500, 1000, 30), QPoint(399, 412));
         Row("no room above: below", QRect(0, 40, 1000, 30), QPoint(399, 77));
         Row("kept on the screen", QRect(900, 500, 200, 30), QPoint(824, 412));

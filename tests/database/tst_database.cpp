@@ -1,21 +1,4 @@
-#include <QCryptographicHash>
-#include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
-#include <QProcess>
-#include <QRandomGenerator>
-#include <QTest>
-
-#include "TestInstallation.h"
-#include "app/Environment.h"
-#include "app/Main.h"
-#include "backup/ExitProgram.h"
-#include "db/ConnectionString.h"
-#include "db/DbAccess.h"
-#include "env/InstallPaths.h"
-#include "env/LoadEnvironment.h"
-#include "menu/MainMenuWindow.h"
-#include "platform/SingleInstance.h"
+#include "TestSupport.h"
 
 namespace {
 enum class Fault { Missing, Folder, Unreadable, RandomBytes, ReadOnly, Locked, WriteLocked };
@@ -71,9 +54,7 @@ private Q_SLOTS:
     }
 
     void failuresLeaveErrorRows_data() {
-        QTest::addColumn<bool>("business");
-        QTest::addColumn<QString>("sql");
-        QTest::addColumn<bool>("recorded");
+        Columns<bool, QString, bool>("business", "sql", "recorded");
         Row("configuration", false, "UPDATE 無い表 SET a = 1", true);
         Row("configuration, run history named", false, "UPDATE プログラム稼動履歴 SET 無い列 = 1",
             false);
@@ -99,9 +80,7 @@ private Q_SLOTS:
     }
 
     void businessOpenFailures_data() {
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<QString>("fileContent");
-        QTest::addColumn<QString>("saying");
+        Columns<QString, QString, QString>("kind", "fileContent", "saying");
         Row("file kind opens", "A", "", "");
         Row("unknown kind", "X", "", "データベース種別「X」は不明です。");
         Row("kind compared exactly", "a", "", "データベース種別「a」は不明です。");
@@ -160,9 +139,7 @@ private Q_SLOTS:
     }
 
     void parsesWhatItComposes_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("provider");
-        QTest::addColumn<QString>("dataSource");
+        Columns<QString, QString, QString>("text", "provider", "dataSource");
         Row("configuration",
             "Provider=Microsoft.ACE.OLEDB.12.0;User "
             "ID=;Password=;Data Source=/b/conf/usrcnfg.accdb",
@@ -186,8 +163,7 @@ private Q_SLOTS:
     }
 
     void fileProviders_data() {
-        QTest::addColumn<QString>("provider");
-        QTest::addColumn<bool>("file");
+        Columns<QString, bool>("provider", "file");
         Row("ACE", "Microsoft.ACE.OLEDB.12.0", true);
         Row("ACE 16", "Microsoft.ACE.OLEDB.16.0", true);
         Row("Jet", "Microsoft.Jet.OLEDB.4.0", true);
@@ -202,11 +178,8 @@ private Q_SLOTS:
     }
 
     void aFaultyFileNeverCrashesOrLosesData_data() {
-        QTest::addColumn<bool>("business");
-        QTest::addColumn<Fault>("fault");
-        QTest::addColumn<bool>("opens");
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<QString>("errorRow");
+        Columns<bool, Fault, bool, QString, QString>("business", "fault", "opens", "message",
+                                                     "errorRow");
         const QString sysOpen = QStringLiteral("SYB_OPEN ERROR");
         const QString dbOpen = QStringLiteral("エラー DB_OPEN ERROR");
         Row("config missing", false, Fault::Missing, false, "", "");

@@ -1,20 +1,4 @@
-#include <QDir>
-#include <QFile>
-#include <QTest>
-
-#include "Fakes.h"
-#include "TestInstallation.h"
-#include "app/Environment.h"
-#include "db/DbAccess.h"
-#include "db/DbConnection.h"
-#include "db/Engine.h"
-#include "db/Recordset.h"
-#include "env/InstallPaths.h"
-#include "env/Installation.h"
-#include "env/Optimisation.h"
-#include "env/UserFolders.h"
-#include "office/AccessRegistration.h"
-#include "records/RunHistory.h"
+#include "TestSupport.h"
 
 namespace {
 
@@ -132,10 +116,7 @@ class TestInstallationAndPerUser : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void findsTheInstallation_data() {
-        QTest::addColumn<QString>("programFolder");
-        QTest::addColumn<QString>("base");
-        QTest::addColumn<QString>("root");
-        QTest::addColumn<QString>("programs");
+        Columns<QString, QString, QString, QString>("programFolder", "base", "root", "programs");
         Row("prgbin", "/x/base/prgbin", "/x/base/", "/x/base", "/x/base/prgbin");
         Row("prgsrc sub-folder gives prgbin", "/x/base/prgsrc/sub", "/x/base/", "/x/base",
             "/x/base/prgbin");
@@ -167,8 +148,7 @@ private Q_SLOTS:
     }
 
     void prefersAccdbOverMdb_data() {
-        QTest::addColumn<QStringList>("files");
-        QTest::addColumn<int>("kind");
+        Columns<QStringList, int>("files", "kind");
         Row("both", QStringList{"usrcnfg.accdb", "usrcnfg.mdb"}, int(kAccdbFile));
         Row("mdb only", QStringList{"usrcnfg.mdb"}, int(kMdbFile));
         Row("none", QStringList{}, int(kNoDatabaseFile));
@@ -185,9 +165,7 @@ private Q_SLOTS:
     }
 
     void userFoldersFollowTheMode_data() {
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<QString>("config");
-        QTest::addColumn<QString>("report");
+        Columns<int, QString, QString>("mode", "config", "report");
         Row("shared", 0, "/x/base/conf", "/x/base/report");
         Row("per user", 1, "/x/base/users/taro/conf", "/x/base/users/taro/report");
         Row("unknown mode keeps them", 2, "", "");
@@ -205,8 +183,7 @@ private Q_SLOTS:
     }
 
     void foldersOnTheWay_data() {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QStringList>("folders");
+        Columns<QString, QStringList>("path", "folders");
         Row("absolute, file never a folder", "/x/base/users/taro/conf/usrcnfg.accdb",
             QStringList{"/x", "/x/base", "/x/base/users", "/x/base/users/taro",
                         "/x/base/users/taro/conf"});
@@ -242,8 +219,7 @@ private Q_SLOTS:
     }
 
     void setupCommand_data() {
-        QTest::addColumn<QString>("programFolder");
-        QTest::addColumn<QString>("command");
+        Columns<QString, QString>("programFolder", "command");
         Row("prgbin", "/x/base/prgbin",
             "/x/base/prgbin/動作環境設定.exe /x/base/,ヌモリカマイメニュ");
         Row("letter case", "/x/PRGBIN", "/x/PRGBIN/動作環境設定.exe /x/,ヌモリカマイメニュ");
@@ -324,8 +300,7 @@ private Q_SLOTS:
     }
 
     void compactionTargets_data() {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("target");
+        Columns<QString, QString>("path", "target");
         Row("accdb", "/r/repdb.accdb", "/r/repdbbak.accdb");
         Row("capitals", "/r/REPDB.ACCDB", "/r/REPDBbak.accdb");
         Row("mdb", "/r/gnrdb.mdb", "/r/gnrdbbak.mdb");
@@ -413,9 +388,7 @@ private Q_SLOTS:
     }
 
     void registersByTheVersionInTheAccessFolder_data() {
-        QTest::addColumn<QString>("access");
-        QTest::addColumn<bool>("registered");
-        QTest::addColumn<QStringList>("officeKeys");
+        Columns<QString, bool, QStringList>("access", "registered", "officeKeys");
         Row("Office12", "C:\\Program Files\\Microsoft Office\\Office12\\", true,
             QStringList{"12.0"});
         Row("Office9: .mdb only", "/opt/Office9/", true, QStringList{});
@@ -452,11 +425,9 @@ private Q_SLOTS:
         QTest::addColumn<QString>("version");
         // Existing locations in creation order: "=" lists the folder, "?" has no path, any other
         // trusts a folder whose path merely contains the folder's.
-        QTest::addColumn<QString>("existing");
-        QTest::addColumn<bool>("network");
-        QTest::addColumn<QString>("fault");  // a name whose write fails, or "unlisted"
-        QTest::addColumn<QString>("added");
-        QTest::addColumn<QString>("message");
+        // a name whose write fails, or "unlisted"
+        Columns<QString, bool, QString, QString, QString>("existing", "network", "fault", "added",
+                                                          "message");
         const auto row = [](const char* name, const char* version, const char* existing,
                             bool network, const char* fault, const char* added, QString message) {
             Row(name, version, existing, network, fault, added, message);

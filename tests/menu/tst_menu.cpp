@@ -1,19 +1,4 @@
-#include <QLabel>
-#include <QPushButton>
-#include <QScreen>
-#include <QSignalSpy>
-#include <QTabWidget>
-#include <QTest>
-
-#include "MenuRows.h"
-#include "Modal.h"
-#include "app/Environment.h"
-#include "backup/ExitDialog.h"
-#include "menu/Launch.h"
-#include "menu/MainMenuWindow.h"
-#include "menu_settings/MenuSettingsWindow.h"
-#include "signin/OfficeDialogs.h"
-#include "signin/SignInDialog.h"
+#include "TestSupport.h"
 
 namespace {
 // A loaded menu of 00012 with a program on tab 0 and tab 1 and nothing on tab 2's first button.
@@ -79,10 +64,8 @@ private Q_SLOTS:
     }
 
     void aBadRowEndsItsTab_data() {
-        QTest::addColumn<QVariant>("position");
-        QTest::addColumn<QVariant>("name");
-        QTest::addColumn<QStringList>("messages");
-        QTest::addColumn<bool>("laterShown");
+        Columns<QVariant, QVariant, QStringList, bool>("position", "name", "messages",
+                                                       "laterShown");
         Row("position 8", QVariant(8), QVariant("売上"),
             QStringList{"売上メニュ設定が正しくありません"}, false);
         Row("Null name", QVariant(5), QVariant(), QStringList{"メニュ設定が正しくありません"},
@@ -147,8 +130,7 @@ private Q_SLOTS:
     }
 
     void aClickStartsTheComposedCommand_data() {
-        QTest::addColumn<bool>("starts");
-        QTest::addColumn<QStringList>("messages");
+        Columns<bool, QStringList>("starts", "messages");
         Row("started", true, QStringList{});
         Row("missing program", false, QStringList{"ヌモリカ売上入力プログラムが有りません"});
     }
@@ -165,9 +147,7 @@ private Q_SLOTS:
     }
 
     void theBasePanelOpensTheOfficeDialogOnlyWithTheRight_data() {
-        QTest::addColumn<QString>("staff");
-        QTest::addColumn<QString>("permission");
-        QTest::addColumn<bool>("opens");
+        Columns<QString, QString, bool>("staff", "permission", "opens");
         Row("nobody signed in", "", "1", true);
         Row("permission 0", "00012", "0", true);
         Row("permission not a number", "00012", "", true);
@@ -193,10 +173,7 @@ private Q_SLOTS:
     // the focused one; Ctrl+number and Ctrl+Tab change tabs; F1 and the manual panel open the
     // manual.
     void theKeyboardReachesEverything_data() {
-        QTest::addColumn<QList<int>>("keys");
-        QTest::addColumn<int>("tab");
-        QTest::addColumn<QStringList>("started");
-        QTest::addColumn<int>("manuals");
+        Columns<QList<int>, int, QStringList, int>("keys", "tab", "started", "manuals");
         const auto K = [](std::initializer_list<QKeyCombination> keys) {
             QList<int> combined;
             for (const QKeyCombination key : keys) {
@@ -362,10 +339,8 @@ private Q_SLOTS:
     }
 
     void composesTheCommandLine_data() {
-        QTest::addColumn<QVariant>("name");
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<QVariantList>("values");
-        QTest::addColumn<QString>("expected");  // after the program folder
+        // after the program folder
+        Columns<QVariant, QString, QVariantList, QString>("name", "file", "values", "expected");
         const QVariantList filled = {"000100", "", "当期期首", "今月"};
         Row("catalogue items with defaults and keywords", QVariant("売上入力"), "売上入力.exe",
             filled, "売上入力.exe 00010099999920240401202405");
@@ -410,11 +385,8 @@ private Q_SLOTS:
     }
 
     void startsProgramsAndOpensDocuments_data() {
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<bool>("exists");
-        QTest::addColumn<QString>("started");
-        QTest::addColumn<QString>("opened");
-        QTest::addColumn<QStringList>("messages");
+        Columns<QString, bool, QString, QString, QStringList>("file", "exists", "started", "opened",
+                                                              "messages");
         Row("program", "/x/売上入力.exe", true, "/x/売上入力.exe|", "", QStringList{});
         Row("capital EXE", "/x/売上入力.EXE", true, "/x/売上入力.EXE|", "", QStringList{});
         Row("program that cannot start", "/x/売上入力.exe", false, "/x/売上入力.exe|", "",
@@ -444,9 +416,7 @@ private Q_SLOTS:
     }
 
     void rowsThatCannotLaunchAreSkipped_data() {
-        QTest::addColumn<QVariant>("name");
-        QTest::addColumn<QVariant>("file");
-        QTest::addColumn<QString>("staff");
+        Columns<QVariant, QVariant, QString>("name", "file", "staff");
         Row("Null path", QVariant("売上入力"), kNull, "00012");
         Row("Null name", kNull, QVariant("/x/a.exe"), "00012");
         Row("another person's row", QVariant("売上入力"), QVariant("/x/a.exe"), "00013");

@@ -1,18 +1,5 @@
-#include <QAbstractButton>
-#include <QApplication>
-#include <QFile>
-#include <QFileDialog>
-#include <QMessageBox>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
 #include <functional>
-
-#include "TestInstallation.h"
-#include "menu_settings/MenuSettings.h"
-#include "platform/QtApplication.h"
-#include "platform/QtDialogs.h"
-#include "platform/RegistryStore.h"
+#include "TestSupport.h"
 
 namespace {
 const Hive kUser = Hive::CurrentUser;

@@ -1,10 +1,5 @@
-#include <QProcess>
-#include <QTest>
 #include <memory>
-
-#include "TestInstallation.h"
-#include "app/Environment.h"
-#include "records/RunHistory.h"
+#include "TestSupport.h"
 
 namespace {
 int CountRows(const QString& configPath, const QString& sql) {
@@ -19,8 +14,7 @@ private Q_SLOTS:
     // write-ahead log on a local disk and with the rollback journal of a file server: the short
     // waits and their retries carry every writer through the others' locks.
     void everyRowOfEveryWriterArrives_data() {
-        QTest::addColumn<bool>("shared");
-        QTest::addColumn<int>("rows");
+        Columns<bool, int>("shared", "rows");
         Row("local disk: write-ahead log", false, 500);
         Row("file server: rollback journal", true, 200);
     }

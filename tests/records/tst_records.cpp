@@ -1,9 +1,4 @@
-#include <QTest>
-
-#include "TestInstallation.h"
-#include "app/Environment.h"
-#include "db/SqlText.h"
-#include "text/DateText.h"
+#include "TestSupport.h"
 
 namespace {
 void WriteRequest(const QString& configPath, const QDateTime& sentAt, const QString& sender,
@@ -29,8 +24,7 @@ class TestRecords : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void aRunWritesItsStartAndEnd_data() {
-        QTest::addColumn<QString>("commandText");
-        QTest::addColumn<QString>("startNote");
+        Columns<QString, QString>("commandText", "startNote");
         Row("no arguments: the blank stays", "", "開始 ");
         Row("trimmed", "  X001  ", "開始 X001");
     }
@@ -59,23 +53,6 @@ private Q_SLOTS:
         QCOMPARE(rows[1].value("起動担当者コード").toString(), QStringLiteral("00034"));
         QCOMPARE(rows[1].value("実行日付").toString(), QStringLiteral("20261207 103015"));
         QCOMPARE(QueryRows(install.configPath(), "SELECT * FROM 動作環境定義").size(), 1);
-    }
-
-    void theCounterRestartsWithEveryOpen() {
-        TestInstallation install;
-        TestContext t(install.programFolder());
-        QVERIFY(OpenEnvironment(t.ctx));
-        CloseEnvironment(t.ctx);
-        QVERIFY(OpenEnvironment(t.ctx));
-        CloseEnvironment(t.ctx);
-        QStringList counters;
-        for (const auto& row :
-             QueryRows(install.configPath(),
-                       "SELECT proccounter FROM プログラム稼動履歴 ORDER BY rowid")) {
-            counters << row.value("proccounter").toString();
-        }
-        QCOMPARE(counters,
-                 (QStringList{"000000000001", "000000000002", "000000000001", "000000000002"}));
     }
 
     void aRunWithoutHistoryTableStillOpens() {
@@ -110,11 +87,8 @@ private Q_SLOTS:
     }
 
     void takesOverTheRequestAddressedToIt_data() {
-        QTest::addColumn<int>("secondsBefore");
-        QTest::addColumn<QString>("startInfo");
-        QTest::addColumn<QString>("receiver");
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<bool>("taken");
+        Columns<int, QString, QString, QString, bool>("secondsBefore", "startInfo", "receiver",
+                                                      "kind", "taken");
         Row("59 s before", 59, "LINK1", "ヌモリカマイメニュ", "00", true);
         Row("60 s before", 60, "LINK1", "ヌモリカマイメニュ", "00", true);
         Row("61 s before", 61, "LINK1", "ヌモリカマイメニュ", "00", false);
@@ -143,9 +117,7 @@ private Q_SLOTS:
     // Requests of the same second and sender: the one taken goes and every other stays; the link
     // information is trimmed of blanks only, so a tab belongs to it.
     void takesExactlyTheRequestItMatches_data() {
-        QTest::addColumn<QString>("command");
-        QTest::addColumn<QStringList>("requests");
-        QTest::addColumn<QStringList>("left");
+        Columns<QString, QStringList, QStringList>("command", "requests", "left");
         Row("another program's request of the same second", "LINK1", QStringList{"LINK1", "LINK2"},
             QStringList{"LINK2"});
         Row("two identical requests", "LINK1", QStringList{"LINK1", "LINK1"}, QStringList{"LINK1"});

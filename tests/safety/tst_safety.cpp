@@ -1,19 +1,4 @@
-#include <QDir>
-#include <QTest>
-
-#include "MenuRows.h"
-#include "TestInstallation.h"
-#include "app/Environment.h"
-#include "backup/Backup.h"
-#include "env/CompanySettings.h"
-#include "menu/Launch.h"
-#include "menu/MenuStore.h"
-#include "menu_settings/MenuSettings.h"
-#include "records/LinkMessages.h"
-#include "signin/CodeConverter.h"
-#include "signin/OperatingOffice.h"
-#include "signin/SignedInCode.h"
-#include "signin/StaffSignIn.h"
+#include "TestSupport.h"
 
 namespace {
 using Snapshot = QMap<QString, QStringList>;

@@ -1,15 +1,4 @@
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTabWidget>
-#include <QTemporaryDir>
-#include <QTest>
-
-#include "MenuRows.h"
-#include "Modal.h"
-#include "app/Environment.h"
-#include "menu/MainMenuWindow.h"
-#include "menu_settings/MenuSettingsWindow.h"
+#include "TestSupport.h"
 
 namespace {
 const QVariant kNull;
@@ -109,14 +98,9 @@ private Q_SLOTS:
     }
 
     void textsAreCutToTheirBytes_data() {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("kept");
+        Columns<QString, QString>("typed", "kept");
         const QString full = QStringLiteral("あ");
         Row("11 full-width to 10", full.repeated(11), full.repeated(10));
-        Row("21 half-width to 20", QString(21, 'a'), QString(20, 'a'));
-        Row("9 full + 3 half", full.repeated(9) + "abc", full.repeated(9) + "ab");
-        Row("3 half + 9 full", "abc" + full.repeated(9), "abc" + full.repeated(8));
-        Row("exactly at the limit", full.repeated(10), full.repeated(10));
         Row("quotes and trailing blanks kept", "山田's  ", "山田's  ");
     }
     void textsAreCutToTheirBytes() {
@@ -149,10 +133,8 @@ private Q_SLOTS:
     }
 
     void programPaths_data() {
-        QTest::addColumn<QString>("typed");  // FOLDER stands for a folder holding the files
-        QTest::addColumn<int>("result");
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("name");
+        // FOLDER stands for a folder holding the files
+        Columns<QString, int, QString, QString>("typed", "result", "path", "name");
         Row("blanks around an existing file", "  FOLDER/受注入力.exe  ", int(kPathAccepted),
             "FOLDER/受注入力.exe", "受注入力");
         Row("no extension", "FOLDER/受注", int(kPathAccepted), "FOLDER/受注", "受注");
@@ -193,9 +175,7 @@ private Q_SLOTS:
     }
 
     void saving_data() {
-        QTest::addColumn<bool>("titled");
-        QTest::addColumn<bool>("stored");
-        QTest::addColumn<QStringList>("notes");
+        Columns<bool, bool, QStringList>("titled", "stored", "notes");
         const QString insertTitle =
             "出力終了 INSERT INTO ヌモリカマイメニュ ( 担当者コード, メニュタブ位置, 機能名) "
             "VALUES  (''00012'', 1, ''受注'')";
@@ -283,9 +263,7 @@ private Q_SLOTS:
     }
 
     void deleting_data() {
-        QTest::addColumn<bool>("stored");
-        QTest::addColumn<bool>("answer");
-        QTest::addColumn<int>("rowsLeft");
+        Columns<bool, bool, int>("stored", "answer", "rowsLeft");
         Row("stored row", true, true, 0);
         Row("no row: nothing to do", false, true, 0);
         Row("answered No", true, false, 1);

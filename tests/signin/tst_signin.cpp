@@ -1,18 +1,4 @@
-#include <QApplication>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTest>
-
-#include "Modal.h"
-#include "TestInstallation.h"
-#include "app/Environment.h"
-#include "app/Main.h"
-#include "menu/MainMenuWindow.h"
-#include "platform/SingleInstance.h"
-#include "signin/OfficeDialogs.h"
-#include "signin/SignInDialog.h"
-#include "signin/StaffSignIn.h"
+#include "TestSupport.h"
 
 namespace {
 const QString kEnterPin = QStringLiteral("暗証番号を入力してください。");
@@ -120,9 +106,7 @@ private Q_SLOTS:
 
     // Every entry is accepted or refused as before, whatever form its PIN is stored in.
     void entriesAgainstStoredForms_data() {
-        QTest::addColumn<QString>("stored");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<int>("check");
+        Columns<QString, QString, int>("stored", "typed", "check");
         const QString hash = CodeConverter::encode(QStringLiteral("ab12"), PinCost::Minimal);
         const QString older = QStringLiteral("NMK1$qYpBYJa88FdYN8ZUNGB9cOeK8sM");  // ab12
         const int accepted = int(PinCheck::Accepted);
@@ -162,9 +146,7 @@ private Q_SLOTS:
     }
 
     void aTypedCodeIsPaddedAndLookedUp_data() {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("code");
-        QTest::addColumn<QString>("name");
+        Columns<QString, QString, QString>("typed", "code", "name");
         Row("12 is 00012", "12", "00012", "鈴木");
         Row("123456 is 12345", "123456", "12345", "田中");
         Row("unknown code", "99", "00099", "");
@@ -186,8 +168,7 @@ private Q_SLOTS:
     }
 
     void whoMaySignIn_data() {
-        QTest::addColumn<QVariantMap>("row");
-        QTest::addColumn<bool>("found");
+        Columns<QVariantMap, bool>("row", "found");
         const QString today = QStringLiteral("20261207");
         Row("employed, office 001", QVariantMap{{"事業所コード", "001"}}, true);
         Row("all offices", QVariantMap{{"事業所コード", "000"}}, true);
@@ -342,10 +323,7 @@ private Q_SLOTS:
     }
 
     void theTitleNamesOfficeAndPerson_data() {
-        QTest::addColumn<QString>("operating");
-        QTest::addColumn<QString>("officeName");
-        QTest::addColumn<QString>("pin");
-        QTest::addColumn<QString>("title");
+        Columns<QString, QString, QString, QString>("operating", "officeName", "pin", "title");
         Row("branch office, signed in", "001", "東京営業所", "ab12",
             "マイメニュー(東京営業所)「鈴木」");
         Row("head office of several", "000", "東京営業所", "", "マイメニュー(全社)");
@@ -378,10 +356,7 @@ private Q_SLOTS:
     }
 
     void theHeadOfficeTakesThePrivilegedPin_data() {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("pin");
-        QTest::addColumn<bool>("enabled");
-        QTest::addColumn<QString>("name");
+        Columns<QString, QString, bool, QString>("typed", "pin", "enabled", "name");
         Row("0, cancelled", "0", "", false, "");
         Row("000, lower-case PIN", "000", "qxvwt47", true, "本社");
         Row("12 is 012", "12", "", true, "横浜営業所");

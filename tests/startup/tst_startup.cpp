@@ -1,20 +1,4 @@
-#include <QFile>
-#include <QLabel>
-#include <QPushButton>
-#include <QSqlDatabase>
-#include <QTest>
-
-#include "Modal.h"
-#include "TestInstallation.h"
-#include "app/Environment.h"
-#include "app/Main.h"
-#include "backup/ExitProgram.h"
-#include "db/DbAccess.h"
-#include "env/CompanySettings.h"
-#include "env/EnvironmentSetup.h"
-#include "env/LoadEnvironment.h"
-#include "platform/SingleInstance.h"
-#include "signin/CodeConverter.h"
+#include "TestSupport.h"
 
 namespace {
 const QString kFirstRun =
@@ -58,19 +42,6 @@ void Prepare(const TestInstallation& install, const Offices& offices) {
 class TestStartup : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void anUnconfiguredInstallationStartsTheSetup() {
-        TestInstallation install(TestInstallation::FoldersOnly);
-        TestContext t(install.programFolder());
-        t.shell.startResult = true;
-        auto instance = InstanceOf(t);
-        QVERIFY(!Main(t.ctx, instance));
-        QCOMPARE(t.dialogs.informations, QStringList{kFirstRun});
-        QCOMPARE(t.shell.started,
-                 (QList<FakeShell::Call>{{install.path("prgbin/動作環境設定.exe"),
-                                          install.base() + ",ヌモリカマイメニュ"}}));
-        QVERIFY(t.ctx.ended);
-    }
-
     void setupThatCannotStartIsReported_data() {
         QTest::addColumn<QString>("programFolder");
         Row("development copy in prgsrc", "prgsrc");
@@ -126,6 +97,7 @@ private Q_SLOTS:
         QCOMPARE(HistoryNotes(install.configPath()).size(), 2);
     }
 
+    // An unconfigured installation starts the setup, which leads to a working menu.
     void theSetupLeadsANewcomerToAWorkingMenu() {
         TestInstallation install(TestInstallation::FoldersOnly);
         QFile menu(install.path("prgbin/ヌモリカマイメニュ"));
@@ -135,6 +107,11 @@ private Q_SLOTS:
         first.shell.startResult = true;
         auto instance = InstanceOf(first);
         QVERIFY(!Main(first.ctx, instance));
+        QVERIFY(first.ctx.ended);
+        QCOMPARE(first.dialogs.informations, QStringList{kFirstRun});
+        QCOMPARE(first.shell.started,
+                 (QList<FakeShell::Call>{{install.path("prgbin/動作環境設定.exe"),
+                                          install.base() + ",ヌモリカマイメニュ"}}));
         const QString argument = first.shell.started.value(0).argument;
 
         FakeDialogs dialogs;
@@ -164,10 +141,7 @@ private Q_SLOTS:
     }
 
     void theSetupAsksAndRefuses_data() {
-        QTest::addColumn<QString>("argument");
-        QTest::addColumn<bool>("answer");
-        QTest::addColumn<bool>("installed");
-        QTest::addColumn<int>("status");
+        Columns<QString, bool, bool, int>("argument", "answer", "installed", "status");
         Row("declined", "BASE,ヌモリカマイメニュ", false, false, 1);
         Row("existing databases are kept", "BASE,ヌモリカマイメニュ", true, true, 2);
         Row("no program name", "BASE", true, false, 2);
@@ -254,8 +228,7 @@ private Q_SLOTS:
     }
 
     void refusesAFileThatIsNoDatabase_data() {
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QString>("saying");
+        Columns<QByteArray, QString>("content", "saying");
         Row("Access file", AccessFileHead(), "Microsoft Access のデータベースファイル");
         Row("random bytes", QByteArray(4096, '\x5a'), "データベースとして読めません");
     }
@@ -294,11 +267,8 @@ private Q_SLOTS:
     }
 
     void theOfficeOverridesTheCompany_data() {
-        QTest::addColumn<QString>("operating");
-        QTest::addColumn<QString>("officeBackup");
-        QTest::addColumn<QString>("backupFolder");
-        QTest::addColumn<int>("pinRequired");
-        QTest::addColumn<int>("updateMode");
+        Columns<QString, QString, QString, int, int>("operating", "officeBackup", "backupFolder",
+                                                     "pinRequired", "updateMode");
         Row("branch office overrides", "001", "/backup/001", "/backup/001", 1, 2);
         Row("empty office folder keeps the company's", "001", "", "/backup/co", 1, 2);
         Row("head office keeps the company", "000", "/backup/001", "/backup/co", 0, 5);

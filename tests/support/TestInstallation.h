@@ -59,6 +59,12 @@ struct LoadedContext : TestContext {
 // The single-instance lock of the menu that context stands for.
 SingleInstance InstanceOf(const TestContext& t);
 
+// The columns of a data-driven test, their types and then their names in order.
+template <typename... Types, typename... Names>
+void Columns(Names... names) {
+    (QTest::addColumn<Types>(names), ...);
+}
+
 // One row of a data-driven test, its cells in column order.
 template <typename... Cells>
 void Row(const char* tag, Cells... cells) {

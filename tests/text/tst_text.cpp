@@ -1,13 +1,4 @@
-#include <QTest>
-
-#include "TestInstallation.h"
-#include "db/JetTranslator.h"
-#include "db/SqlText.h"
-#include "menu/ConditionDefaults.h"
-#include "menu/DateKeywords.h"
-#include "text/NumberText.h"
-#include "text/StringHelpers.h"
-#include "text/WidthConversion.h"
+#include "TestSupport.h"
 
 namespace {
 const FiscalCalendar marchEnd{3, 31};
@@ -21,8 +12,7 @@ class TestTextRules : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void converts_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("expected");
+        Columns<QString, QString>("text", "expected");
         const QString voicedMark = QStringLiteral("ﾞ");
         Row("empty", QString(), QString());
         Row("program ID already full-width", QStringLiteral("ヌモリカマイメニュ"),
@@ -80,9 +70,7 @@ private Q_SLOTS:
     }
 
     void formatsCodes_data() {
-        QTest::addColumn<QString>("value");
-        QTest::addColumn<QString>("pattern");
-        QTest::addColumn<QString>("expected");
+        Columns<QString, QString, QString>("value", "pattern", "expected");
         Row("padded", "12", "00000", "00012");
         Row("cut to the pattern", "123456", "00000", "12345");
         Row("not a number", "AB", "00000", "AB");
@@ -106,10 +94,7 @@ private Q_SLOTS:
     }
 
     void cutsToBytes_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("limit");
-        QTest::addColumn<QString>("expected");
-        QTest::addColumn<QString>("notice");
+        Columns<QString, int, QString, QString>("text", "limit", "expected", "notice");
         Row("full-width, one byte short", "アイウ", 5, "アイ", "1文字オーバーです。");
         Row("full-width, exact", "アイウ", 6, "アイウ", "");
         Row("limit 0", "アイウ", 0, "", "3文字オーバーです。");
@@ -129,8 +114,7 @@ private Q_SLOTS:
     }
 
     void translatesTop_data() {
-        QTest::addColumn<QString>("sql");
-        QTest::addColumn<QString>("expected");
+        Columns<QString, QString>("sql", "expected");
         Row("top", "SELECT TOP 1 * FROM M他業務連携 WHERE コード = '003'",
             "SELECT * FROM M他業務連携 WHERE コード = '003' LIMIT 1");
         Row("lower case, distinct", "select distinct top 10 a FROM t",
@@ -146,8 +130,7 @@ private Q_SLOTS:
     }
 
     void escapesForTheRunHistory_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("expected");
+        Columns<QString, QString>("text", "expected");
         Row("quote doubled, trailing blanks dropped", "it's  ", "it''s");
         Row("empty", "", "");
         Row("blanks only", "   ", "");
@@ -163,8 +146,7 @@ private Q_SLOTS:
     }
 
     void readsStoredNumbers_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("expected");
+        Columns<QString, int>("text", "expected");
         Row("plain", "1", 1);
         Row("leading blanks and sign", "  -12", -12);
         Row("trailing text ignored", "3月", 3);
@@ -184,9 +166,7 @@ private Q_SLOTS:
     }
 
     void resolves_data() {
-        QTest::addColumn<QDate>("today");
-        QTest::addColumn<QString>("keyword");
-        QTest::addColumn<QString>("expected");
+        Columns<QDate, QString, QString>("today", "keyword", "expected");
         const QDate jan31(2024, 1, 31);
         const QDate feb29(2024, 2, 29);
         const QDate dec15(2024, 12, 15);
@@ -308,9 +288,7 @@ private Q_SLOTS:
     }
 
     void emptyValues_data() {
-        QTest::addColumn<QDate>("today");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("expected");
+        Columns<QDate, QString, QString>("today", "name", "expected");
         const QDate mar31(2024, 3, 31);
         const QDate may15(2024, 5, 15);
         Row("no name", mar31, QString(), QString());
@@ -352,9 +330,7 @@ private Q_SLOTS:
 
     // Stored values, on 31 January 2024.
     void storedValues_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("value");
-        QTest::addColumn<QString>("expected");
+        Columns<QString, QString, QString>("name", "value", "expected");
         const QString salesClass = QStringLiteral("売上区分");
         Row("class rounds up", salesClass, "2.6", "3");
         Row("class drops leading zeros", salesClass, "07", "7");
@@ -380,12 +356,8 @@ private Q_SLOTS:
     }
 
     void fiscalCalendar_data() {
-        QTest::addColumn<int>("closingMonth");
-        QTest::addColumn<int>("closingDay");
-        QTest::addColumn<QString>("date");
-        QTest::addColumn<QString>("start");
-        QTest::addColumn<QString>("end");
-        QTest::addColumn<QString>("closing");
+        Columns<int, int, QString, QString, QString, QString>("closingMonth", "closingDay", "date",
+                                                              "start", "end", "closing");
         Row("March, mid-February", 3, 31, "20240215", "20230401", "20240331", "20240229");
         Row("March, first day", 3, 31, "20240401", "20240401", "20250331", "20240430");
         Row("March, last day", 3, 31, "20240331", "20230401", "20240331", "20240331");
@@ -412,10 +384,7 @@ private Q_SLOTS:
     }
 
     void buildsDates_data() {
-        QTest::addColumn<int>("year");
-        QTest::addColumn<int>("month");
-        QTest::addColumn<int>("day");
-        QTest::addColumn<QDate>("expected");
+        Columns<int, int, int, QDate>("year", "month", "day", "expected");
         Row("month 13", 2024, 13, 1, QDate(2025, 1, 1));
         Row("month 0", 2024, 0, 1, QDate(2023, 12, 1));
         Row("month -12", 2024, -12, 1, QDate(2022, 12, 1));
@@ -431,10 +400,7 @@ private Q_SLOTS:
     }
 
     void codeFills_data() {
-        QTest::addColumn<QString>("templateText");
-        QTest::addColumn<int>("width");
-        QTest::addColumn<QString>("start");
-        QTest::addColumn<QString>("end");
+        Columns<QString, int, QString, QString>("templateText", "width", "start", "end");
         Row("zeros", "000", 3, "000", QStringLiteral("999"));
         Row("template wins over width", "00", 5, "00", QStringLiteral("99"));
         Row("empty template", QString(), 4, QString(), QStringLiteral("ZZZZ"));
