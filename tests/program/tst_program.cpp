@@ -18,31 +18,27 @@ private Q_SLOTS:
     void initRefusesToOverwrite() {
         QTemporaryDir dir;
         const QString base = Installed(dir);
-        QVERIFY(QFileInfo(base + "/prgbin/ヌモリカマイメニュ").isExecutable());
+        const QString menu = base + "/prgbin/ヌモリカマイメニュ";
+        QVERIFY(QFileInfo(menu).isExecutable());
         QVERIFY(QFileInfo(base + "/prgbin/動作環境設定.exe").isExecutable());
         // A desktop entry of the installation, and its icon, for the administrator to install.
-        QFile entry(base + "/prgbin/ヌモリカマイメニュ.desktop");
+        QFile entry(menu + ".desktop");
         QVERIFY(entry.open(QIODevice::ReadOnly));
         const QString text = QString::fromUtf8(entry.readAll());
         QVERIFY(text.contains("Name=ヌモリカマイメニュ\n"));
-        QVERIFY(text.contains("Exec=\"" + QFileInfo(base).absoluteFilePath() +
-                              "/prgbin/ヌモリカマイメニュ\"\n"));
+        QVERIFY(text.contains("Exec=\"" + QFileInfo(menu).absoluteFilePath() + "\"\n"));
         QVERIFY(QFileInfo(base + "/prgbin/numorika.svg").size() > 100);
         QCOMPARE(RunAdmin({"desktop-entry", base}), 0);
         QVERIFY(QFileInfo(lastOutput_.section(": ", 1).trimmed()).isFile());
         QVERIFY(lastOutput_.contains(lockFolder_.filePath("data/applications/numorika-")));
-        for (const char* folder : {"conf", "data", "report", "manual"}) {
-            QVERIFY(QFileInfo(base + "/" + folder).isDir());
-        }
-        const auto before = QueryRows(base + "/conf/usrcnfg.accdb", "SELECT * FROM 動作環境定義");
+        QCOMPARE(QDir(base).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
+                 (QStringList{"conf", "data", "manual", "prgbin", "report"}));
         ExecuteOn(base + "/conf/usrcnfg.accdb", "UPDATE 動作環境定義 SET 運用事業所コード = '001'");
         QCOMPARE(RunAdmin({"init", base}), 2);
         QVERIFY(lastError_.contains(QStringLiteral("usrcnfg.accdb")));
         QCOMPARE(
-            QueryRows(base + "/conf/usrcnfg.accdb", "SELECT 運用事業所コード FROM 動作環境定義")[0]
-                .value("運用事業所コード")
-                .toString(),
-            QStringLiteral("001"));
+            QueryValue(base + "/conf/usrcnfg.accdb", "SELECT 運用事業所コード FROM 動作環境定義"),
+            QVariant("001"));
         QCOMPARE(RunAdmin({"unknown"}), 2);
     }
 
@@ -58,17 +54,13 @@ private Q_SLOTS:
         const QString start = QStringLiteral("開始 -reverse -style X'1 -platform nowhere");
 
         QProcess first;
-        first.setProcessEnvironment(environment_);
-        first.start(menu, {"-reverse", "-style", "X'1", "-platform", "nowhere"});
-        QVERIFY(first.waitForStarted());
-        QTRY_COMPARE_WITH_TIMEOUT(HistoryNotes(config).size(), 1, 15000);
-        QCOMPARE(HistoryNotes(config)[0], start);
+        QVERIFY(Start(first, menu, {"-reverse", "-style", "X'1", "-platform", "nowhere"}));
+        QTRY_COMPARE_WITH_TIMEOUT(HistoryNotes(config), QStringList{start}, 15000);
 
         QProcess second;
         QProcessEnvironment elsewhere = environment_;
         elsewhere.insert(QStringLiteral("TMPDIR"), dir.path());
-        second.setProcessEnvironment(elsewhere);
-        second.start(menu, {});
+        QVERIFY(Start(second, menu, {}, elsewhere));
         QVERIFY(second.waitForFinished(15000));
         QCOMPARE(second.exitCode(), 0);
         QCOMPARE(HistoryNotes(config).size(), 1);
@@ -76,8 +68,7 @@ private Q_SLOTS:
         QVERIFY(QString::fromUtf8(second.readAllStandardError())
                     .contains(QStringLiteral("起動中のメニューを前面に表示しました。")));
 
-        ::kill(pid_t(first.processId()), SIGTERM);
-        QVERIFY(first.waitForFinished(15000));
+        QVERIFY(Terminate(first));
         QCOMPARE(first.exitStatus(), QProcess::NormalExit);
         QCOMPARE(HistoryNotes(config), (QStringList{start, QStringLiteral("終了")}));
     }
@@ -90,20 +81,13 @@ private Q_SLOTS:
         QVERIFY(QFile::remove(base + "/conf/usrcnfg.accdb"));
         const QString setup = base + "/prgbin/動作環境設定.exe";
         QVERIFY(QFile::remove(setup));
-        QFile script(setup);
-        QVERIFY(script.open(QIODevice::WriteOnly));
-        script.write("#!/bin/sh\ntouch \"$0.started\"\n");
-        script.close();
-        QVERIFY(script.setPermissions(script.permissions() | QFileDevice::ExeOwner));
-
+        QVERIFY(WriteFile(setup, "#!/bin/sh\ntouch \"$0.started\"\n"));
+        QVERIFY(QFile::setPermissions(setup, QFile::ReadOwner | QFile::ExeOwner));
         QProcess menu;
-        menu.setProcessEnvironment(environment_);
-        menu.start(base + "/prgbin/ヌモリカマイメニュ", {});
-        QVERIFY(menu.waitForStarted());
+        QVERIFY(Start(menu, base + "/prgbin/ヌモリカマイメニュ"));
         QThread::msleep(1500);
         QCOMPARE(menu.state(), QProcess::Running);
-        ::kill(pid_t(menu.processId()), SIGTERM);
-        QVERIFY(menu.waitForFinished(10000));
+        QVERIFY(Terminate(menu));
         QThread::msleep(500);
         QVERIFY(!QFileInfo::exists(setup + ".started"));
     }
@@ -115,12 +99,12 @@ private Q_SLOTS:
         const QString base = Installed(dir);
         const QString config = base + "/conf/usrcnfg.accdb";
         QProcess menu;
-        QVERIFY(StartMenu(menu, base, config));
+        QVERIFY(Start(menu, base + "/prgbin/ヌモリカマイメニュ"));
+        QTRY_VERIFY_WITH_TIMEOUT(!HistoryNotes(config).isEmpty(), 15000);
         ExecuteOn(config, "ALTER TABLE 動作環境定義 RENAME TO 動作環境定義の控え");
         ::kill(pid_t(menu.processId()), SIGTERM);
         QThread::msleep(1000);
-        ::kill(pid_t(menu.processId()), SIGTERM);
-        QVERIFY(menu.waitForFinished(10000));
+        QVERIFY(Terminate(menu));
         QCOMPARE(HistoryNotes(config).last(), QStringLiteral("終了"));
     }
 
@@ -148,15 +132,11 @@ private Q_SLOTS:
         // program that has the file open, and the menu would rightly keep the log.
         const QDateTime before = QFileInfo(config).lastModified();
         QProcess menu;
-        menu.setProcessEnvironment(environment_);
-        menu.start(shared + "/prgbin/ヌモリカマイメニュ", {});
-        QVERIFY(menu.waitForStarted());
+        QVERIFY(Start(menu, shared + "/prgbin/ヌモリカマイメニュ"));
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(config).lastModified() != before, 15000);
         QThread::msleep(500);
-        ::kill(pid_t(menu.processId()), SIGTERM);
-        QVERIFY(menu.waitForFinished(15000));
-        QCOMPARE(QueryRows(config, "PRAGMA journal_mode")[0].value("journal_mode").toString(),
-                 QStringLiteral("delete"));
+        QVERIFY(Terminate(menu));
+        QCOMPARE(QueryValue(config, "PRAGMA journal_mode"), QVariant("delete"));
         QCOMPARE(HistoryNotes(config).last(), QStringLiteral("終了"));
     }
 
@@ -194,9 +174,7 @@ private Q_SLOTS:
         addRows(1001, 400000);
 
         QProcess backup;
-        backup.setProcessEnvironment(environment_);
-        backup.start(QStringLiteral(ADMIN_TOOL), arguments);
-        QVERIFY(backup.waitForStarted());
+        QVERIFY(Start(backup, QStringLiteral(ADMIN_TOOL), arguments));
         backup.setReadChannel(QProcess::StandardError);
         for (int seen = 0; seen < notices;) {
             QVERIFY(backup.state() == QProcess::Running);
@@ -211,6 +189,9 @@ private Q_SLOTS:
         QVERIFY(backup.waitForFinished(10000));
 
         const auto now = Files(weekday);
+        const auto count = [](const QString& path, const QString& table) {
+            return QueryValue(path, "SELECT count(*) FROM " + table).toLongLong();
+        };
         for (const char* group : {"mstdb", "zandb", "tridb", "rtrdb", "sumdb"}) {
             const auto ofGroup = [group](QMap<QString, QByteArray> files) {
                 files.removeIf([group](auto file) { return !file.key().startsWith(group); });
@@ -222,31 +203,22 @@ private Q_SLOTS:
             QMap<QString, qint64> rows;
             for (const QString& file : ofGroup(now).keys()) {
                 const QString path = weekday + "/" + file;
-                QCOMPARE(
-                    QueryRows(path, "PRAGMA integrity_check").value(0).value("integrity_check"),
-                    QVariant("ok"));
+                QCOMPARE(QueryValue(path, "PRAGMA integrity_check"), QVariant("ok"));
                 for (const auto& table : QueryRows(path,
                                                    "SELECT name FROM sqlite_master WHERE "
                                                    "type = 'table' AND name NOT LIKE "
                                                    "'numorika%'")) {
                     const QString name = table.value("name").toString();
-                    rows[name] += QueryRows(path, "SELECT count(*) AS n FROM " + name)[0]
-                                      .value("n")
-                                      .toLongLong();
+                    rows[name] += count(path, name);
                 }
             }
             for (const QString& table : rows.keys()) {
-                QCOMPARE(rows[table], QueryRows(business, "SELECT count(*) AS n FROM " + table)[0]
-                                          .value("n")
-                                          .toLongLong());
+                QCOMPARE(rows[table], count(business, table));
             }
         }
 
         QCOMPARE(RunAdmin(arguments), 0);
-        QCOMPARE(QueryRows(weekday + "/tridb.mdb", "SELECT count(*) AS n FROM T営業受注明細")[0]
-                     .value("n")
-                     .toInt(),
-                 400000);
+        QCOMPARE(count(weekday + "/tridb.mdb", "T営業受注明細"), 400000);
         QCOMPARE(QDir(weekday).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot),
                  QStringList());
     }
@@ -356,9 +328,7 @@ private Q_SLOTS:
         if (fault == "no config") {
             QVERIFY(QFile::remove(config));
         } else if (fault == "foreign") {
-            QFile file(business);
-            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-            file.write(QByteArray(4096, 'x'));
+            QVERIFY(WriteFile(business, QByteArray(4096, 'x')));
         } else if (fault == "no company") {
             ExecuteOn(business, "DELETE FROM Mユーザ");
         } else if (fault == "backup") {
@@ -426,14 +396,10 @@ private Q_SLOTS:
             lastOutput_.section(QStringLiteral("システム特権暗証番号: "), 1).section('\n', 0, 0);
         QCOMPARE(systemPin.size(), 8);
         const QString business = base + "/data/gnrdb.accdb";
-        const auto company = [&](const char* column) {
-            return QueryRows(business,
-                             "SELECT " + QString::fromUtf8(column) + " AS v FROM Mユーザ")[0]
-                .value("v")
-                .toString();
-        };
-        QVERIFY(CodeConverter::verify(company("システム特権暗証番号"), systemPin));
-        QVERIFY(!CodeConverter::verify(company("システム特権暗証番号"), "QXVWT47"));
+        const QString stored =
+            QueryValue(business, "SELECT システム特権暗証番号 FROM Mユーザ").toString();
+        QVERIFY(CodeConverter::verify(stored, systemPin));
+        QVERIFY(!CodeConverter::verify(stored, "QXVWT47"));
 
         // Rows of the older form, as an earlier version stored them.
         InsertRow(business, "M担当者",
@@ -447,18 +413,15 @@ private Q_SLOTS:
         ExecuteOn(business, "UPDATE M事業所 SET 特権暗証番号 = 'NMK1$asR4_nZ9udwI8M91w38CT9Gsjsw'");
         QCOMPARE(RunAdmin({"pin", "upgrade", base}), 0);
         QVERIFY(lastOutput_.contains(QStringLiteral("2 件")));
-        const auto pinOf = [&](const char* code) {
-            return QueryRows(business, "SELECT 暗証番号 FROM M担当者 WHERE コード = '" +
-                                           QString::fromLatin1(code) + "'")[0]
-                .value("暗証番号")
+        const auto pinOf = [&](const QString& code) {
+            return QueryValue(business,
+                              "SELECT 暗証番号 FROM M担当者 WHERE コード = '" + code + "'")
                 .toString();
         };
         QVERIFY(CodeConverter::verify(pinOf("00012"), "AB12"));
         QCOMPARE(pinOf("00013"), encoded);
-        QVERIFY(CodeConverter::verify(QueryRows(business, "SELECT 特権暗証番号 FROM M事業所")[0]
-                                          .value("特権暗証番号")
-                                          .toString(),
-                                      "BOSS"));
+        QVERIFY(CodeConverter::verify(
+            QueryValue(business, "SELECT 特権暗証番号 FROM M事業所").toString(), "BOSS"));
         QCOMPARE(RunAdmin({"pin", "upgrade", base}), 0);
         QVERIFY(lastOutput_.contains(QStringLiteral("0 件")));
 
@@ -532,14 +495,12 @@ private:
             return 0;
         }
         QProcess admin;
-        admin.setProcessEnvironment(environment_);
+        const QString tool = QStringLiteral(ADMIN_TOOL);
         if (day.isEmpty()) {
-            admin.start(QStringLiteral(ADMIN_TOOL), arguments);
+            Start(admin, tool, arguments);
         } else {
-            admin.start(QStringLiteral("faketime"),
-                        QStringList{day.contains(' ') ? day : day + QStringLiteral(" 09:00:00"),
-                                    QStringLiteral(ADMIN_TOOL)} +
-                            arguments);
+            Start(admin, "faketime",
+                  QStringList{day.contains(' ') ? day : day + " 09:00:00", tool} + arguments);
         }
         admin.write(input);
         admin.closeWriteChannel();
@@ -582,15 +543,17 @@ private:
         return historyFolder_;
     }
 
-    // Starts the menu of an installation and waits for its start row.
-    bool StartMenu(QProcess& menu, const QString& base, const QString& config) {
-        menu.setProcessEnvironment(environment_);
-        menu.start(base + "/prgbin/ヌモリカマイメニュ", {});
-        QDeadlineTimer deadline(15000);
-        while (menu.waitForStarted() && HistoryNotes(config).isEmpty() && !deadline.hasExpired()) {
-            QThread::msleep(50);
-        }
-        return !HistoryNotes(config).isEmpty();
+    bool Start(QProcess& process, const QString& program, const QStringList& arguments = {},
+               const std::optional<QProcessEnvironment>& environment = {}) {
+        process.setProcessEnvironment(environment.value_or(environment_));
+        process.start(program, arguments);
+        return process.waitForStarted();
+    }
+
+    // Ends a program as the session's end does, with SIGTERM.
+    static bool Terminate(QProcess& process) {
+        ::kill(pid_t(process.processId()), SIGTERM);
+        return process.waitForFinished(15000);
     }
 
     // The database files of a folder with their bytes.

@@ -1,6 +1,7 @@
 #include "TestInstallation.h"
 
 #include <QDir>
+#include <QFile>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -155,10 +156,8 @@ void AddStaff(const TestInstallation& install, const QString& code, const QStrin
 }
 
 QString StoredSetting(const TestInstallation& install, const QString& column) {
-    return QueryRows(install.configPath(),
-                     QStringLiteral("SELECT %1 FROM 動作環境定義").arg(column))
-        .value(0)
-        .value(column)
+    return QueryValue(install.configPath(),
+                      QStringLiteral("SELECT %1 FROM 動作環境定義").arg(column))
         .toString();
 }
 
@@ -191,6 +190,26 @@ void ExecuteOn(const QString& databasePath, const QString& sql) {
             qFatal("%s: %s", qPrintable(sql), qPrintable(query.lastError().text()));
         }
     });
+}
+
+QVariant QueryValue(const QString& databasePath, const QString& sql) {
+    QVariant value;
+    WithDatabase(databasePath, [&](QSqlDatabase& db) {
+        QSqlQuery query(db);
+        if (!query.exec(sql)) {
+            qFatal("%s: %s", qPrintable(sql), qPrintable(query.lastError().text()));
+        }
+        if (query.next()) {
+            value = query.value(0);
+        }
+    });
+    return value;
+}
+
+bool WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(bytes) == bytes.size();
 }
 
 void InsertRow(const QString& databasePath, const QString& table, const QVariantMap& values) {

@@ -71,6 +71,12 @@ void Row(const char* tag, Cells... cells) {
     (QTest::newRow(tag) << ... << cells);
 }
 
+// The cell of a column in the current row of a data-driven test, for a value read once.
+template <typename T>
+const T& Cell(const char* column) {
+    return *static_cast<const T*>(QTest::qData(column, qMetaTypeId<T>()));
+}
+
 // A member of staff of the business database, employed at every office unless more says
 // otherwise.
 void AddStaff(const TestInstallation& install, const QString& code, const QString& name,
@@ -81,8 +87,13 @@ QString StoredSetting(const TestInstallation& install, const QString& column);
 // Reads and writes a database file through a connection of its own, as another program would.
 QList<QVariantMap> QueryRows(const QString& databasePath, const QString& sql);
 void ExecuteOn(const QString& databasePath, const QString& sql);
+// The first value of the first row that sql reads (invalid when it reads none).
+QVariant QueryValue(const QString& databasePath, const QString& sql);
 // Inserts one row with the given column values (bound, so any text goes in as it is).
 void InsertRow(const QString& databasePath, const QString& table, const QVariantMap& values);
+
+// Creates or replaces a file holding those bytes; false when it cannot be written.
+bool WriteFile(const QString& path, const QByteArray& bytes = {});
 
 // The 摘要 texts of the run history, in the order written.
 QStringList HistoryNotes(const QString& configPath);
