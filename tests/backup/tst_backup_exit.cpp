@@ -133,8 +133,6 @@ private Q_SLOTS:
     void whichTablesAndKeys() {
         QFETCH(QString, table);
         QFETCH(bool, taken);
-        QFETCH(QString, groups);
-        QFETCH(QString, key);
         QCOMPARE(IsBackupTable(table), taken);
         QStringList in;
         for (const QString& group : BackupGroups()) {
@@ -142,9 +140,9 @@ private Q_SLOTS:
                 in << group;
             }
         }
-        QCOMPARE(in.join(' '), groups);
+        QTEST(in.join(' '), "groups");
         if (taken) {
-            QCOMPARE(SliceKeyColumn(table), key);
+            QTEST(SliceKeyColumn(table), "key");
         }
     }
 
@@ -169,13 +167,12 @@ private Q_SLOTS:
         Row("numbers in a column without a type, not indexed", false, "");
     }
     void largeTablesGoOutInSlices() {
-        QFETCH(bool, indexed);
         QFETCH(QString, type);
         Backup b;
         if (type.isEmpty() && b.install.onServer()) {
             QSKIP("a server column always has a type");
         }
-        b.salesDetail(150000, 500, indexed, "T営業受注明細", type);
+        b.salesDetail(150000, 500, Cell<bool>("indexed"), "T営業受注明細", type);
         ExecuteOn(b.install.businessPath(), "INSERT INTO T営業受注明細 VALUES (0, NULL)");
         ExecuteOn(b.install.businessPath(), "INSERT INTO T営業受注明細 VALUES (-1, 'it''s')");
         QVERIFY(BackupDatabases(b.t.ctx, b.folder).copied);
@@ -255,16 +252,12 @@ private Q_SLOTS:
             "", "");
     }
     void theScheduleDecides() {
-        QFETCH(QDateTime, now);
-        QFETCH(int, day);
-        QFETCH(QString, start);
-        QFETCH(QString, done);
         QFETCH(QString, waits);
         EnvironmentRecord environment;
-        environment.weekdayBackup[std::size_t(day)] = 1;
-        environment.backupStartTime = start;
-        environment.backupDate = done;
-        const auto reason = ScheduledBackupWaits(environment, now);
+        environment.weekdayBackup[std::size_t(Cell<int>("day"))] = 1;
+        environment.backupStartTime = Cell<QString>("start");
+        environment.backupDate = Cell<QString>("done");
+        const auto reason = ScheduledBackupWaits(environment, Cell<QDateTime>("now"));
         QCOMPARE(reason.has_value(), !waits.isEmpty());
         QVERIFY(reason.value_or(QString()).contains(waits));
     }
@@ -423,18 +416,16 @@ private Q_SLOTS:
         Row("17:00 without a backup folder", QTime(17, 0), false, "btn_終了");
     }
     void theProposalFollowsTheTimeOfDay() {
-        QFETCH(QTime, time);
         QFETCH(bool, folder);
-        QFETCH(QString, focused);
         TestContext t(QStringLiteral("/x/prgbin"));
-        t.clock.current.setTime(time);
+        t.clock.current.setTime(Cell<QTime>("time"));
         if (folder) {
             t.ctx.company.set("BACKUPフォルダ", "/backup");
         }
         ExitDialog dialog(t.ctx, "ヌモリカ");
         dialog.show();
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
-        QCOMPARE(QApplication::focusWidget()->objectName(), focused);
+        QTEST(QApplication::focusWidget()->objectName(), "focused");
         QCOMPARE(dialog.findChild<QPushButton*>("btn_BACKUP")->isEnabled(), folder);
         QCOMPARE(dialog.findChild<QPushButton*>("btn_BackupShutdown")->isEnabled(), folder);
         // A backup button that cannot be chosen says why.
@@ -460,8 +451,6 @@ private Q_SLOTS:
     void choices() {
         QFETCH(QString, button);
         QFETCH(bool, data);
-        QFETCH(QStringList, messages);
-        QFETCH(int, powerOffs);
         QFETCH(bool, sourceGone);
         Menu m(data);
         if (sourceGone && m.install.onServer()) {
@@ -472,8 +461,8 @@ private Q_SLOTS:
         }
         m.choose(button.toUtf8().constData());
         QVERIFY(m.t.ctx.ended);
-        QCOMPARE(m.t.dialogs.informations, messages);
-        QCOMPARE(m.t.shell.powerOffs, powerOffs);
+        QTEST(m.t.dialogs.informations, "messages");
+        QTEST(m.t.shell.powerOffs, "powerOffs");
         QCOMPARE(StoredSetting(m.install, "起動担当者コード"), QString());
         QCOMPARE(HistoryNotes(m.install.configPath()).last(), QStringLiteral("終了"));
         const bool backedUp = button != "btn_終了" && data && !sourceGone;
@@ -491,9 +480,8 @@ private Q_SLOTS:
     }
     void thePleaseWaitWindowKeepsOffTheNotice() {
         QFETCH(QRect, notice);
-        QFETCH(QPoint, placed);
         const QRect window = PlaceClearOf(QSize(200, 80), notice, QRect(0, 0, 1024, 600));
-        QCOMPARE(window.topLeft(), placed);
+        QTEST(window.topLeft(), "placed");
         QVERIFY(!window.intersects(notice));
     }
 

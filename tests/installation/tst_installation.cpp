@@ -126,17 +126,14 @@ private Q_SLOTS:
         Row("first prgbin counts", "/a/prgbin/b/prgbin", "/a/", "/a", "/a/prgbin");
     }
     void findsTheInstallation() {
-        QFETCH(QString, programFolder);
         QFETCH(QString, base);
-        QFETCH(QString, root);
-        QFETCH(QString, programs);
-        const auto found = FindInstallBase(programFolder);
+        const auto found = FindInstallBase(Cell<QString>("programFolder"));
         QVERIFY(found);
         InstallPaths paths;
         DeriveInstallFolders(paths, *found);
         QCOMPARE(paths.base, base);
-        QCOMPARE(paths.root, root);
-        QCOMPARE(paths.programFolder, programs);
+        QTEST(paths.root, "root");
+        QTEST(paths.programFolder, "programs");
         QCOMPARE(paths.configFolder, base + "conf");
         QCOMPARE(paths.reportFolder, base + "report");
         QCOMPARE(paths.manualFolder, base + "manual");
@@ -154,14 +151,12 @@ private Q_SLOTS:
         Row("none", QStringList{}, int(kNoDatabaseFile));
     }
     void prefersAccdbOverMdb() {
-        QFETCH(QStringList, files);
-        QFETCH(int, kind);
         QTemporaryDir dir;
-        for (const QString& name : files) {
+        for (const QString& name : Cell<QStringList>("files")) {
             QFile file(dir.filePath(name));
             QVERIFY(file.open(QIODevice::WriteOnly));
         }
-        QCOMPARE(int(ProbeDatabaseKind(dir.filePath(QStringLiteral("usrcnfg")))), kind);
+        QTEST(int(ProbeDatabaseKind(dir.filePath(QStringLiteral("usrcnfg")))), "kind");
     }
 
     void userFoldersFollowTheMode_data() {
@@ -171,15 +166,12 @@ private Q_SLOTS:
         Row("unknown mode keeps them", 2, "", "");
     }
     void userFoldersFollowTheMode() {
-        QFETCH(int, mode);
-        QFETCH(QString, config);
-        QFETCH(QString, report);
         InstallPaths paths;
         paths.userName = QStringLiteral("taro");
         DeriveInstallFolders(paths, QStringLiteral("/x/base/"));
-        SetUserFolders(paths, qint16(mode));
-        QCOMPARE(paths.userConfigFolder, config);
-        QCOMPARE(paths.userReportFolder, report);
+        SetUserFolders(paths, qint16(Cell<int>("mode")));
+        QTEST(paths.userConfigFolder, "config");
+        QTEST(paths.userReportFolder, "report");
     }
 
     void foldersOnTheWay_data() {
@@ -193,11 +185,7 @@ private Q_SLOTS:
         Row("relative", "a/b/f.mdb", QStringList{});
         Row("blank", "   ", QStringList{});
     }
-    void foldersOnTheWay() {
-        QFETCH(QString, path);
-        QFETCH(QStringList, folders);
-        QCOMPARE(FoldersOnTheWay(path), folders);
-    }
+    void foldersOnTheWay() { QTEST(FoldersOnTheWay(Cell<QString>("path")), "folders"); }
 
     void ensureFoldersCreatesTheMissingOnes() {
         QTemporaryDir dir;
@@ -227,11 +215,9 @@ private Q_SLOTS:
         Row("empty", "", "");
     }
     void setupCommand() {
-        QFETCH(QString, programFolder);
-        QFETCH(QString, command);
-        const auto composed =
-            ComposeEnvironmentSetupCommand(programFolder, QStringLiteral("ヌモリカマイメニュ"));
-        QCOMPARE(composed ? composed->text() : QString(), command);
+        const auto composed = ComposeEnvironmentSetupCommand(Cell<QString>("programFolder"),
+                                                             QStringLiteral("ヌモリカマイメニュ"));
+        QTEST(composed ? composed->text() : QString(), "command");
     }
 
     void theFirstStartCopiesAndRelinks() {
@@ -306,11 +292,7 @@ private Q_SLOTS:
         Row("mdb", "/r/gnrdb.mdb", "/r/gnrdbbak.mdb");
         Row("other", "/r/notes.txt", "");
     }
-    void compactionTargets() {
-        QFETCH(QString, path);
-        QFETCH(QString, target);
-        QCOMPARE(CompactionTarget(path), target);
-    }
+    void compactionTargets() { QTEST(CompactionTarget(Cell<QString>("path")), "target"); }
 
     void compactingKeepsTheDataOrTheFile() {
         PerUser p;
@@ -455,7 +437,6 @@ private Q_SLOTS:
     }
     void neverListsAFolderTwiceNorOverwritesAnother() {
         QFETCH(QString, version);
-        QFETCH(QString, existing);
         QFETCH(bool, network);
         QFETCH(QString, fault);
         QFETCH(QString, added);
@@ -466,7 +447,7 @@ private Q_SLOTS:
         QStringList names;
         QStringList others;
         QString listed = added;
-        for (QString name : existing.split(' ', Qt::SkipEmptyParts)) {
+        for (QString name : Cell<QString>("existing").split(' ', Qt::SkipEmptyParts)) {
             const QChar mark = name.back();
             name.chop(mark.isDigit() ? 0 : 1);
             names << name;

@@ -73,18 +73,17 @@ private Q_SLOTS:
         Row("position 100 is never read", QVariant(100), QVariant("売上"), QStringList{}, true);
     }
     void aBadRowEndsItsTab() {
-        QFETCH(QVariant, position);
-        QFETCH(QVariant, name);
-        QFETCH(QStringList, messages);
-        QFETCH(bool, laterShown);
         TestInstallation install;
         AddMenuRow(install, {.position = 1, .name = "先", .file = "/x/a.exe"});
-        AddMenuRow(install, {.position = position, .name = name, .file = "/x/b.exe"});
+        AddMenuRow(install, {.position = Cell<QVariant>("position"),
+                             .name = Cell<QVariant>("name"),
+                             .file = "/x/b.exe"});
         AddMenuRow(install, {.position = 9, .name = "後", .file = "/x/c.exe"});
         AddMenuRow(install, {.tab = 1, .position = 0, .name = "次のタブ", .file = "/x/d.exe"});
         Menu m(install);
-        QCOMPARE(m.dialogs.informations,
-                 laterShown ? QStringList{"後メニュ設定が正しくありません"} : messages);
+        QCOMPARE(m.dialogs.informations, Cell<bool>("laterShown")
+                                             ? QStringList{"後メニュ設定が正しくありません"}
+                                             : Cell<QStringList>("messages"));
         QVERIFY(m.window->menuButton(0, 1)->isEnabled());
         QVERIFY(m.window->menuButton(1, 0)->isEnabled());
     }
@@ -135,15 +134,13 @@ private Q_SLOTS:
         Row("missing program", false, QStringList{"ヌモリカ売上入力プログラムが有りません"});
     }
     void aClickStartsTheComposedCommand() {
-        QFETCH(bool, starts);
-        QFETCH(QStringList, messages);
         TestInstallation install;
         AddStandardMenu(install);
         Menu m(install);
-        m.shell.startResult = starts;
+        m.shell.startResult = Cell<bool>("starts");
         QTest::mouseClick(m.window->menuButton(0, 0), Qt::LeftButton);
         QCOMPARE(m.shell.started, (QList<FakeShell::Call>{{"/x/売上入力.exe", "000100999999"}}));
-        QCOMPARE(m.dialogs.informations, messages);
+        QTEST(m.dialogs.informations, "messages");
     }
 
     void theBasePanelOpensTheOfficeDialogOnlyWithTheRight_data() {
@@ -154,12 +151,10 @@ private Q_SLOTS:
         Row("permission 1", "00012", "1", false);
     }
     void theBasePanelOpensTheOfficeDialogOnlyWithTheRight() {
-        QFETCH(QString, staff);
-        QFETCH(QString, permission);
         QFETCH(bool, opens);
         TestInstallation install;
-        Menu m(install, staff);
-        m.ctx.staff.categoryPermissions[9] = permission;
+        Menu m(install, Cell<QString>("staff"));
+        m.ctx.staff.categoryPermissions[9] = Cell<QString>("permission");
         QSignalSpy office(m.window.get(), &MainMenuWindow::officeRequested);
         if (opens) {
             WhenModal(QStringLiteral("msg運用事業所設定"),
@@ -194,27 +189,23 @@ private Q_SLOTS:
         Row("F1", K({Qt::Key_F1}), 0, QStringList{}, 1);
     }
     void theKeyboardReachesEverything() {
-        QFETCH(QList<int>, keys);
-        QFETCH(int, tab);
-        QFETCH(QStringList, started);
-        QFETCH(int, manuals);
         TestInstallation install;
         AddStandardMenu(install);
         Menu m(install);
         m.window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m.window.get()));
         m.window->menuButton(0, 0)->setFocus();
-        for (const int combined : keys) {
+        for (const int combined : Cell<QList<int>>("keys")) {
             const auto key = QKeyCombination::fromCombined(combined);
             QTest::keyClick(QApplication::focusWidget(), key.key(), key.keyboardModifiers());
         }
-        QCOMPARE(m.window->tabs()->currentIndex(), tab);
+        QTEST(m.window->tabs()->currentIndex(), "tab");
         QStringList paths;
         for (const FakeShell::Call& call : m.shell.started) {
             paths << call.path;
         }
-        QCOMPARE(paths, started);
-        QCOMPARE(m.shell.opened.size(), manuals);
+        QTEST(paths, "started");
+        QTEST(int(m.shell.opened.size()), "manuals");
     }
 
     void theManualPanelTakesTheKeyboard() {
@@ -361,10 +352,7 @@ private Q_SLOTS:
             QVariantList{"1", "2", "3", ""}, "売上入力.exe 123202405");
     }
     void composesTheCommandLine() {
-        QFETCH(QVariant, name);
         QFETCH(QString, file);
-        QFETCH(QVariantList, values);
-        QFETCH(QString, expected);
         TestInstallation install;
         AddCatalogue(install, "ヌモリカ", "売上入力",
                      {"開始得意先コード", "終了得意先コード", "開始日付", "終了年月", "終了日付"});
@@ -375,13 +363,16 @@ private Q_SLOTS:
         const QString folder = install.programFolder() + "/";
         const QString path =
             file.startsWith(' ') ? "  " + folder + file.trimmed() + "  " : folder + file;
-        AddMenuRow(install,
-                   {.tab = 1, .position = 3, .name = name, .file = path, .values = values});
+        AddMenuRow(install, {.tab = 1,
+                             .position = 3,
+                             .name = Cell<QVariant>("name"),
+                             .file = path,
+                             .values = Cell<QVariantList>("values")});
         LoadedContext l(install);
         l.clock.current = QDateTime(QDate(2024, 5, 15), QTime(10, 0));
         const auto command = ComposeLaunch(l.ctx, "ヌモリカマイメニュ", 1, 3);
         QVERIFY(command);
-        QCOMPARE(command->commandText, folder + expected);
+        QCOMPARE(command->commandText, folder + Cell<QString>("expected"));
     }
 
     void startsProgramsAndOpensDocuments_data() {
@@ -397,22 +388,19 @@ private Q_SLOTS:
         Row("document without folder", "日報.txt", true, "", "日報.txt|", QStringList{});
     }
     void startsProgramsAndOpensDocuments() {
-        QFETCH(QString, file);
-        QFETCH(bool, exists);
-        QFETCH(QString, started);
-        QFETCH(QString, opened);
-        QFETCH(QStringList, messages);
         TestInstallation install;
-        AddMenuRow(install, {.position = 0, .name = "売上入力", .file = file, .values = {"1"}});
+        AddMenuRow(
+            install,
+            {.position = 0, .name = "売上入力", .file = Cell<QString>("file"), .values = {"1"}});
         LoadedContext l(install);
-        l.shell.startResult = exists;
+        l.shell.startResult = Cell<bool>("exists");
         LaunchMenuEntry(l.ctx, 0, 0, "ヌモリカマイメニュ");
         const auto join = [](const QList<FakeShell::Call>& calls) {
             return calls.isEmpty() ? QString() : calls[0].path + "|" + calls[0].argument;
         };
-        QCOMPARE(join(l.shell.started), started);
-        QCOMPARE(join(l.shell.opened), opened);
-        QCOMPARE(l.dialogs.informations, messages);
+        QTEST(join(l.shell.started), "started");
+        QTEST(join(l.shell.opened), "opened");
+        QTEST(l.dialogs.informations, "messages");
     }
 
     void rowsThatCannotLaunchAreSkipped_data() {
@@ -422,11 +410,10 @@ private Q_SLOTS:
         Row("another person's row", QVariant("売上入力"), QVariant("/x/a.exe"), "00013");
     }
     void rowsThatCannotLaunchAreSkipped() {
-        QFETCH(QVariant, name);
-        QFETCH(QVariant, file);
-        QFETCH(QString, staff);
         TestInstallation install;
-        AddMenuRow(install, {.staff = staff, .name = name, .file = file});
+        AddMenuRow(install, {.staff = Cell<QString>("staff"),
+                             .name = Cell<QVariant>("name"),
+                             .file = Cell<QVariant>("file")});
         LoadedContext l(install);
         LaunchMenuEntry(l.ctx, 0, 0, "ヌモリカマイメニュ");
         QVERIFY(l.shell.started.isEmpty());

@@ -150,8 +150,6 @@ private Q_SLOTS:
         Row("fifth slice ends", 5, 250);
     }
     void aKilledBackupKeepsAWholeGeneration() {
-        QFETCH(int, notices);
-        QFETCH(int, delay);
         TestInstallation install;
         const QString business = install.businessPath();
         ExecuteOn(business,
@@ -176,7 +174,7 @@ private Q_SLOTS:
         QProcess backup;
         QVERIFY(Start(backup, QStringLiteral(ADMIN_TOOL), arguments));
         backup.setReadChannel(QProcess::StandardError);
-        for (int seen = 0; seen < notices;) {
+        for (int seen = 0; seen < Cell<int>("notices");) {
             QVERIFY(backup.state() == QProcess::Running);
             if (backup.canReadLine()) {
                 seen += backup.readLine().contains("T営業受注明細") ? 1 : 0;
@@ -184,7 +182,7 @@ private Q_SLOTS:
                 backup.waitForReadyRead(10000);
             }
         }
-        QThread::msleep(delay);
+        QThread::msleep(Cell<int>("delay"));
         backup.kill();
         QVERIFY(backup.waitForFinished(10000));
 
@@ -292,7 +290,6 @@ private Q_SLOTS:
     }
     void theHistoryIsFiltered() {
         QFETCH(QStringList, options);
-        QFETCH(int, rows);
         const QString base = historyBase();
         for (const bool csv : {false, true}) {
             QCOMPARE(RunAdmin(QStringList{"history", base} + options +
@@ -300,7 +297,7 @@ private Q_SLOTS:
                      0);
             // A header, then one line a row (the CSV note with a line break takes two).
             const int lines = int(lastOutput_.count(csv ? "\r\n" : "\n"));
-            QCOMPARE(lines - 1, rows);
+            QTEST(lines - 1, "rows");
         }
         if (options.isEmpty()) {
             QVERIFY(lastOutput_.contains("\"it's, \"\"quoted\"\"\n行\"\r\n"));
@@ -319,8 +316,6 @@ private Q_SLOTS:
     }
     void checkNamesWhatStopsTheMenu() {
         QFETCH(QString, fault);
-        QFETCH(int, status);
-        QFETCH(QString, line);
         QTemporaryDir dir;
         const QString base = Installed(dir);
         const QString config = base + "/conf/usrcnfg.accdb";
@@ -340,8 +335,8 @@ private Q_SLOTS:
             return all;
         };
         const auto before = files();
-        QCOMPARE(RunAdmin({"check", base}), status);
-        QVERIFY2(lastOutput_.contains(line), qPrintable(lastOutput_));
+        QTEST(RunAdmin({"check", base}), "status");
+        QVERIFY2(lastOutput_.contains(Cell<QString>("line")), qPrintable(lastOutput_));
         QCOMPARE(files(), before);
     }
 
@@ -441,13 +436,11 @@ private Q_SLOTS:
         Row("office of the installation", "2024-05-15", "事業所コード", "", "000");
     }
     void conditionsResolveOnTheDayTheyRun() {
-        QFETCH(QString, day);
-        QFETCH(QString, name);
-        QFETCH(QString, value);
-        QFETCH(QString, expected);
         QCOMPARE(RunAdmin({"init", demoBase(), "--demo"}, true), 0);
-        QCOMPARE(RunAdmin({"condition", demoBase(), name, value}, true, day), 0);
-        QCOMPARE(lastOutput_, expected + "\n");
+        QCOMPARE(RunAdmin({"condition", demoBase(), Cell<QString>("name"), Cell<QString>("value")},
+                          true, Cell<QString>("day")),
+                 0);
+        QCOMPARE(lastOutput_, Cell<QString>("expected") + "\n");
     }
 
     void theCommandIsTheOneAClickStarts() {

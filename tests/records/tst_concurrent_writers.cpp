@@ -20,9 +20,8 @@ private Q_SLOTS:
     }
     void everyRowOfEveryWriterArrives() {
         QFETCH(bool, shared);
-        QFETCH(int, rows);
         constexpr int kWriters = 8;
-        const int kRows = rows;
+        const int kRows = Cell<int>("rows");
         TestInstallation install;
         TestContext t(install.programFolder());
         if (shared) {

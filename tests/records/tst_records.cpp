@@ -18,22 +18,30 @@ void WriteRequest(const QString& configPath, const QDateTime& sentAt, const QStr
 QList<QVariantMap> LinkRows(const QString& configPath) {
     return QueryRows(configPath, "SELECT * FROM プログラム連携情報 ORDER BY rowid");
 }
+
+// The columns of a row, in that order.
+QStringList Texts(const QVariantMap& row, const QStringList& columns) {
+    QStringList texts;
+    for (const QString& column : columns) {
+        texts << row.value(column).toString();
+    }
+    return texts;
+}
 }  // namespace
 
 class TestRecords : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void aRunWritesItsStartAndEnd_data() {
-        Columns<QString, QString>("commandText", "startNote");
-        Row("no arguments: the blank stays", "", "開始 ");
-        Row("trimmed", "  X001  ", "開始 X001");
+        Columns<QString, QString>("commandText", "startRow");
+        Row("no arguments: the blank stays", "",
+            "開始 |000000000001|00012|20261207 093015|000|taro");
+        Row("trimmed", "  X001  ", "開始 X001|000000000001|00012|20261207 093015|000|taro");
     }
     void aRunWritesItsStartAndEnd() {
-        QFETCH(QString, commandText);
-        QFETCH(QString, startNote);
         TestInstallation install;
         ExecuteOn(install.configPath(), "UPDATE 動作環境定義 SET 起動担当者コード = '00012'");
-        TestContext t(install.programFolder(), commandText);
+        TestContext t(install.programFolder(), Cell<QString>("commandText"));
         QVERIFY(OpenEnvironment(t.ctx));
         t.ctx.staff.code = QStringLiteral("00034");  // the end row takes the code held in memory
         t.clock.current = t.clock.current.addSecs(3600);
@@ -42,16 +50,11 @@ private Q_SLOTS:
         const auto rows =
             QueryRows(install.configPath(), "SELECT * FROM プログラム稼動履歴 ORDER BY rowid");
         QCOMPARE(rows.size(), 2);
-        QCOMPARE(rows[0].value("摘要").toString(), startNote);
-        QCOMPARE(rows[0].value("proccounter").toString(), QStringLiteral("000000000001"));
-        QCOMPARE(rows[0].value("起動担当者コード").toString(), QStringLiteral("00012"));
-        QCOMPARE(rows[0].value("実行日付").toString(), QStringLiteral("20261207 093015"));
-        QCOMPARE(rows[0].value("運用事業所コード").toString(), QStringLiteral("000"));
-        QCOMPARE(rows[0].value("ユーザID").toString(), QStringLiteral("taro"));
-        QCOMPARE(rows[1].value("摘要").toString(), QStringLiteral("終了"));
-        QCOMPARE(rows[1].value("proccounter").toString(), QStringLiteral("000000000002"));
-        QCOMPARE(rows[1].value("起動担当者コード").toString(), QStringLiteral("00034"));
-        QCOMPARE(rows[1].value("実行日付").toString(), QStringLiteral("20261207 103015"));
+        const QStringList columns{"摘要",     "proccounter",      "起動担当者コード",
+                                  "実行日付", "運用事業所コード", "ユーザID"};
+        QTEST(Texts(rows[0], columns).join('|'), "startRow");
+        QCOMPARE(Texts(rows[1], columns).join('|'),
+                 QStringLiteral("終了|000000000002|00034|20261207 103015|000|taro"));
         QCOMPARE(QueryRows(install.configPath(), "SELECT * FROM 動作環境定義").size(), 1);
     }
 
@@ -77,13 +80,10 @@ private Q_SLOTS:
         TestContext t(install.programFolder());
         QVERIFY(OpenEnvironment(t.ctx));
         CloseEnvironment(t.ctx);
-        QStringList indexes;
-        for (const auto& row : QueryRows(config,
-                                         "SELECT name FROM sqlite_master WHERE type = 'index' AND "
-                                         "tbl_name = 'プログラム連携情報'")) {
-            indexes << row.value("name").toString();
-        }
-        QCOMPARE(indexes, (QStringList{"プログラム連携情報_受信", "プログラム連携情報_受信日時"}));
+        QCOMPARE(QueryValue(config,
+                            "SELECT group_concat(name, ' ') FROM sqlite_master WHERE type = "
+                            "'index' AND tbl_name = 'プログラム連携情報'"),
+                 QVariant("プログラム連携情報_受信 プログラム連携情報_受信日時"));
     }
 
     void takesOverTheRequestAddressedToIt_data() {
@@ -97,21 +97,18 @@ private Q_SLOTS:
         Row("a completion is no request", 5, "LINK1", "ヌモリカマイメニュ", "99", false);
     }
     void takesOverTheRequestAddressedToIt() {
-        QFETCH(int, secondsBefore);
-        QFETCH(QString, startInfo);
-        QFETCH(QString, receiver);
-        QFETCH(QString, kind);
         QFETCH(bool, taken);
         TestInstallation install;
         TestContext t(install.programFolder(), QStringLiteral("LINK1"));
-        WriteRequest(install.configPath(), t.clock.current.addSecs(-secondsBefore),
-                     QStringLiteral("売上入力"), startInfo, receiver, kind);
+        WriteRequest(install.configPath(), t.clock.current.addSecs(-Cell<int>("secondsBefore")),
+                     QStringLiteral("売上入力"), Cell<QString>("startInfo"),
+                     Cell<QString>("receiver"), Cell<QString>("kind"));
         QVERIFY(OpenEnvironment(t.ctx));
         QCOMPARE(t.ctx.link.receivedSenderId, taken ? QStringLiteral("売上入力") : QString());
         QCOMPARE(t.ctx.link.receivedStartInfo, taken ? QStringLiteral("LINK1") : QString());
         QCOMPARE(LinkRows(install.configPath()).size(), taken ? 0 : 1);
         CloseEnvironment(t.ctx);
-        QCOMPARE(LinkRows(install.configPath()).size(), taken ? 1 : 1);
+        QCOMPARE(LinkRows(install.configPath()).size(), 1);
     }
 
     // Requests of the same second and sender: the one taken goes and every other stays; the link
@@ -125,11 +122,9 @@ private Q_SLOTS:
     }
     void takesExactlyTheRequestItMatches() {
         QFETCH(QString, command);
-        QFETCH(QStringList, requests);
-        QFETCH(QStringList, left);
         TestInstallation install;
         TestContext t(install.programFolder(), command);
-        for (const QString& info : requests) {
+        for (const QString& info : Cell<QStringList>("requests")) {
             WriteRequest(install.configPath(), t.clock.current.addSecs(-5), "売上入力", info);
         }
         QVERIFY(OpenEnvironment(t.ctx));
@@ -137,12 +132,12 @@ private Q_SLOTS:
         for (const QVariantMap& row : LinkRows(install.configPath())) {
             remaining << row.value("起動連携情報").toString();
         }
-        QCOMPARE(remaining, left);
+        QTEST(remaining, "left");
         const QString taken = command.trimmed() == command ? command : "LINK1\t";
         QCOMPARE(HistoryNotes(install.configPath()).first(), "開始 " + taken);
         CloseEnvironment(t.ctx);
-        QCOMPARE(LinkRows(install.configPath()).last().value("起動連携情報").toString(), taken);
-        QCOMPARE(LinkRows(install.configPath()).last().value("連携区分").toString(), "99");
+        QCOMPARE(Texts(LinkRows(install.configPath()).last(), {"起動連携情報", "連携区分"}),
+                 (QStringList{taken, "99"}));
     }
 
     void consumesOneOfTwoRequestsAndAnswersIt() {
@@ -163,17 +158,11 @@ private Q_SLOTS:
         const auto rows = LinkRows(install.configPath());
         QCOMPARE(rows.size(), 2);
         QCOMPARE(rows[0].value("連携区分").toString(), QStringLiteral("00"));
-        const QVariantMap& done = rows[1];
-        QCOMPARE(done.value("発信日時").toString(), QStringLiteral("20261207 093215"));
-        QCOMPARE(done.value("受信期限").toString(), QStringLiteral("20261207 093215"));
-        QCOMPARE(done.value("発信プログラムID").toString(), QStringLiteral("o'prog"));
-        QCOMPARE(done.value("受信プログラムID").toString(), QStringLiteral("ヌモリカマイメニュ"));
-        QCOMPARE(done.value("連携区分").toString(), QStringLiteral("99"));
-        QCOMPARE(done.value("起動連携情報").toString(), info);
-        QCOMPARE(done.value("終了連携情報").toString(), QString());
-        QCOMPARE(done.value("運用事業所コード").toString(), QStringLiteral("000"));
-        QCOMPARE(done.value("起動担当者コード").toString(), QStringLiteral("00012"));
-        QCOMPARE(done.value("ユーザID").toString(), QStringLiteral("taro"));
+        QCOMPARE(Texts(rows[1], {"発信日時", "受信期限", "発信プログラムID", "受信プログラムID",
+                                 "連携区分", "起動連携情報", "終了連携情報", "運用事業所コード",
+                                 "起動担当者コード", "ユーザID"}),
+                 (QStringList{"20261207 093215", "20261207 093215", "o'prog", "ヌモリカマイメニュ",
+                              "99", info, "", "000", "00012", "taro"}));
         // The end row follows the completion, on the re-opened connection.
         QCOMPARE(HistoryNotes(install.configPath()).last(), QStringLiteral("終了"));
     }

@@ -104,11 +104,10 @@ private Q_SLOTS:
         Row("quotes and trailing blanks kept", "山田's  ", "山田's  ");
     }
     void textsAreCutToTheirBytes() {
-        QFETCH(QString, typed);
         QFETCH(QString, kept);
         TestInstallation install;
         Editor e(install, 0, 0);
-        e.type("タイトル", typed);
+        e.type("タイトル", Cell<QString>("typed"));
         QCOMPARE(e.field("タイトル")->text(), kept);
         QCOMPARE(e.window->record().title, kept);
     }
@@ -148,9 +147,7 @@ private Q_SLOTS:
     }
     void programPaths() {
         QFETCH(QString, typed);
-        QFETCH(int, result);
         QFETCH(QString, path);
-        QFETCH(QString, name);
         QTemporaryDir folder;
         for (const char* file : {"受注入力.exe", "受注", "a.b.exe"}) {
             QFile created(folder.filePath(QString::fromUtf8(file)));
@@ -158,9 +155,9 @@ private Q_SLOTS:
         }
         MenuSettingsRecord record;
         record.programName = QStringLiteral("前");
-        QCOMPARE(CheckFilePath(typed.replace("FOLDER", folder.path()), record), result);
+        QTEST(CheckFilePath(typed.replace("FOLDER", folder.path()), record), "result");
         QCOMPARE(record.filePath, path.replace("FOLDER", folder.path()));
-        QCOMPARE(record.programName, name);
+        QTEST(record.programName, "name");
     }
 
     void theWindowTellsAboutARefusedPath() {
@@ -200,11 +197,10 @@ private Q_SLOTS:
                         "''受注入力'', 説明 = '''', filepath"});
     }
     void saving() {
-        QFETCH(bool, titled);
         QFETCH(bool, stored);
         QFETCH(QStringList, notes);
         TestInstallation install;
-        if (titled) {
+        if (Cell<bool>("titled")) {
             AddMenuTitle(install, "00012", 1, "旧");
         }
         if (stored) {
@@ -271,7 +267,6 @@ private Q_SLOTS:
     void deleting() {
         QFETCH(bool, stored);
         QFETCH(bool, answer);
-        QFETCH(int, rowsLeft);
         TestInstallation install;
         AddMenuTitle(install, "00000", 0, "販売");
         if (stored) {
@@ -282,7 +277,7 @@ private Q_SLOTS:
         e.dialogs.answers << answer;
         e.press("btn_削除");
         QCOMPARE(e.window->isVisible(), !answer);
-        QCOMPARE(QueryRows(install.businessPath(), DetailSql()).size(), rowsLeft);
+        QTEST(int(QueryRows(install.businessPath(), DetailSql()).size()), "rowsLeft");
         QCOMPARE(QueryRows(install.businessPath(), "SELECT * FROM ヌモリカマイメニュ").size(), 1);
         const QStringList history = HistoryNotes(install.configPath());
         QCOMPARE(history.size(), stored && answer ? 2 : 1);

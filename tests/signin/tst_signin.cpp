@@ -125,12 +125,11 @@ private Q_SLOTS:
         Row("Null", QString(), "ab12", wrong);
     }
     void entriesAgainstStoredForms() {
-        QFETCH(QString, stored);
-        QFETCH(QString, typed);
-        QFETCH(int, check);
         FakeDialogs dialogs;
         const CodeConverter converter;
-        QCOMPARE(int(CheckEnteredPin(dialogs, typed, {converter.convert(stored)})), check);
+        QTEST(int(CheckEnteredPin(dialogs, Cell<QString>("typed"),
+                                  {converter.convert(Cell<QString>("stored"))})),
+              "check");
     }
 
     void theLoginFindsThePerson() {
@@ -152,19 +151,16 @@ private Q_SLOTS:
         Row("unknown code", "99", "00099", "");
     }
     void aTypedCodeIsPaddedAndLookedUp() {
-        QFETCH(QString, typed);
-        QFETCH(QString, code);
-        QFETCH(QString, name);
         TestInstallation install;
         AddStandardStaff(install);
         Session s(install, QStringLiteral("nobody"));
         SignInDialog& dialog = s.openDialog();
         auto* codeField = Field<QLineEdit>(dialog, "担当者コード");
         QTRY_VERIFY(codeField->hasFocus());  // the PIN field sends an empty code back here
-        QTest::keyClicks(codeField, typed);
+        QTest::keyClicks(codeField, Cell<QString>("typed"));
         QTest::keyClick(codeField, Qt::Key_Tab);
-        QCOMPARE(codeField->text(), code);
-        QCOMPARE(Field<QLineEdit>(dialog, "担当者名")->text(), name);
+        QTEST(codeField->text(), "code");
+        QTEST(Field<QLineEdit>(dialog, "担当者名")->text(), "name");
     }
 
     void whoMaySignIn_data() {
@@ -331,10 +327,8 @@ private Q_SLOTS:
         Row("blank office name", "001", "   ", "", "マイメニュー");
     }
     void theTitleNamesOfficeAndPerson() {
-        QFETCH(QString, operating);
         QFETCH(QString, officeName);
         QFETCH(QString, pin);
-        QFETCH(QString, title);
         TestInstallation install;
         AddStandardStaff(install);
         if (!officeName.isEmpty()) {
@@ -342,8 +336,8 @@ private Q_SLOTS:
                 install.businessPath(), "M事業所",
                 {{"コード", "001"}, {"名称", officeName}, {"暗証番号有無", pin.isEmpty() ? 0 : 1}});
         }
-        ExecuteOn(install.configPath(),
-                  "UPDATE 動作環境定義 SET 運用事業所コード = '" + operating + "'");
+        ExecuteOn(install.configPath(), "UPDATE 動作環境定義 SET 運用事業所コード = '" +
+                                            Cell<QString>("operating") + "'");
         TestContext t(install.programFolder());
         SingleInstance instance = InstanceOf(t);
         if (!pin.isEmpty()) {
@@ -351,7 +345,7 @@ private Q_SLOTS:
         }
         const auto window = Main(t.ctx, instance);
         QVERIFY(window);
-        QCOMPARE(window->findChild<QLabel*>("prg_ttl")->text(), title);
+        QTEST(window->findChild<QLabel*>("prg_ttl")->text(), "title");
         QCOMPARE(window->windowTitle(), QStringLiteral("ヌモリカマイメニュ（自社）"));
     }
 
@@ -364,17 +358,14 @@ private Q_SLOTS:
     }
     void theHeadOfficeTakesThePrivilegedPin() {
         QFETCH(QString, typed);
-        QFETCH(QString, pin);
-        QFETCH(bool, enabled);
-        QFETCH(QString, name);
         TestInstallation install;
         Office o(install);
         if (typed.toInt() == 0) {
-            AnswerPrivilegedPin(pin);
+            AnswerPrivilegedPin(Cell<QString>("pin"));
         }
         o.enterCode(typed);
-        QCOMPARE(o.set()->isEnabled(), enabled);
-        QCOMPARE(o.field("事業所名")->text(), name);
+        QTEST(o.set()->isEnabled(), "enabled");
+        QTEST(o.field("事業所名")->text(), "name");
     }
 
     void aWrongPrivilegedPinIsToldAndRetried() {
