@@ -34,14 +34,24 @@ struct Session : LoadedContext {
     std::unique_ptr<SignInDialog> dialog;
 };
 
+// What the menu holds of a signed-in person: code, name, login, access level, employee class,
+// department, permissions of categories 9 and 0, permission of operation 4.
+QString Rights(const StaffRecord& staff) {
+    return QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9")
+        .arg(staff.code, staff.name, staff.loginId, QString::number(staff.accessLevel),
+             QString::number(staff.employeeClass), staff.departmentCode,
+             staff.categoryPermissions[9], staff.categoryPermissions[0],
+             staff.operationPermissions[4]);
+}
+
 template <typename T>
 T* Field(QWidget& dialog, const char* name) {
     return dialog.findChild<T*>(QString::fromUtf8(name));
 }
 
-// Answers the sign-in dialog that Main is about to show: with a PIN, or cancels it.
-void AnswerSignIn(const QString& pin) {
-    WhenModal(QStringLiteral("msg暗証番号確認"), [pin](QDialog& dialog) {
+// Answers the PIN dialog of that name that is about to be shown: with a PIN, or cancels it.
+void AnswerPin(const QString& pin, const QString& dialogName = QStringLiteral("msg暗証番号確認")) {
+    WhenModal(dialogName, [pin](QDialog& dialog) {
         if (pin.isEmpty()) {
             Field<QPushButton>(dialog, "btn_キャンセル")->click();
             return;
@@ -74,18 +84,6 @@ struct Office : LoadedContext {
     }
     std::unique_ptr<OfficeDialog> dialog;
 };
-
-// Answers the privileged PIN dialog with a PIN, or cancels it.
-void AnswerPrivilegedPin(const QString& pin) {
-    WhenModal(QStringLiteral("msg特権暗証番号確認"), [pin](QDialog& dialog) {
-        if (pin.isEmpty()) {
-            dialog.findChild<QPushButton*>("btn_キャンセル")->click();
-            return;
-        }
-        dialog.findChild<QLineEdit*>("暗証番号")->setText(pin);
-        dialog.findChild<QPushButton*>("btn_OK")->click();
-    });
-}
 }  // namespace
 
 class TestSignIn : public QObject {
@@ -137,8 +135,9 @@ private Q_SLOTS:
         AddStandardStaff(install);
         Session s(install);
         SignInDialog& dialog = s.openDialog();
-        QCOMPARE(Field<QLineEdit>(dialog, "担当者コード")->text(), QStringLiteral("00012"));
-        QCOMPARE(Field<QLineEdit>(dialog, "担当者名")->text(), QStringLiteral("鈴木"));
+        QCOMPARE(Field<QLineEdit>(dialog, "担当者コード")->text() + " " +
+                     Field<QLineEdit>(dialog, "担当者名")->text(),
+                 QStringLiteral("00012 鈴木"));
         QVERIFY(Field<QLineEdit>(dialog, "暗証番号")->hasFocus());
         QCOMPARE(Field<QLineEdit>(dialog, "担当者コード")->focusPolicy(), Qt::ClickFocus);
         QCOMPARE(dialog.windowTitle(), QStringLiteral("ヌモリカマイメニュ/暗証確認"));
@@ -214,16 +213,7 @@ private Q_SLOTS:
             HistoryNotes(install.configPath()).last(),
             QStringLiteral("出力終了 UPDATE 動作環境定義 SET 起動担当者コード = ''00012''  WHERE "
                            "動作環境定義ID = ''001''"));
-        const StaffRecord& staff = s.ctx.staff;
-        QCOMPARE(staff.code, QStringLiteral("00012"));
-        QCOMPARE(staff.name, QStringLiteral("鈴木"));
-        QCOMPARE(staff.loginId, QStringLiteral("taro"));
-        QCOMPARE(int(staff.accessLevel), 3);
-        QCOMPARE(int(staff.employeeClass), 2);
-        QCOMPARE(staff.departmentCode, QStringLiteral("10"));
-        QCOMPARE(staff.categoryPermissions[9], QStringLiteral("1"));
-        QCOMPARE(staff.categoryPermissions[0], QStringLiteral("0"));
-        QCOMPARE(staff.operationPermissions[4], QStringLiteral("1"));
+        QCOMPARE(Rights(s.ctx.staff), QStringLiteral("00012 鈴木 taro 3 2 10 1 0 1"));
     }
 
     // Wrong, short and right PINs: none of them, nor the stored form, reaches a history row, a
@@ -282,11 +272,7 @@ private Q_SLOTS:
         QCOMPARE(s.dialogs.informations, QStringList{kWrongPin});
         QVERIFY(dialog.isVisible());
         // Nor any of the rights found for the person shown first.
-        const StaffRecord& staff = s.ctx.staff;
-        QCOMPARE(staff.loginId, QString());
-        QCOMPARE(int(staff.accessLevel), 0);
-        QCOMPARE(staff.categoryPermissions[9], QString());
-        QCOMPARE(staff.operationPermissions[4], QString());
+        QCOMPARE(Rights(s.ctx.staff), QStringLiteral("   0 0    "));
     }
 
     void theOfficePinSignsInNobody() {
@@ -311,7 +297,7 @@ private Q_SLOTS:
         ExecuteOn(install.configPath(), "UPDATE 動作環境定義 SET 起動担当者コード = '00099'");
         TestContext t(install.programFolder());
         SingleInstance instance = InstanceOf(t);
-        AnswerSignIn({});
+        AnswerPin({});
         QVERIFY(!Main(t.ctx, instance));
         QVERIFY(t.ctx.ended);
         QCOMPARE(StoredSetting(install, "起動担当者コード"), QString());
@@ -341,7 +327,7 @@ private Q_SLOTS:
         TestContext t(install.programFolder());
         SingleInstance instance = InstanceOf(t);
         if (!pin.isEmpty()) {
-            AnswerSignIn(pin);
+            AnswerPin(pin);
         }
         const auto window = Main(t.ctx, instance);
         QVERIFY(window);
@@ -361,7 +347,7 @@ private Q_SLOTS:
         TestInstallation install;
         Office o(install);
         if (typed.toInt() == 0) {
-            AnswerPrivilegedPin(Cell<QString>("pin"));
+            AnswerPin(Cell<QString>("pin"), QStringLiteral("msg特権暗証番号確認"));
         }
         o.enterCode(typed);
         QTEST(o.set()->isEnabled(), "enabled");
