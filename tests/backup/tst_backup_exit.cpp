@@ -151,14 +151,6 @@ private Q_SLOTS:
         QCOMPARE(NextFollowOnFile("/w/tridb9.mdb"), QStringLiteral("/w/tridb10.mdb"));
     }
 
-    void nothingToBackUp() {
-        Backup b;
-        QVERIFY(!BackupDatabases(b.t.ctx, b.folder).copied);
-        QCOMPARE(b.files(),
-                 (QStringList{"mstdb.mdb", "rtrdb.mdb", "sumdb.mdb", "tridb.mdb", "zandb.mdb"}));
-        QCOMPARE(StoredSetting(b.install, "バックアップ日付"), QString());
-    }
-
     void largeTablesGoOutInSlices_data() {
         Columns<bool, QString>("indexed", "type");
         Row("key indexed", true, "TEXT");
