@@ -14,22 +14,12 @@
 #include "db/Schema.h"
 #include "env/CompanySettings.h"
 #include "env/Installation.h"
+#include "menu/MenuStore.h"
 
 #include <cstdio>
 #include <cstdlib>
 
 namespace {
-ProcessInfo TestProcess(const QString& programFolder, const QString& commandText,
-                        const QString& userName, const QString& lockFolder) {
-    ProcessInfo info;
-    info.userName = userName;
-    info.programFolder = programFolder;
-    info.executableName = QStringLiteral("ヌモリカマイメニュ");
-    info.commandText = commandText;
-    info.lockFolder = lockFolder;
-    return info;
-}
-
 const QString kServerPrefix = QStringLiteral("pgsql:");
 
 // The test cluster: NUMORIKA_TEST_PG is "socket folder:port".
@@ -130,7 +120,8 @@ TestContext::TestContext(const QString& programFolder, const QString& commandTex
     : registry(lockFolder.filePath(QStringLiteral("hklm.json")),
                lockFolder.filePath(QStringLiteral("hkcu.json"))),
       ctx(dialogs, shell, clock, registry,
-          TestProcess(programFolder, commandText, userName, lockFolder.path())) {}
+          ProcessInfo{userName, programFolder, QStringLiteral("ヌモリカマイメニュ"), commandText,
+                      lockFolder.path()}) {}
 
 LoadedContext::LoadedContext(const TestInstallation& install, const QString& staff,
                              const QString& userName)
@@ -161,21 +152,30 @@ QString StoredSetting(const TestInstallation& install, const QString& column) {
         .toString();
 }
 
-QList<QVariantMap> QueryRows(const QString& databasePath, const QString& sql) {
-    QList<QVariantMap> rows;
+namespace {
+// Runs sql and hands the query to read; a statement that fails ends the test program.
+template <typename Read>
+void Query(const QString& databasePath, const QString& sql, Read read) {
     WithDatabase(databasePath, [&](QSqlDatabase& db) {
         QSqlQuery query(db);
         if (!query.exec(sql)) {
             qFatal("%s: %s", qPrintable(sql), qPrintable(query.lastError().text()));
         }
+        read(query);
+    });
+}
+}  // namespace
+
+QList<QVariantMap> QueryRows(const QString& databasePath, const QString& sql) {
+    QList<QVariantMap> rows;
+    Query(databasePath, sql, [&](QSqlQuery& query) {
         while (query.next()) {
             QVariantMap row;
-            const QSqlRecord record = query.record();
-            for (int i = 0; i < record.count(); ++i) {
-                row.insert(record.fieldName(i), query.value(i));
+            for (int i = 0; i < query.record().count(); ++i) {
+                row.insert(query.record().fieldName(i), query.value(i));
                 // The server folds the letters of unquoted names: 条件項目値B comes back as
                 // 条件項目値b. The tests name columns as the system writes them.
-                row.insert(record.fieldName(i).toUpper(), query.value(i));
+                row.insert(query.record().fieldName(i).toUpper(), query.value(i));
             }
             rows << row;
         }
@@ -184,25 +184,13 @@ QList<QVariantMap> QueryRows(const QString& databasePath, const QString& sql) {
 }
 
 void ExecuteOn(const QString& databasePath, const QString& sql) {
-    WithDatabase(databasePath, [&](QSqlDatabase& db) {
-        QSqlQuery query(db);
-        if (!query.exec(sql)) {
-            qFatal("%s: %s", qPrintable(sql), qPrintable(query.lastError().text()));
-        }
-    });
+    Query(databasePath, sql, [](QSqlQuery&) {});
 }
 
 QVariant QueryValue(const QString& databasePath, const QString& sql) {
     QVariant value;
-    WithDatabase(databasePath, [&](QSqlDatabase& db) {
-        QSqlQuery query(db);
-        if (!query.exec(sql)) {
-            qFatal("%s: %s", qPrintable(sql), qPrintable(query.lastError().text()));
-        }
-        if (query.next()) {
-            value = query.value(0);
-        }
-    });
+    Query(databasePath, sql,
+          [&](QSqlQuery& query) { value = query.next() ? query.value(0) : value; });
     return value;
 }
 
@@ -229,10 +217,53 @@ void InsertRow(const QString& databasePath, const QString& table, const QVariant
 }
 
 QStringList HistoryNotes(const QString& configPath) {
-    QStringList notes;
-    for (const QVariantMap& row : QueryRows(
-             configPath, QStringLiteral("SELECT 摘要 FROM プログラム稼動履歴 ORDER BY rowid"))) {
-        notes << row.value(QStringLiteral("摘要")).toString();
+    return RowTexts(QueryRows(
+        configPath, QStringLiteral("SELECT 摘要 FROM プログラム稼動履歴 ORDER BY rowid")));
+}
+
+QStringList RowTexts(const QList<QVariantMap>& rows, const QStringList& columns) {
+    QStringList texts;
+    for (const QVariantMap& row : rows) {
+        QStringList cells;
+        for (const QString& column : columns.isEmpty() ? row.keys() : columns) {
+            cells << (row.value(column).isNull() ? QStringLiteral("Null")
+                                                 : row.value(column).toString());
+        }
+        texts << cells.join(QLatin1Char('|'));
     }
-    return notes;
+    return texts;
+}
+
+QMap<QString, QByteArray> FileBytes(const QString& folder, const QStringList& patterns) {
+    QMap<QString, QByteArray> files;
+    for (const QString& name : QDir(folder).entryList(patterns, QDir::Files)) {
+        QFile file(folder + QLatin1Char('/') + name);
+        files.insert(name, file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
+    }
+    return files;
+}
+
+void AddMenuRow(const TestInstallation& install, const MenuRow& row) {
+    QVariantMap values{{"担当者コード", row.staff},      {"メニュタブ位置", row.tab},
+                       {"メニュ詳細位置", row.position}, {"プログラム名", row.name},
+                       {"filepath", row.file},           {"説明", row.description}};
+    for (int i = 0; i < row.values.size(); ++i) {
+        values.insert(ConditionValueColumn(i), row.values[i]);
+    }
+    InsertRow(install.businessPath(), QStringLiteral("ヌモリカマイメニュ詳細"), values);
+}
+
+void AddMenuTitle(const TestInstallation& install, const QString& staff, int tab,
+                  const QVariant& title) {
+    InsertRow(install.businessPath(), QStringLiteral("ヌモリカマイメニュ"),
+              {{"担当者コード", staff}, {"メニュタブ位置", tab}, {"機能名", title}});
+}
+
+void AddCatalogue(const TestInstallation& install, const QString& table, const QString& programId,
+                  const QVariantList& itemNames) {
+    QVariantMap values{{"プログラムID", programId}};
+    for (int i = 0; i < itemNames.size(); ++i) {
+        values.insert(ConditionNameColumn(i), itemNames[i]);
+    }
+    InsertRow(install.configPath(), table, values);
 }

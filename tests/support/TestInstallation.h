@@ -97,3 +97,25 @@ bool WriteFile(const QString& path, const QByteArray& bytes = {});
 
 // The 摘要 texts of the run history, in the order written.
 QStringList HistoryNotes(const QString& configPath);
+// Each row as its values joined by "|" (Null for Null), of the columns named or all in name order.
+QStringList RowTexts(const QList<QVariantMap>& rows, const QStringList& columns = {});
+// The files of a folder with their bytes.
+QMap<QString, QByteArray> FileBytes(const QString& folder, const QStringList& patterns = {"*.mdb"});
+
+// One detail row of a menu. A value of QVariant() is stored as Null.
+struct MenuRow {
+    QString staff = QStringLiteral("00012");
+    int tab = 0;
+    QVariant position = 0;
+    QVariant name{};
+    QVariant file{};
+    QVariantList values{};  // 条件項目値A …
+    QVariant description{};
+};
+
+void AddMenuRow(const TestInstallation& install, const MenuRow& row);
+void AddMenuTitle(const TestInstallation& install, const QString& staff, int tab,
+                  const QVariant& title);
+// A catalogue row: program ID and item names A …; QVariant() is Null.
+void AddCatalogue(const TestInstallation& install, const QString& table, const QString& programId,
+                  const QVariantList& itemNames);

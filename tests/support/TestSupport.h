@@ -30,7 +30,6 @@
 #include <QTimer>
 
 #include "Fakes.h"
-#include "MenuRows.h"
 #include "Modal.h"
 #include "TestInstallation.h"
 #include "app/Environment.h"
