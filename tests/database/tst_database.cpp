@@ -223,12 +223,10 @@ private Q_SLOTS:
                 break;
             }
             case Fault::RandomBytes: {
-                QFile file(path);
-                QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
                 QRandomGenerator random(20261207);
                 QByteArray bytes(64 * 1024, Qt::Uninitialized);
                 random.fillRange(reinterpret_cast<quint32*>(bytes.data()), bytes.size() / 4);
-                file.write(bytes);
+                QVERIFY(WriteFile(path, bytes));
                 break;
             }
             case Fault::WriteLocked:

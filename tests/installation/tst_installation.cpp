@@ -153,8 +153,7 @@ private Q_SLOTS:
     void prefersAccdbOverMdb() {
         QTemporaryDir dir;
         for (const QString& name : Cell<QStringList>("files")) {
-            QFile file(dir.filePath(name));
-            QVERIFY(file.open(QIODevice::WriteOnly));
+            QVERIFY(WriteFile(dir.filePath(name)));
         }
         QTEST(int(ProbeDatabaseKind(dir.filePath(QStringLiteral("usrcnfg")))), "kind");
     }
@@ -197,9 +196,7 @@ private Q_SLOTS:
         QVERIFY(dialogs.informations.isEmpty());
 
         // A file in the way of a folder cannot be replaced: the message says so, once per folder.
-        QFile blocker(dir.filePath(QStringLiteral("blocked")));
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        blocker.close();
+        QVERIFY(WriteFile(dir.filePath(QStringLiteral("blocked"))));
         EnsureFolders(dialogs, dir.filePath(QStringLiteral("blocked/sub/f.accdb")));
         QCOMPARE(dialogs.informations.size(), 1);
         QVERIFY(dialogs.informations[0].startsWith(QStringLiteral("DIREXISTCHK ERROR75 ")));
@@ -307,14 +304,10 @@ private Q_SLOTS:
         QCOMPARE(QueryRows(reports, "SELECT * FROM W帳票データ").size(), 1);
 
         const QString broken = p.install.path("report/broken.accdb");
-        QFile file(broken);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(QByteArray(4096, 'x'));
-        file.close();
+        QVERIFY(WriteFile(broken, QByteArray(4096, 'x')));
         QVERIFY(!CompactDatabaseFile(broken));
-        QFile after(broken);
-        QVERIFY(after.open(QIODevice::ReadOnly));
-        QCOMPARE(after.readAll(), QByteArray(4096, 'x'));
+        QCOMPARE(FileBytes(p.install.path("report"), {"broken.accdb"}).value("broken.accdb"),
+                 QByteArray(4096, 'x'));
     }
 
     void optimisingRestartsTheRun() {
@@ -363,8 +356,7 @@ private Q_SLOTS:
         write("後");
         other.close();
         CloseEnvironment(p.t.ctx);
-        QCOMPARE(QueryRows(config, "PRAGMA integrity_check")[0].value("integrity_check"),
-                 QVariant("ok"));
+        QCOMPARE(QueryValue(config, "PRAGMA integrity_check"), QVariant("ok"));
         QCOMPARE(HistoryNotes(config).filter(QRegularExpression("^(前|後)$")),
                  (QStringList{"前", "後"}));
     }

@@ -79,8 +79,7 @@ private Q_SLOTS:
         TestInstallation install;
         QTemporaryDir programs;
         for (const char* name : {"受注入力.exe", "在庫照会.exe"}) {
-            QFile file(programs.filePath(QString::fromUtf8(name)));
-            QVERIFY(file.open(QIODevice::WriteOnly));
+            QVERIFY(WriteFile(programs.filePath(QString::fromUtf8(name))));
         }
         AddCatalogue(install, "ヌモリカ", "受注入力", {"事業所コード", "開始日付", "期間区分"});
         AddCatalogue(install, "ヌモリカ補助機能", "在庫照会", {"倉庫コード", kNull, kNull});
@@ -150,8 +149,7 @@ private Q_SLOTS:
         QFETCH(QString, path);
         QTemporaryDir folder;
         for (const char* file : {"受注入力.exe", "受注", "a.b.exe"}) {
-            QFile created(folder.filePath(QString::fromUtf8(file)));
-            QVERIFY(created.open(QIODevice::WriteOnly));
+            QVERIFY(WriteFile(folder.filePath(QString::fromUtf8(file))));
         }
         MenuSettingsRecord record;
         record.programName = QStringLiteral("前");

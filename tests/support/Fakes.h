@@ -75,9 +75,11 @@ public:
     QDateTime current{QDate(2026, 12, 7), QTime(9, 30, 15)};
 };
 
-// The main window's notice panel, for editors tested without the main window.
+// The main window's notice panel, for editors tested without the main window: the text shown and
+// every text in order.
 class FakeNotice final : public NoticePanel {
 public:
-    void setNotice(const QString& text) override { notice = text; }
+    void setNotice(const QString& text) override { texts << (notice = text); }
     QString notice;
+    QStringList texts;
 };
