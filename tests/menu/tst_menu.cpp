@@ -212,15 +212,15 @@ private Q_SLOTS:
             std::make_unique<MenuSettingsWindow>(m.ctx), std::make_unique<SignInDialog>(m.ctx),
             std::make_unique<OfficeDialog>(m.ctx), std::make_unique<PrivilegedPinDialog>(m.ctx),
             std::make_unique<ExitDialog>(m.ctx, "ヌモリカ")};
-        const QRect inside(0, 0, 1024, 560);
-        for (QWidget* shown : {m.window.get(), others[0].get(), others[1].get(), others[2].get(),
-                               others[3].get(), others[4].get()}) {
+        const QSize screen(1024, 560);
+        for (QWidget* shown : {others[0].get(), others[1].get(), others[2].get(), others[3].get(),
+                               others[4].get(), static_cast<QWidget*>(m.window.get())}) {
             const QString name = shown->metaObject()->className();
-            QVERIFY2(inside.contains(QRect(QPoint(), shown->minimumSizeHint())), qPrintable(name));
-            shown->resize(shown->size().boundedTo(inside.size()));
+            QVERIFY2(screen.expandedTo(shown->minimumSizeHint()) == screen, qPrintable(name));
+            shown->resize(shown->size().boundedTo(screen));
             shown->show();
             QVERIFY(QTest::qWaitForWindowExposed(shown));
-            shown->resize(shown->size().boundedTo(inside.size()));
+            shown->resize(shown->size().boundedTo(screen));
             QCoreApplication::processEvents();
             for (QPushButton* button : shown->findChildren<QPushButton*>()) {
                 const QRect at(button->mapTo(shown, QPoint(0, 0)), button->size());
