@@ -26,23 +26,15 @@ struct PerUser {
                        ";DATABASE=" + install.path("report/repdb.accdb"),
                        kLinkedTableAttributes | 2);
         if (access) {
-            registerAccess(t);
+            t.registry.createKey(Hive::LocalMachine, kAppPaths);
+            t.registry.setValue(Hive::LocalMachine, kAppPaths, "Path",
+                                QStringLiteral("/opt/Microsoft Office/Office12/"));
         }
-    }
-    static void registerAccess(TestContext& context) {
-        context.registry.createKey(Hive::LocalMachine, kAppPaths);
-        context.registry.setValue(Hive::LocalMachine, kAppPaths, "Path",
-                                  QStringLiteral("/opt/Microsoft Office/Office12/"));
     }
     QString own(const QString& file) const { return install.path("users/taro/" + file); }
-    QString linkOf(const QString& forms, const QString& table) const {
-        const auto tables = ListTableDefinitions(forms);
-        for (const TableDefinition& definition : tables.value_or(QList<TableDefinition>())) {
-            if (definition.name == table) {
-                return definition.connect;
-            }
-        }
-        return {};
+    static QString linkOf(const QString& forms, const QString& table) {
+        return QueryValue(forms, "SELECT connect FROM numorika_links WHERE name = '" + table + "'")
+            .toString();
     }
 
     TestInstallation install;
@@ -64,9 +56,7 @@ QString TrustedKey(const QString& version, const QString& location = {}) {
 class FailingStore final : public RegistryStore {
 public:
     FailingStore(RegistryStore& inner, QString failing) : inner_(inner), failing_(failing) {}
-    bool keyExists(Hive hive, const QString& key) const override {
-        return inner_.keyExists(hive, key);
-    }
+    bool keyExists(Hive h, const QString& key) const override { return inner_.keyExists(h, key); }
     bool createKey(Hive hive, const QString& key) override {
         return (failing_.isEmpty() || !key.endsWith(failing_)) && inner_.createKey(hive, key);
     }
@@ -116,73 +106,37 @@ class TestInstallationAndPerUser : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void findsTheInstallation_data() {
-        Columns<QString, QString, QString, QString>("programFolder", "base", "root", "programs");
-        Row("prgbin", "/x/base/prgbin", "/x/base/", "/x/base", "/x/base/prgbin");
-        Row("prgsrc sub-folder gives prgbin", "/x/base/prgsrc/sub", "/x/base/", "/x/base",
-            "/x/base/prgbin");
-        Row("letter case ignored", "/x/base/PrgBin", "/x/base/", "/x/base", "/x/base/prgbin");
-        Row("prgbin wins over an earlier prgsrc", "/x/prgsrc/y/prgbin", "/x/prgsrc/y/",
-            "/x/prgsrc/y", "/x/prgsrc/y/prgbin");
-        Row("first prgbin counts", "/a/prgbin/b/prgbin", "/a/", "/a", "/a/prgbin");
+        Columns<QString, QString>("programFolder", "base");
+        Row("prgbin", "/x/base/prgbin", "/x/base/");
+        Row("prgsrc sub-folder gives prgbin", "/x/base/prgsrc/sub", "/x/base/");
+        Row("letter case ignored", "/x/base/PrgBin", "/x/base/");
+        Row("prgbin wins over an earlier prgsrc", "/x/prgsrc/y/prgbin", "/x/prgsrc/y/");
+        Row("first prgbin counts", "/a/prgbin/b/prgbin", "/a/");
     }
     void findsTheInstallation() {
         QFETCH(QString, base);
-        const auto found = FindInstallBase(Cell<QString>("programFolder"));
-        QVERIFY(found);
         InstallPaths paths;
-        DeriveInstallFolders(paths, *found);
-        QCOMPARE(paths.base, base);
-        QTEST(paths.root, "root");
-        QTEST(paths.programFolder, "programs");
-        QCOMPARE(paths.configFolder, base + "conf");
-        QCOMPARE(paths.reportFolder, base + "report");
-        QCOMPARE(paths.manualFolder, base + "manual");
+        DeriveInstallFolders(paths, FindInstallBase(Cell<QString>("programFolder")).value_or(""));
+        QCOMPARE((QStringList{paths.base, paths.root, paths.programFolder, paths.configFolder,
+                              paths.reportFolder, paths.manualFolder}),
+                 (QStringList{base, base.chopped(1), base + "prgbin", base + "conf",
+                              base + "report", base + "manual"}));
     }
 
-    void noInstallationOutsidePrgbinAndPrgsrc() {
-        QVERIFY(!FindInstallBase(QStringLiteral("/opt/menu/bin")));
-        QVERIFY(!FindProgramBase(QStringLiteral("/x/base/prgsrc")));
-    }
-
-    void prefersAccdbOverMdb_data() {
-        Columns<QStringList, int>("files", "kind");
-        Row("both", QStringList{"usrcnfg.accdb", "usrcnfg.mdb"}, int(kAccdbFile));
-        Row("mdb only", QStringList{"usrcnfg.mdb"}, int(kMdbFile));
-        Row("none", QStringList{}, int(kNoDatabaseFile));
-    }
     void prefersAccdbOverMdb() {
         QTemporaryDir dir;
-        for (const QString& name : Cell<QStringList>("files")) {
-            QVERIFY(WriteFile(dir.filePath(name)));
-        }
-        QTEST(int(ProbeDatabaseKind(dir.filePath(QStringLiteral("usrcnfg")))), "kind");
-    }
-
-    void userFoldersFollowTheMode_data() {
-        Columns<int, QString, QString>("mode", "config", "report");
-        Row("shared", 0, "/x/base/conf", "/x/base/report");
-        Row("per user", 1, "/x/base/users/taro/conf", "/x/base/users/taro/report");
-        Row("unknown mode keeps them", 2, "", "");
-    }
-    void userFoldersFollowTheMode() {
-        InstallPaths paths;
-        paths.userName = QStringLiteral("taro");
-        DeriveInstallFolders(paths, QStringLiteral("/x/base/"));
-        SetUserFolders(paths, qint16(Cell<int>("mode")));
-        QTEST(paths.userConfigFolder, "config");
-        QTEST(paths.userReportFolder, "report");
+        const QString stem = dir.filePath(QStringLiteral("usrcnfg"));
+        QCOMPARE(ProbeDatabaseKind(stem), qint16(kNoDatabaseFile));
+        QVERIFY(WriteFile(stem + ".accdb") && WriteFile(stem + ".mdb"));
+        QCOMPARE(ProbeDatabaseKind(stem), qint16(kAccdbFile));
     }
 
     void foldersOnTheWay_data() {
         Columns<QString, QStringList>("path", "folders");
-        Row("absolute, file never a folder", "/x/base/users/taro/conf/usrcnfg.accdb",
-            QStringList{"/x", "/x/base", "/x/base/users", "/x/base/users/taro",
-                        "/x/base/users/taro/conf"});
         Row("network: server and share skipped", "//srv/share/a/b/f.mdb",
             QStringList{"//srv/share/a", "//srv/share/a/b"});
         Row("network without share", "//srv", QStringList{});
         Row("relative", "a/b/f.mdb", QStringList{});
-        Row("blank", "   ", QStringList{});
     }
     void foldersOnTheWay() { QTEST(FoldersOnTheWay(Cell<QString>("path")), "folders"); }
 
@@ -191,30 +145,21 @@ private Q_SLOTS:
         FakeDialogs dialogs;
         const QString file = dir.filePath(QStringLiteral("users/taro/conf/usrcnfg.accdb"));
         EnsureFolders(dialogs, file);
-        QVERIFY(QFileInfo(dir.filePath(QStringLiteral("users/taro/conf"))).isDir());
-        QVERIFY(!QFileInfo::exists(file));
-        QVERIFY(dialogs.informations.isEmpty());
+        QVERIFY(QFileInfo(dir.filePath(QStringLiteral("users/taro/conf"))).isDir() &&
+                !QFileInfo::exists(file) && dialogs.informations.isEmpty());
 
         // A file in the way of a folder cannot be replaced: the message says so, once per folder.
         QVERIFY(WriteFile(dir.filePath(QStringLiteral("blocked"))));
         EnsureFolders(dialogs, dir.filePath(QStringLiteral("blocked/sub/f.accdb")));
-        QCOMPARE(dialogs.informations.size(), 1);
-        QVERIFY(dialogs.informations[0].startsWith(QStringLiteral("DIREXISTCHK ERROR75 ")));
-        QVERIFY(dialogs.informations[0].endsWith(QStringLiteral("\rdirexeistchk")));
+        QVERIFY(QRegularExpression("^DIREXISTCHK ERROR75 [^\n]*\rdirexeistchk$")
+                    .match(dialogs.informations.join('\n'))
+                    .hasMatch());
     }
 
-    void setupCommand_data() {
-        Columns<QString, QString>("programFolder", "command");
-        Row("prgbin", "/x/base/prgbin",
-            "/x/base/prgbin/動作環境設定.exe /x/base/,ヌモリカマイメニュ");
-        Row("letter case", "/x/PRGBIN", "/x/PRGBIN/動作環境設定.exe /x/,ヌモリカマイメニュ");
-        Row("no prgbin", "/x/base/prgsrc", "");
-        Row("empty", "", "");
-    }
+    // Without prgbin there is none: tst_startup setupThatCannotStartIsReported.
     void setupCommand() {
-        const auto composed = ComposeEnvironmentSetupCommand(Cell<QString>("programFolder"),
-                                                             QStringLiteral("ヌモリカマイメニュ"));
-        QTEST(composed ? composed->text() : QString(), "command");
+        QCOMPARE(ComposeEnvironmentSetupCommand("/x/PRGBIN", "ヌモリカマイメニュ")->text(),
+                 "/x/PRGBIN/動作環境設定.exe /x/,ヌモリカマイメニュ");
     }
 
     void theFirstStartCopiesAndRelinks() {
@@ -222,12 +167,9 @@ private Q_SLOTS:
         CountingPleaseWait wait;
         p.t.ctx.pleaseWait = &wait;
         QVERIFY(OpenEnvironment(p.t.ctx));
-        for (const char* file :
-             {"conf/usrcnfg.accdb", "report/repdb.accdb", "report/repfrmdb.accdb"}) {
-            QVERIFY2(QFileInfo::exists(p.own(file)), file);
-        }
-        QCOMPARE(wait.shown, 1);
-        QCOMPARE(wait.hidden, 1);
+        QVERIFY(QFileInfo::exists(p.own("conf/usrcnfg.accdb")) &&
+                QFileInfo::exists(p.own("report/repdb.accdb")));
+        QCOMPARE(QPair(wait.shown, wait.hidden), QPair(1, 1));
         const QString forms = p.own("report/repfrmdb.accdb");
         QCOMPARE(p.linkOf(forms, "W帳票データ"), ";DATABASE=" + p.own("report/repdb.accdb"));
         QCOMPARE(p.linkOf(forms, "W他"), ";DATABASE=" + p.install.path("report/repdb.accdb"));
@@ -239,20 +181,20 @@ private Q_SLOTS:
         Recordset rows;
         QVERIFY(!rows.open(reports.database(), "SELECT 金額 FROM W帳票データ WHERE 帳票ID = 'R1'"));
         QCOMPARE(rows.text("金額"), QStringLiteral("1200"));
-        rows.close();
 
         // The trusted location is the user's report folder.
-        const QString locations =
-            "Software\\Microsoft\\Office\\12.0\\Access\\Security\\Trusted Locations\\Location0";
-        QCOMPARE(p.t.registry.value(Hive::CurrentUser, locations, "Path"),
+        QCOMPARE(p.t.registry.value(kUser, TrustedKey("12.0", "Location0"), "Path"),
                  std::optional<RegistryValue>(p.own("report") + "/"));
     }
 
-    void theSecondStartCopiesNothing() {
-        PerUser p;
+    // Without Access nothing is relinked; a second start copies nothing over the user's files.
+    void withoutAccessNothingIsRelinked() {
+        PerUser p(false);
         QVERIFY(OpenEnvironment(p.t.ctx));
         CloseEnvironment(p.t.ctx);
         const QString forms = p.own("report/repfrmdb.accdb");
+        QCOMPARE(p.linkOf(forms, "W帳票データ"),
+                 ";DATABASE=" + p.install.path("report/repdb.accdb"));
         InsertRow(p.own("report/repdb.accdb"), "W帳票データ", {{"帳票ID", "mine"}});
         ExecuteOn(forms, "UPDATE numorika_links SET connect = ';DATABASE=/elsewhere.accdb'");
         TestContext again(p.install.programFolder());
@@ -262,14 +204,6 @@ private Q_SLOTS:
         QCOMPARE(wait.shown, 0);
         QCOMPARE(QueryRows(p.own("report/repdb.accdb"), "SELECT * FROM W帳票データ").size(), 1);
         QCOMPARE(p.linkOf(forms, "W帳票データ"), QStringLiteral(";DATABASE=/elsewhere.accdb"));
-    }
-
-    void withoutAccessNothingIsRelinked() {
-        PerUser p(false);
-        QVERIFY(OpenEnvironment(p.t.ctx));
-        QVERIFY(QFileInfo::exists(p.own("report/repfrmdb.accdb")));
-        QCOMPARE(p.linkOf(p.own("report/repfrmdb.accdb"), "W帳票データ"),
-                 ";DATABASE=" + p.install.path("report/repdb.accdb"));
     }
 
     void aLinkMustFindItsTable() {
@@ -284,7 +218,6 @@ private Q_SLOTS:
 
     void compactionTargets_data() {
         Columns<QString, QString>("path", "target");
-        Row("accdb", "/r/repdb.accdb", "/r/repdbbak.accdb");
         Row("capitals", "/r/REPDB.ACCDB", "/r/REPDBbak.accdb");
         Row("mdb", "/r/gnrdb.mdb", "/r/gnrdbbak.mdb");
         Row("other", "/r/notes.txt", "");
@@ -295,12 +228,10 @@ private Q_SLOTS:
         PerUser p;
         const QString reports = p.install.path("report/repdb.accdb");
         InsertRow(reports, "W帳票データ", {{"帳票ID", "R1"}});
-        QVERIFY(CompactDatabaseFile(reports));
-        QVERIFY(QFileInfo::exists(p.install.path("report/repdbbak.accdb")));
-        QCOMPARE(QueryRows(reports, "SELECT value FROM numorika_info WHERE key = 'locale'")[0]
-                     .value("value")
-                     .toString(),
-                 QStringLiteral(";LANGID=0x0411;CP=932;COUNTRY=0"));
+        QVERIFY(CompactDatabaseFile(reports) &&
+                QFileInfo::exists(p.install.path("report/repdbbak.accdb")));
+        QCOMPARE(QueryValue(reports, "SELECT value FROM numorika_info WHERE key = 'locale'"),
+                 ";LANGID=0x0411;CP=932;COUNTRY=0");
         QCOMPARE(QueryRows(reports, "SELECT * FROM W帳票データ").size(), 1);
 
         const QString broken = p.install.path("report/broken.accdb");
@@ -317,17 +248,13 @@ private Q_SLOTS:
         QVERIFY(OpenEnvironment(p.t.ctx));
         OptimiseConfiguration(p.t.ctx);
         QCOMPARE(notice.notice, QStringLiteral("動作環境定義情報の最適化"));
-        QVERIFY(p.t.ctx.config.isOpen());
-        QVERIFY(QFileInfo::exists(p.own("conf/usrcnfgbak.accdb")));
-        QVERIFY(QFileInfo::exists(p.own("report/repdbbak.accdb")));
+        QVERIFY(p.t.ctx.config.isOpen() && QFileInfo::exists(p.own("conf/usrcnfgbak.accdb")) &&
+                QFileInfo::exists(p.own("report/repdbbak.accdb")));
         CloseEnvironment(p.t.ctx);
-        QStringList rows;
-        for (const auto& row :
-             QueryRows(p.own("conf/usrcnfg.accdb"),
-                       "SELECT proccounter, 摘要 FROM プログラム稼動履歴 ORDER BY rowid")) {
-            rows << row.value("proccounter").toString().right(1) + row.value("摘要").toString();
-        }
-        QCOMPARE(rows, (QStringList{"1開始 ", "2終了", "1開始 ", "2終了"}));
+        QCOMPARE(RowTexts(QueryRows(p.own("conf/usrcnfg.accdb"),
+                                    "SELECT substr(proccounter, -1) || 摘要 AS R FROM "
+                                    "プログラム稼動履歴 ORDER BY rowid")),
+                 (QStringList{"1開始 ", "2終了", "1開始 ", "2終了"}));
     }
 
     // Another program keeps the configuration open and writes before and after: the compacted
@@ -365,10 +292,8 @@ private Q_SLOTS:
         Columns<QString, bool, QStringList>("access", "registered", "officeKeys");
         Row("Office12", "C:\\Program Files\\Microsoft Office\\Office12\\", true,
             QStringList{"12.0"});
-        Row("Office9: .mdb only", "/opt/Office9/", true, QStringList{});
         Row("OFFICE10: .mdb only", "/opt/OFFICE10/", true, QStringList{});
         Row("Office11: level", "/opt/Office11/", true, QStringList{"11.0"});
-        Row("office14", "/opt/office14/", true, QStringList{"14.0"});
         Row("Office17 is 16.0", "/opt/Office17/", true, QStringList{"16.0"});
         Row("Office18 is 17.0", "/opt/Office18/", true, QStringList{"17.0"});
         Row("unknown version", "/opt/Office13/", false, QStringList{});
@@ -380,9 +305,9 @@ private Q_SLOTS:
         QFETCH(QStringList, officeKeys);
         Workstation w(access, kFolder);
         QCOMPARE(RegisterAccess(w.ctx), registered);
-        const auto mdb = w.value(kExtensions, "mdb");
-        QVERIFY(mdb == (registered ? std::optional<RegistryValue>(access + "MSACCESS.EXE")
-                                   : std::nullopt));
+        QVERIFY(
+            w.value(kExtensions, "mdb") ==
+            (registered ? std::optional<RegistryValue>(access + "MSACCESS.EXE") : std::nullopt));
         const QString office = QStringLiteral("Software\\Microsoft\\Office");
         QCOMPARE(w.t.registry.subKeys(kUser, office).value_or(QStringList()), officeKeys);
         if (officeKeys == QStringList{"11.0"}) {
@@ -396,16 +321,12 @@ private Q_SLOTS:
     }
 
     void neverListsAFolderTwiceNorOverwritesAnother_data() {
-        QTest::addColumn<QString>("version");
         // Existing locations in creation order: "=" lists the folder, "?" has no path, any other
-        // trusts a folder whose path merely contains the folder's.
-        // a name whose write fails, or "unlisted"
-        Columns<QString, bool, QString, QString, QString>("existing", "network", "fault", "added",
-                                                          "message");
-        const auto row = [](const char* name, const char* version, const char* existing,
-                            bool network, const char* fault, const char* added, QString message) {
-            Row(name, version, existing, network, fault, added, message);
-        };
+        // trusts a folder whose path merely contains the folder's. The fault is a name whose
+        // write fails, or "unlisted".
+        Columns<QString, QString, bool, QString, QString, QString>("version", "existing", "network",
+                                                                   "fault", "added", "message");
+        const auto row = Row<const char*, const char*, bool, const char*, const char*, QString>;
         const QString cannotWrite = QStringLiteral("書き込みできません。");
         row("none", "16.0", "", false, "", "Location0", "");
         row("0 to 3", "16.0", "Location0 Location1 Location2 Location3", false, "", "Location4",
@@ -417,14 +338,10 @@ private Q_SLOTS:
         row("network", "16.0", "", true, "", "Location0", "");
         row("network write fails", "16.0", "Location0", true, "AllowNetworkLocations", "Location1",
             cannotWrite);
-        row("network write fails, listed", "16.0", "Location0 Location1=", true,
-            "AllowNetworkLocations", "", cannotWrite);
         row("unlisted", "16.0", "Location0", false, "unlisted", "Location1", "");
-        row("unlisted, listed", "16.0", "Location0 Location1=", false, "unlisted", "", "");
-        row("cannot create", "16.0", "", false, "Location0", "",
-            QStringLiteral("設定できません。"));
+        row("cannot create", "16.0", "", false, "Location0", "", "設定できません。");
         row("14.0 unreadable", "14.0", "Location0?", false, "", "Location1",
-            QStringLiteral("オープンできません。"));
+            "オープンできません。");
         row("16.0 unreadable", "16.0", "Location0?", false, "", "Location1", "");
     }
     void neverListsAFolderTwiceNorOverwritesAnother() {

@@ -50,8 +50,7 @@ private Q_SLOTS:
         });
         QtDialogs dialogs;
         QVERIFY(!dialogs.openFile(ProgramFileFilters(), QString()));
-        QCOMPARE(filters.value(0), QStringLiteral("全てのファイル (*)"));
-        QCOMPARE(filters.value(1), QStringLiteral("ワード (*.doc)"));
+        QCOMPARE(filters.mid(0, 2), (QStringList{"全てのファイル (*)", "ワード (*.doc)"}));
     }
 
     void storeKeepsTypesSpellingAndOrder() {
@@ -86,17 +85,13 @@ private Q_SLOTS:
     void storeKeepsACorruptHive() {
         QFETCH(QByteArray, content);
         QTemporaryDir dir;
-        QFile file(dir.filePath("hkcu.json"));
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
-        file.close();
-        FileRegistryStore store(file.fileName(), file.fileName());
-        QVERIFY(!store.keyExists(kUser, ""));
-        QVERIFY(!store.value(kUser, "", "n"));
-        QVERIFY(!store.subKeys(kUser, ""));
-        QVERIFY(!store.createKey(kUser, "Software"));
-        QVERIFY(!store.setValue(kUser, "", "n", quint32{1}));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), content);
+        const QString hive = dir.filePath("hkcu.json");
+        QVERIFY(WriteFile(hive, content));
+        FileRegistryStore store(hive, hive);
+        QVERIFY(!store.keyExists(kUser, "") && !store.value(kUser, "", "n") &&
+                !store.subKeys(kUser, "") && !store.createKey(kUser, "Software") &&
+                !store.setValue(kUser, "", "n", quint32{1}));
+        QCOMPARE(FileBytes(dir.path(), {"hkcu.json"}).value("hkcu.json"), content);
     }
 };
 

@@ -2,10 +2,8 @@
 
 #include <functional>
 
-#include <QDateTime>
 #include <QFileInfo>
 #include <QList>
-#include <QStringList>
 
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
@@ -25,10 +23,9 @@ public:
         questions << text;
         return answers.isEmpty() ? false : answers.takeFirst();
     }
-    std::optional<QString> openFile(const QStringList& filters,
+    std::optional<QString> openFile(const QStringList& /*filters*/,
                                     const QString& initialName) override {
         fileRequests << initialName;
-        Q_UNUSED(filters);
         return chosenFiles.isEmpty() ? std::nullopt : chosenFiles.takeFirst();
     }
 

@@ -2,17 +2,12 @@
 
 #include <QDir>
 #include <QFile>
-#include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
-#include <QTest>
 #include <QUuid>
 
 #include "app/Environment.h"
-#include "db/ConnectionString.h"
-#include "db/Schema.h"
-#include "env/CompanySettings.h"
 #include "env/Installation.h"
 #include "menu/MenuStore.h"
 
@@ -27,26 +22,18 @@ ServerAddress TestServer() {
     return ParseServerAddress(qEnvironmentVariable("NUMORIKA_TEST_PG"));
 }
 
-bool ServerBackend() {
-    return qEnvironmentVariable("NUMORIKA_TEST_BACKEND") == QLatin1String("server");
-}
-
 // A path, or "pgsql:" and the name of a database of the test cluster.
 template <typename Work>
 void WithDatabase(const QString& databasePath, Work work) {
     const QString name = QStringLiteral("test-") + QUuid::createUuid().toString();
     {
-        QSqlDatabase db;
-        if (databasePath.startsWith(kServerPrefix)) {
-            const ServerAddress server = TestServer();
-            db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
-            db.setHostName(server.host);
-            db.setPort(server.port);
+        const bool onServer = databasePath.startsWith(kServerPrefix);
+        QSqlDatabase db = QSqlDatabase::addDatabase(onServer ? "QPSQL" : "QSQLITE", name);
+        db.setDatabaseName(onServer ? databasePath.mid(kServerPrefix.size()) : databasePath);
+        if (onServer) {
+            db.setHostName(TestServer().host);
+            db.setPort(TestServer().port);
             db.setUserName(QStringLiteral("postgres"));
-            db.setDatabaseName(databasePath.mid(kServerPrefix.size()));
-        } else {
-            db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-            db.setDatabaseName(databasePath);
         }
         if (!db.open()) {
             qFatal("cannot open %s", qPrintable(databasePath));
@@ -56,10 +43,23 @@ void WithDatabase(const QString& databasePath, Work work) {
     }
     QSqlDatabase::removeDatabase(name);
 }
+
+// Runs sql and hands the query to read; a statement that fails ends the test program.
+template <typename Read>
+void Query(const QString& databasePath, const QString& sql, Read read) {
+    WithDatabase(databasePath, [&](QSqlDatabase& db) {
+        QSqlQuery query(db);
+        if (!query.exec(sql)) {
+            qFatal("%s: %s", qPrintable(sql), qPrintable(query.lastError().text()));
+        }
+        read(query);
+    });
+}
 }  // namespace
 
 TestInstallation::TestInstallation(Content content) {
-    if (ServerBackend() && TestServer().host.isEmpty()) {
+    const bool server = qEnvironmentVariable("NUMORIKA_TEST_BACKEND") == QLatin1String("server");
+    if (server && TestServer().host.isEmpty()) {
         // ctest reports the test as skipped with this reason.
         std::fputs(
             "SKIP: no PostgreSQL cluster; scripts/test.sh starts one and sets NUMORIKA_TEST_PG\n",
@@ -70,7 +70,7 @@ TestInstallation::TestInstallation(Content content) {
         if (const auto error = CreateInstallation(dir_.path())) {
             qFatal("cannot create installation: %s", qPrintable(*error));
         }
-        if (ServerBackend()) {
+        if (server) {
             moveBusinessToServer();
         }
     } else if (content == FoldersOnly) {
@@ -85,14 +85,13 @@ void TestInstallation::moveBusinessToServer() {
     for (const QString& statement : BusinessSchema() + InitialBusinessRows()) {
         ExecuteOn(businessPath(), statement);
     }
-    const ServerAddress server = TestServer();
     ExecuteOn(
         configPath(),
         QStringLiteral("UPDATE データベース定義 SET db = 'S', プロバイダ名 = 'PostgreSQL', "
                        "サーバー名 = '%1:%2', データベース名 = '%3', ユーザーID = 'postgres', "
                        "パスワード = '', 接続文字列 = ''")
-            .arg(server.host)
-            .arg(server.port)
+            .arg(TestServer().host)
+            .arg(TestServer().port)
             .arg(serverDatabase_));
 }
 
@@ -105,14 +104,6 @@ TestInstallation::~TestInstallation() {
 
 QString TestInstallation::businessPath() const {
     return onServer() ? kServerPrefix + serverDatabase_ : path(QStringLiteral("data/gnrdb.accdb"));
-}
-
-QString TestInstallation::base() const {
-    return dir_.path() + QLatin1Char('/');
-}
-
-QString TestInstallation::path(const QString& relative) const {
-    return base() + relative;
 }
 
 TestContext::TestContext(const QString& programFolder, const QString& commandText,
@@ -139,11 +130,10 @@ SingleInstance InstanceOf(const TestContext& t) {
 
 void AddStaff(const TestInstallation& install, const QString& code, const QString& name,
               QVariantMap more) {
-    more.insert(QStringLiteral("コード"), code);
-    more.insert(QStringLiteral("氏名"), name);
-    more.insert(QStringLiteral("在籍区分"), more.value(QStringLiteral("在籍区分"), "0"));
-    more.insert(QStringLiteral("事業所コード"), more.value(QStringLiteral("事業所コード"), "000"));
-    InsertRow(install.businessPath(), QStringLiteral("M担当者"), more);
+    QVariantMap row{{"在籍区分", "0"}, {"事業所コード", "000"}};
+    row.insert(more);
+    row.insert(QVariantMap{{"コード", code}, {"氏名", name}});
+    InsertRow(install.businessPath(), QStringLiteral("M担当者"), row);
 }
 
 QString StoredSetting(const TestInstallation& install, const QString& column) {
@@ -151,20 +141,6 @@ QString StoredSetting(const TestInstallation& install, const QString& column) {
                       QStringLiteral("SELECT %1 FROM 動作環境定義").arg(column))
         .toString();
 }
-
-namespace {
-// Runs sql and hands the query to read; a statement that fails ends the test program.
-template <typename Read>
-void Query(const QString& databasePath, const QString& sql, Read read) {
-    WithDatabase(databasePath, [&](QSqlDatabase& db) {
-        QSqlQuery query(db);
-        if (!query.exec(sql)) {
-            qFatal("%s: %s", qPrintable(sql), qPrintable(query.lastError().text()));
-        }
-        read(query);
-    });
-}
-}  // namespace
 
 QList<QVariantMap> QueryRows(const QString& databasePath, const QString& sql) {
     QList<QVariantMap> rows;
@@ -202,11 +178,10 @@ bool WriteFile(const QString& path, const QByteArray& bytes) {
 
 void InsertRow(const QString& databasePath, const QString& table, const QVariantMap& values) {
     WithDatabase(databasePath, [&](QSqlDatabase& db) {
-        QStringList marks(values.size(), QStringLiteral("?"));
         QSqlQuery query(db);
-        query.prepare(
-            QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                .arg(table, values.keys().join(QLatin1Char(',')), marks.join(QLatin1Char(','))));
+        query.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                          .arg(table, values.keys().join(QLatin1Char(',')),
+                               QStringList(values.size(), QStringLiteral("?")).join(',')));
         for (const QVariant& value : values) {
             query.addBindValue(value);
         }

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QList>
-#include <QString>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QVariantMap>
@@ -19,11 +17,9 @@ public:
     enum Content { Databases, FoldersOnly, Nothing };
     explicit TestInstallation(Content content = Databases);
     ~TestInstallation();
-    TestInstallation(const TestInstallation&) = delete;
-    TestInstallation& operator=(const TestInstallation&) = delete;
 
-    QString base() const;  // with its trailing separator
-    QString path(const QString& relative) const;
+    QString base() const { return dir_.path() + QLatin1Char('/'); }  // with its trailing separator
+    QString path(const QString& relative) const { return base() + relative; }
     QString programFolder() const { return path(QStringLiteral("prgbin")); }
     QString configPath() const { return path(QStringLiteral("conf/usrcnfg.accdb")); }
     QString businessPath() const;
