@@ -1,8 +1,16 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds and runs every test. The server tests run against a
 # throwaway PostgreSQL cluster that is stopped again however the tests end.
+#
+#   scripts/test.sh           the CI command: dependencies, both builds, every test
+#   scripts/test.sh --quick   the normal build and its tests only, for the edit-test loop
 set -euo pipefail
 cd "$(dirname "$0")/.."
+if [[ "${1:-}" == "--quick" ]]; then
+    scripts/build.sh
+    export QT_QPA_PLATFORM=offscreen
+    exec ctest --test-dir "${BUILD_DIR:-build}" --output-on-failure --parallel "$(nproc)"
+fi
 scripts/install-deps.sh
 scripts/build.sh
 # The same suite once more with AddressSanitizer and UndefinedBehaviorSanitizer: any report fails.

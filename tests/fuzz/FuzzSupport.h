@@ -5,16 +5,35 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <source_location>
 
 #include "menu/FiscalCalendar.h"
 
-// A broken check stops the run like a crash, naming the function under test.
-inline void Require(bool holds, const char* function, const char* what) {
+// A broken check stops the run like a crash, naming the target that made it.
+inline void Check(bool holds, const char* what,
+                  const std::source_location where = std::source_location::current()) {
     if (!holds) {
-        std::fprintf(stderr, "check failed: %s: %s\n", function, what);
+        std::fprintf(stderr, "check failed: %s:%u: %s\n", where.file_name(), unsigned(where.line()),
+                     what);
         std::abort();
     }
 }
+
+// The input as UTF-8 text.
+inline QString TextOf(const uint8_t* data, size_t size) {
+    return QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size));
+}
+
+// Whether every character of text is one of allowed.
+inline bool OnlyOf(QStringView text, const QString& allowed) {
+    for (const QChar c : text) {
+        if (!allowed.contains(c)) {
+            return false;
+        }
+    }
+    return true;
+}
+inline const QString kDigits = QStringLiteral("0123456789");
 
 // Today and the fiscal calendar from five bytes: year 1900-2155, a real month and day, closing
 // month 1-12, closing day 1-31.

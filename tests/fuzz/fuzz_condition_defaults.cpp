@@ -2,29 +2,10 @@
 // fuzz_date_keywords) and the rest as lines: the item name, its stored value and the operating
 // office code. No name gives nothing; a class or sw value becomes a whole number; a default is
 // the office code or made of digits and Z only; any other value is resolved as a date keyword.
-#include <QDate>
-#include <QString>
-#include <cstdint>
-
 #include "FuzzSupport.h"
 
 #include "menu/ConditionDefaults.h"
 #include "menu/DateKeywords.h"
-
-namespace {
-void Check(bool holds, const char* what) {
-    Require(holds, "DefaultConditionValue", what);
-}
-
-bool OnlyOf(const QString& text, const QString& allowed) {
-    for (const QChar c : text) {
-        if (!allowed.contains(c)) {
-            return false;
-        }
-    }
-    return true;
-}
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 5) {
@@ -34,25 +15,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ConditionSettings settings;
     settings.today = day.today;
     settings.calendar = day.calendar;
-    const QString text =
-        QString::fromUtf8(reinterpret_cast<const char*>(data + 5), qsizetype(size - 5));
+    const QString text = TextOf(data + 5, size - 5);
     const QString name = text.section(QLatin1Char('\n'), 0, 0);
     const QString value = text.section(QLatin1Char('\n'), 1, 1);
     settings.officeCode = text.section(QLatin1Char('\n'), 2);
 
     const QString result = DefaultConditionValue(name, value, settings);
-    static const QString digits = QStringLiteral("0123456789");
     if (name.isEmpty()) {
         Check(result.isEmpty(), "a value for an item without a name");
     } else if (value.isEmpty()) {
         if (name == QStringLiteral("事業所コード")) {
             Check(result == settings.officeCode, "the office item is not the office code");
         } else {
-            Check(OnlyOf(result, digits + QLatin1Char('Z')), "a default not of digits and Z");
+            Check(OnlyOf(result, kDigits + QLatin1Char('Z')), "a default not of digits and Z");
         }
     } else if (name.contains(QStringLiteral("区分")) || name.contains(QStringLiteral("sw"))) {
         const QString magnitude = result.startsWith(QLatin1Char('-')) ? result.mid(1) : result;
-        Check(!magnitude.isEmpty() && OnlyOf(magnitude, digits) && result != QStringLiteral("-0"),
+        Check(!magnitude.isEmpty() && OnlyOf(magnitude, kDigits) && result != QStringLiteral("-0"),
               "a class or sw value is not a whole number");
     } else {
         Check(result == ResolveDateKeyword(value, settings.today, settings.calendar),

@@ -3,19 +3,12 @@
 // as its path parses back to that path whenever the path can be told apart (a ";" in it is only
 // kept when the pieces it makes are not empty and hold no "="); a server address splits into a
 // host that starts the trimmed text and a port written after its last ":".
-#include <QString>
-#include <cstdint>
-
 #include "FuzzSupport.h"
 
 #include "db/ConnectionString.h"
 #include "env/InstallPaths.h"
 
 namespace {
-void Check(bool holds, const char* what) {
-    Require(holds, "ParseConnectionString", what);
-}
-
 // Values are unquoted, so a path reads back only if every piece a ";" in it makes is non-empty
 // and takes no "=" that would start a key.
 bool PathReadsBack(const QString& path) {
@@ -27,7 +20,7 @@ bool PathReadsBack(const QString& path) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size));
+    const QString text = TextOf(data, size);
 
     const QMap<QString, QString> fields = ParseConnectionString(text);
     for (auto field = fields.cbegin(); field != fields.cend(); ++field) {

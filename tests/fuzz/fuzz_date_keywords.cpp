@@ -2,28 +2,15 @@
 // 1900-2155, a real month and day, closing month 1-12, closing day 1-31) and the rest as the
 // value: a value comes back unchanged or as yyyy, yyyymm or yyyymmdd of a real date at most two
 // years from today, and the current fiscal year holds today.
-#include <QDate>
-#include <QString>
-#include <cstdint>
-
 #include "FuzzSupport.h"
 
 #include "menu/DateKeywords.h"
 
 namespace {
-void Check(bool holds, const char* what) {
-    Require(holds, "ResolveDateKeyword", what);
-}
-
 // yyyy, yyyymm or yyyymmdd naming a real day, month or year.
 QDate DateOfText(const QString& text) {
-    if (text.size() != 4 && text.size() != 6 && text.size() != 8) {
+    if ((text.size() != 4 && text.size() != 6 && text.size() != 8) || !OnlyOf(text, kDigits)) {
         return {};
-    }
-    for (const QChar c : text) {
-        if (c < QLatin1Char('0') || c > QLatin1Char('9')) {
-            return {};
-        }
     }
     const QString padded = text + QStringLiteral("0101").right(8 - text.size());
     return QDate::fromString(padded, QStringLiteral("yyyyMMdd"));
@@ -35,8 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     const auto [today, calendar] = DecodeDayAndCalendar(data);
-    const QString value =
-        QString::fromUtf8(reinterpret_cast<const char*>(data + 5), qsizetype(size - 5));
+    const QString value = TextOf(data + 5, size - 5);
 
     const QString resolved = ResolveDateKeyword(value, today, calendar);
     if (resolved != value) {

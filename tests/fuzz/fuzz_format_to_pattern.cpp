@@ -1,35 +1,12 @@
 // FormatToPattern with the pattern on the first line and the value after it: with no pattern the
 // value comes back; otherwise the result is never longer than the pattern and is either the value
 // cut to it or a rounded number (a sign and digits, cut to the pattern too).
-#include <QString>
-#include <cstdint>
-
 #include "FuzzSupport.h"
 
 #include "text/StringHelpers.h"
 
-namespace {
-void Check(bool holds, const char* what) {
-    Require(holds, "FormatToPattern", what);
-}
-
-// A sign and digits; a number beyond the range of a double stays the text as typed.
-bool RoundedNumber(const QString& text) {
-    QStringView magnitude(text);
-    if (magnitude.startsWith(QLatin1Char('-'))) {
-        magnitude = magnitude.mid(1);
-    }
-    for (const QChar c : magnitude) {
-        if (c < QLatin1Char('0') || c > QLatin1Char('9')) {
-            return false;
-        }
-    }
-    return true;
-}
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size));
+    const QString text = TextOf(data, size);
     const qsizetype newline = text.indexOf(QLatin1Char('\n'));
     const QString pattern = newline < 0 ? text : text.left(newline);
     const QString value = newline < 0 ? QString() : text.mid(newline + 1);
@@ -40,7 +17,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     Check(formatted.size() <= pattern.size(), "longer than the pattern");
-    Check(formatted == value.left(pattern.size()) || RoundedNumber(formatted),
-          "neither the value cut nor a number");
+    // A sign and digits; a number beyond the range of a double stays the text as typed.
+    const bool number =
+        OnlyOf(QStringView(formatted).mid(formatted.startsWith('-') ? 1 : 0), kDigits);
+    Check(formatted == value.left(pattern.size()) || number, "neither the value cut nor a number");
     return 0;
 }

@@ -1,18 +1,11 @@
 // TranslateStatement and TranslateForEngine on any statement: the IN forms give a target table
 // without blanks, a rows query that the engine statement is built around, and a file that stands
 // quoted in the input; any other statement only has its TOP rewritten, into a closing LIMIT.
-#include <QString>
-#include <cstdint>
-
 #include "FuzzSupport.h"
 
 #include "db/JetTranslator.h"
 
 namespace {
-void Check(bool holds, const char* what) {
-    Require(holds, "TranslateStatement", what);
-}
-
 // The blanks of the patterns' \s and \S, which are ASCII only.
 bool HasBlank(const QString& text) {
     for (const QChar c : text) {
@@ -31,17 +24,14 @@ void CheckTop(const QString& sql) {
     const qsizetype limit = engine.lastIndexOf(QStringLiteral(" LIMIT "));
     Check(limit >= 0, "a rewritten statement without LIMIT");
     const QString count = engine.mid(limit + 7);
-    Check(!count.isEmpty(), "LIMIT without a count");
-    for (const QChar c : count) {
-        Check(c >= QLatin1Char('0') && c <= QLatin1Char('9'), "LIMIT with more than digits");
-    }
+    Check(!count.isEmpty() && OnlyOf(count, kDigits), "LIMIT without a count of digits");
     Check(sql.contains(QStringLiteral("TOP"), Qt::CaseInsensitive) && sql.contains(count),
           "LIMIT not taken from a TOP");
 }
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const QString sql = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size));
+    const QString sql = TextOf(data, size);
     const EngineStatement statement = TranslateStatement(sql);
     CheckTop(sql);
 

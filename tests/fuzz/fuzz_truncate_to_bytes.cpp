@@ -2,9 +2,6 @@
 // (little-endian int16) and the rest as text: the cut is a prefix within the limit that the next
 // character would not fit, a surrogate pair is never split, and the notice appears exactly when
 // something was cut, counting the characters beyond the limit.
-#include <QString>
-#include <cstdint>
-
 #include <cstring>
 #include <vector>
 #include "FuzzSupport.h"
@@ -12,15 +9,11 @@
 #include "text/StringHelpers.h"
 
 namespace {
-void Check(bool holds, const char* what) {
-    Require(holds, "TruncateToBytes", what);
-}
-
 bool PairAt(const QString& text, qsizetype at) {
     return at + 1 < text.size() && text[at].isHighSurrogate() && text[at + 1].isLowSurrogate();
 }
 
-void Check(const QString& text, int limit) {
+void CheckCut(const QString& text, int limit) {
     const QString cut = TruncateToBytes(text, limit);
     Check(text.startsWith(cut), "not a prefix of the text");
     Check(cut.isEmpty() || ShiftJisLength(cut) <= limit, "over the limit");
@@ -56,13 +49,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int limit = int16_t(uint16_t(data[0] | (data[1] << 8)));
     const char* bytes = reinterpret_cast<const char*>(data + 2);
     const size_t length = size - 2;
-    Check(QString::fromUtf8(bytes, qsizetype(length)), limit);
+    CheckCut(QString::fromUtf8(bytes, qsizetype(length)), limit);
 
     // The same bytes as raw UTF-16 units, so that lone surrogates reach the character walk too.
     std::vector<char16_t> units(length / 2);
     if (!units.empty()) {
         std::memcpy(units.data(), bytes, units.size() * sizeof(char16_t));
     }
-    Check(QString(reinterpret_cast<const QChar*>(units.data()), qsizetype(units.size())), limit);
+    CheckCut(QString(reinterpret_cast<const QChar*>(units.data()), qsizetype(units.size())), limit);
     return 0;
 }

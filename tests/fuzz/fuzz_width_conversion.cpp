@@ -1,17 +1,10 @@
 // ToFullWidth on any text: the result is never longer than the input, no character it would
 // convert is left in it, and so converting it a second time changes nothing.
-#include <QString>
-#include <cstdint>
-
 #include "FuzzSupport.h"
 
 #include "text/WidthConversion.h"
 
 namespace {
-void Check(bool holds, const char* what) {
-    Require(holds, "ToFullWidth", what);
-}
-
 // What the tables convert: printable ASCII but the space, " ^ and `, and the half-width katakana
 // from ｦ to ﾝ (with ｰ). The half-width punctuation and a mark that composes nothing stay.
 bool Convertible(QChar c) {
@@ -22,7 +15,7 @@ bool Convertible(QChar c) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size));
+    const QString text = TextOf(data, size);
     const QString wide = ToFullWidth(text);
     // One unit for one unit, or one for a letter and its mark.
     Check(wide.size() <= text.size(), "longer than its input");

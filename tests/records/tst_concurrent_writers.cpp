@@ -1,10 +1,5 @@
-#include <QProcess>
-#include <QTest>
 #include <memory>
-
-#include "TestInstallation.h"
-#include "env/Environment.h"
-#include "records/RunHistory.h"
+#include "TestSupport.h"
 
 namespace {
 int CountRows(const QString& configPath, const QString& sql) {
@@ -19,16 +14,14 @@ private Q_SLOTS:
     // write-ahead log on a local disk and with the rollback journal of a file server: the short
     // waits and their retries carry every writer through the others' locks.
     void everyRowOfEveryWriterArrives_data() {
-        QTest::addColumn<bool>("shared");
-        QTest::addColumn<int>("rows");
-        QTest::newRow("local disk: write-ahead log") << false << 500;
-        QTest::newRow("file server: rollback journal") << true << 200;
+        Columns<bool, int>("shared", "rows");
+        Row("local disk: write-ahead log", false, 500);
+        Row("file server: rollback journal", true, 200);
     }
     void everyRowOfEveryWriterArrives() {
         QFETCH(bool, shared);
-        QFETCH(int, rows);
         constexpr int kWriters = 8;
-        const int kRows = rows;
+        const int kRows = Cell<int>("rows");
         TestInstallation install;
         TestContext t(install.programFolder());
         if (shared) {

@@ -1,90 +1,89 @@
-#include <QApplication>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTest>
-
-#include "Modal.h"
-#include "TestInstallation.h"
-#include "app/Main.h"
-#include "env/CompanySettings.h"
-#include "env/Environment.h"
-#include "platform/SingleInstance.h"
-#include "signin/SignInDialog.h"
-#include "signin/StaffSignIn.h"
+#include "TestSupport.h"
 
 namespace {
 const QString kEnterPin = QStringLiteral("暗証番号を入力してください。");
 const QString kWrongPin = QStringLiteral("暗証番号が違います。");
 
-void AddStaff(const TestInstallation& install, const QString& code, const QString& name,
-              QVariantMap more = {}) {
-    more.insert("コード", code);
-    more.insert("氏名", name);
-    if (!more.contains("在籍区分")) {
-        more.insert("在籍区分", "0");
-    }
-    if (!more.contains("事業所コード")) {
-        more.insert("事業所コード", "000");
-    }
-    InsertRow(install.businessPath(), "M担当者", more);
-}
-
 // An installation with 鈴木 (00012, PIN ab12, login taro) and 田中 (12345, PIN cd34).
 void AddStandardStaff(const TestInstallation& install) {
-    AddStaff(install, "00012", "鈴木",
-             {{"暗証番号", CodeConverter::encode("ab12", PinCost::Minimal)},
-              {"ログインID", "taro"},
-              {"アクセス権限", "3"},
-              {"社員区分", "2"},
-              {"処理分類9操作許可", "1"},
-              {"部門コード", "10"},
-              {"印刷許可", "1"}});
+    AddStaff(
+        install, "00012", "鈴木",
+        {{"暗証番号", CodeConverter::encode("ab12", PinCost::Minimal)}, {"ログインID", "taro"}});
+    ExecuteOn(install.businessPath(),
+              "UPDATE M担当者 SET アクセス権限 = '3', 社員区分 = '2', 処理分類9操作許可 = '1', "
+              "部門コード = '10', 印刷許可 = '1' WHERE コード = '00012'");
     AddStaff(install, "12345", "田中",
              {{"暗証番号", CodeConverter::encode("cd34", PinCost::Minimal)}});
 }
 
-struct Session {
+// A started menu, nobody signed in yet, and its sign-in dialog.
+struct Session : LoadedContext {
     explicit Session(const TestInstallation& install, const QString& user = QStringLiteral("taro"))
-        : t(install.programFolder(), {}, user) {
-        QVERIFY(OpenEnvironment(t.ctx));
-        QVERIFY(LoadCompanySettings(t.ctx));
-    }
+        : LoadedContext(install, QString(), user) {}
     // The sign-in dialog, shown and active.
     SignInDialog& openDialog() {
-        dialog = std::make_unique<SignInDialog>(t.ctx);
+        dialog = std::make_unique<SignInDialog>(ctx);
         dialog->show();
         if (!QTest::qWaitForWindowActive(dialog.get())) {
             qWarning("the sign-in dialog did not become active");
         }
         return *dialog;
     }
-    TestContext t;
     std::unique_ptr<SignInDialog> dialog;
 };
+
+// What the menu holds of a signed-in person: code, name, login, access level, employee class,
+// department, permissions of categories 9 and 0, permission of operation 4.
+QString Rights(const StaffRecord& staff) {
+    return QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9")
+        .arg(staff.code, staff.name, staff.loginId, QString::number(staff.accessLevel),
+             QString::number(staff.employeeClass), staff.departmentCode,
+             staff.categoryPermissions[9], staff.categoryPermissions[0],
+             staff.operationPermissions[4]);
+}
 
 template <typename T>
 T* Field(QWidget& dialog, const char* name) {
     return dialog.findChild<T*>(QString::fromUtf8(name));
 }
 
-QString StoredSignedInCode(const TestInstallation& install) {
-    return QueryRows(install.configPath(), "SELECT 起動担当者コード FROM 動作環境定義")[0]
-        .value("起動担当者コード")
-        .toString();
-}
-
-// Answers the sign-in dialog that Main is about to show: with a PIN, or cancels it.
-void AnswerSignIn(const QString& pin) {
-    WhenModal(QStringLiteral("msg暗証番号確認"), [pin](QDialog& dialog) {
-        if (pin.isEmpty()) {
+// Answers the PIN dialog of that name that is about to be shown with each of the PINs, separated
+// by blanks, in turn; cancels it when there are none.
+void AnswerPin(const QString& pins, const QString& dialogName = QStringLiteral("msg暗証番号確認")) {
+    WhenModal(dialogName, [pins](QDialog& dialog) {
+        if (pins.isEmpty()) {
             Field<QPushButton>(dialog, "btn_キャンセル")->click();
-            return;
         }
-        Field<QLineEdit>(dialog, "暗証番号")->setText(pin);
-        Field<QPushButton>(dialog, "btn_OK")->click();
+        for (const QString& pin : pins.split(' ', Qt::SkipEmptyParts)) {
+            Field<QLineEdit>(dialog, "暗証番号")->setText(pin);
+            Field<QPushButton>(dialog, "btn_OK")->click();
+        }
     });
 }
+
+// The office dialog over a started menu of an installation with office 012.
+struct Office : LoadedContext {
+    explicit Office(const TestInstallation& install) : LoadedContext(WithOffice(install), {}) {
+        dialog = std::make_unique<OfficeDialog>(ctx);
+        dialog->show();
+        QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
+    }
+    static const TestInstallation& WithOffice(const TestInstallation& install) {
+        InsertRow(install.businessPath(), "M事業所",
+                  {{"コード", "012"}, {"名称", "横浜営業所"}, {"暗証番号有無", 1}});
+        return install;
+    }
+    QLineEdit* field(const char* name) const {
+        return dialog->findChild<QLineEdit*>(QString::fromUtf8(name));
+    }
+    QPushButton* set() const { return dialog->findChild<QPushButton*>("btn_設定"); }
+    void enterCode(const QString& code) {
+        field("事業所コード")->setFocus();
+        field("事業所コード")->setText(code);
+        QTest::keyClick(field("事業所コード"), Qt::Key_Tab);
+    }
+    std::unique_ptr<OfficeDialog> dialog;
+};
 }  // namespace
 
 class TestSignIn : public QObject {
@@ -93,104 +92,68 @@ private Q_SLOTS:
     // The stored form is a slow salted hash: the conversion gives a verifier, never the PIN, and
     // the same PIN is stored differently each time.
     void theStoredFormCannotBeTurnedBack() {
-        const CodeConverter converter;
         const QString stored = CodeConverter::encode(QStringLiteral("ab12"), PinCost::Minimal);
         QVERIFY(stored.startsWith(QStringLiteral("$argon2id$")));
         QVERIFY(!stored.contains(QStringLiteral("ab12"), Qt::CaseInsensitive));
         QVERIFY(stored != CodeConverter::encode(QStringLiteral("ab12"), PinCost::Minimal));
-        QCOMPARE(converter.convert(stored), stored);
+        QCOMPARE(CodeConverter().convert(stored), stored);
         // The cost lives in the stored form: a sign-in pays the interactive one.
         QVERIFY(CodeConverter::encode(QStringLiteral("ab12")).contains(QStringLiteral(",t=2,")));
     }
 
     // Every entry is accepted or refused as before, whatever form its PIN is stored in.
     void entriesAgainstStoredForms_data() {
-        QTest::addColumn<QString>("stored");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<int>("check");
+        Columns<QString, QString, int>("stored", "typed", "check");
         const QString hash = CodeConverter::encode(QStringLiteral("ab12"), PinCost::Minimal);
         const QString older = QStringLiteral("NMK1$qYpBYJa88FdYN8ZUNGB9cOeK8sM");  // ab12
         const int accepted = int(PinCheck::Accepted);
         const int wrong = int(PinCheck::Wrong);
-        QTest::newRow("hash, right, typed in lower case") << hash << "ab12" << accepted;
-        QTest::newRow("hash, right, typed in capitals") << hash << "AB12" << accepted;
-        QTest::newRow("hash, wrong") << hash << "ab13" << wrong;
-        QTest::newRow("hash, three characters") << hash << "ab1" << int(PinCheck::TooShort);
-        QTest::newRow("hash, longer") << hash << "ab123" << wrong;
+        Row("hash, right, typed in lower case", hash, "ab12", accepted);
+        Row("hash, right, typed in capitals", hash, "AB12", accepted);
+        Row("hash, wrong", hash, "ab13", wrong);
+        Row("hash, three characters", hash, "ab1", int(PinCheck::TooShort));
+        Row("hash, longer", hash, "ab123", wrong);
         QString altered = hash;
         altered[hash.size() - 2] = hash[hash.size() - 2] == QLatin1Char('A') ? 'B' : 'A';
-        QTest::newRow("hash, altered") << altered << "ab12" << wrong;
-        QTest::newRow("older form, right") << older << "Ab12" << accepted;
-        QTest::newRow("older form, wrong") << older << "ab13" << wrong;
-        QTest::newRow("a PIN stored as typed is no known form") << "AB12"
-                                                                << "ab12" << wrong;
-        QTest::newRow("Null") << QString() << "ab12" << wrong;
+        Row("hash, altered", altered, "ab12", wrong);
+        Row("older form, right", older, "Ab12", accepted);
+        Row("older form, wrong", older, "ab13", wrong);
+        Row("a PIN stored as typed is no known form", "AB12", "ab12", wrong);
+        Row("Null", QString(), "ab12", wrong);
     }
     void entriesAgainstStoredForms() {
-        QFETCH(QString, stored);
-        QFETCH(QString, typed);
-        QFETCH(int, check);
         FakeDialogs dialogs;
-        const CodeConverter converter;
-        QCOMPARE(int(CheckEnteredPin(dialogs, typed, {converter.convert(stored)})), check);
-    }
-
-    void theLoginFindsThePerson() {
-        TestInstallation install;
-        AddStandardStaff(install);
-        Session s(install);
-        SignInDialog& dialog = s.openDialog();
-        QCOMPARE(Field<QLineEdit>(dialog, "担当者コード")->text(), QStringLiteral("00012"));
-        QCOMPARE(Field<QLineEdit>(dialog, "担当者名")->text(), QStringLiteral("鈴木"));
-        QVERIFY(Field<QLineEdit>(dialog, "暗証番号")->hasFocus());
-        QCOMPARE(Field<QLineEdit>(dialog, "担当者コード")->focusPolicy(), Qt::ClickFocus);
-        QCOMPARE(dialog.windowTitle(), QStringLiteral("ヌモリカマイメニュ/暗証確認"));
+        QTEST(int(CheckEnteredPin(dialogs, Cell<QString>("typed"),
+                                  {CodeConverter().convert(Cell<QString>("stored"))})),
+              "check");
     }
 
     void aTypedCodeIsPaddedAndLookedUp_data() {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("code");
-        QTest::addColumn<QString>("name");
-        QTest::newRow("12 is 00012") << "12"
-                                     << "00012"
-                                     << "鈴木";
-        QTest::newRow("123456 is 12345") << "123456"
-                                         << "12345"
-                                         << "田中";
-        QTest::newRow("unknown code") << "99"
-                                      << "00099"
-                                      << "";
+        Columns<QString, QString>("typed", "shown");
+        Row("12 is 00012", "12", "00012 鈴木");
+        Row("123456 is 12345", "123456", "12345 田中");
     }
     void aTypedCodeIsPaddedAndLookedUp() {
-        QFETCH(QString, typed);
-        QFETCH(QString, code);
-        QFETCH(QString, name);
         TestInstallation install;
         AddStandardStaff(install);
         Session s(install, QStringLiteral("nobody"));
         SignInDialog& dialog = s.openDialog();
         auto* codeField = Field<QLineEdit>(dialog, "担当者コード");
         QTRY_VERIFY(codeField->hasFocus());  // the PIN field sends an empty code back here
-        QTest::keyClicks(codeField, typed);
+        QTest::keyClicks(codeField, Cell<QString>("typed"));
         QTest::keyClick(codeField, Qt::Key_Tab);
-        QCOMPARE(codeField->text(), code);
-        QCOMPARE(Field<QLineEdit>(dialog, "担当者名")->text(), name);
+        QTEST(codeField->text() + " " + Field<QLineEdit>(dialog, "担当者名")->text(), "shown");
     }
 
     void whoMaySignIn_data() {
-        QTest::addColumn<QVariantMap>("row");
-        QTest::addColumn<bool>("found");
-        const QString today = QStringLiteral("20261207");
-        QTest::newRow("employed, office 001") << QVariantMap{{"事業所コード", "001"}} << true;
-        QTest::newRow("all offices") << QVariantMap{{"事業所コード", "000"}} << true;
-        QTest::newRow("other office") << QVariantMap{{"事業所コード", "002"}} << false;
-        QTest::newRow("left, leaving today")
-            << QVariantMap{{"在籍区分", "1"}, {"退社日付", today}} << false;
-        QTest::newRow("left, leaving tomorrow")
-            << QVariantMap{{"在籍区分", "1"}, {"退社日付", "20261208"}} << true;
-        QTest::newRow("left, no leaving date")
-            << QVariantMap{{"在籍区分", "1"}, {"退社日付", ""}} << false;
-        QTest::newRow("other status") << QVariantMap{{"在籍区分", "2"}} << false;
+        Columns<QVariantMap, bool>("row", "found");
+        Row("employed, office 001", QVariantMap{{"事業所コード", "001"}}, true);
+        Row("all offices", QVariantMap{{"事業所コード", "000"}}, true);
+        Row("other office", QVariantMap{{"事業所コード", "002"}}, false);
+        Row("left, leaving today", QVariantMap{{"在籍区分", "1"}, {"退社日付", "20261207"}}, false);
+        Row("leaving tomorrow", QVariantMap{{"在籍区分", "1"}, {"退社日付", "20261208"}}, true);
+        Row("left, no leaving date", QVariantMap{{"在籍区分", "1"}, {"退社日付", ""}}, false);
+        Row("other status", QVariantMap{{"在籍区分", "2"}}, false);
     }
     void whoMaySignIn() {
         QFETCH(QVariantMap, row);
@@ -202,123 +165,86 @@ private Q_SLOTS:
         AddStaff(install, "00007", "佐藤", row);
         Session s(install, QStringLiteral("o'brien"));
         SignInFields fields;
-        QCOMPARE(LookupStaffByCode(s.t.ctx, QStringLiteral("00007"), fields), found);
-        QCOMPARE(LookupStaffByLoginId(s.t.ctx, QStringLiteral("o'brien"), fields), found);
+        QCOMPARE(LookupStaffByCode(s.ctx, QStringLiteral("00007"), fields), found);
+        QCOMPARE(LookupStaffByLoginId(s.ctx, QStringLiteral("o'brien"), fields), found);
         QCOMPARE(fields.name, found ? QStringLiteral("佐藤") : QString());
     }
 
+    // The login finds the person; a PIN counts for the code shown only. Wrong and short PINs are
+    // told and sign nobody in, the right one signs in and stores the code. None of them, nor the
+    // stored form, reaches a history row, a link row, the settings, a box or the log.
     void thePinIsChecked() {
         TestInstallation install;
         AddStandardStaff(install);
+        static QStringList logged;
+        logged.clear();
+        const auto previous = qInstallMessageHandler(
+            [](QtMsgType, const QMessageLogContext&, const QString& text) { logged << text; });
+        const auto restore = qScopeGuard([previous] { qInstallMessageHandler(previous); });
         Session s(install);
         SignInDialog& dialog = s.openDialog();
         auto* pin = Field<QLineEdit>(dialog, "暗証番号");
         auto* ok = Field<QPushButton>(dialog, "btn_OK");
+        auto* code = Field<QLineEdit>(dialog, "担当者コード");
+        auto* name = Field<QLineEdit>(dialog, "担当者名");
+        QCOMPARE(code->text() + " " + name->text(), QStringLiteral("00012 鈴木"));
+        QVERIFY(pin->hasFocus() && code->focusPolicy() == Qt::ClickFocus);
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("ヌモリカマイメニュ/暗証確認"));
+        // A PIN remembered for one person signs in nobody else, nor keeps the rights found first.
+        code->setFocus();
+        code->setText(QStringLiteral("99999"));
+        pin->setText(QStringLiteral("ab12"));
+        ok->click();  // Enter would not leave the code field
+        QCOMPARE(name->text() + "|" + Rights(s.ctx.staff), QStringLiteral("|   0 0    "));
+        code->setFocus();
+        code->setText(QStringLiteral("00012"));
+        QTest::keyClick(code, Qt::Key_Tab);
         for (const char* attempt : {"ab1", "zz99", "zz98", "ab13"}) {
             pin->setText(QString::fromLatin1(attempt));
             ok->click();
             QVERIFY(dialog.isVisible());
         }
-        QCOMPARE(s.t.dialogs.informations,
-                 (QStringList{kEnterPin, kWrongPin, kWrongPin, kWrongPin}));
+        QCOMPARE(s.dialogs.informations,
+                 (QStringList{kWrongPin, kEnterPin, kWrongPin, kWrongPin, kWrongPin}));
         QVERIFY(pin->hasFocus());
-        QCOMPARE(StoredSignedInCode(install), QString());
+        QCOMPARE(StoredSetting(install, "起動担当者コード"), QString());
 
         pin->setText(QStringLiteral("ab12"));  // typed in lower case, stored in upper case
         ok->click();
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
-        QCOMPARE(StoredSignedInCode(install), QStringLiteral("00012"));
+        QCOMPARE(StoredSetting(install, "起動担当者コード"), QStringLiteral("00012"));
         QCOMPARE(
             HistoryNotes(install.configPath()).last(),
             QStringLiteral("出力終了 UPDATE 動作環境定義 SET 起動担当者コード = ''00012''  WHERE "
                            "動作環境定義ID = ''001''"));
-        const StaffRecord& staff = s.t.ctx.staff;
-        QCOMPARE(staff.code, QStringLiteral("00012"));
-        QCOMPARE(staff.name, QStringLiteral("鈴木"));
-        QCOMPARE(staff.loginId, QStringLiteral("taro"));
-        QCOMPARE(int(staff.accessLevel), 3);
-        QCOMPARE(int(staff.employeeClass), 2);
-        QCOMPARE(staff.departmentCode, QStringLiteral("10"));
-        QCOMPARE(staff.categoryPermissions[9], QStringLiteral("1"));
-        QCOMPARE(staff.categoryPermissions[0], QStringLiteral("0"));
-        QCOMPARE(staff.operationPermissions[4], QStringLiteral("1"));
-    }
+        QCOMPARE(Rights(s.ctx.staff), QStringLiteral("00012 鈴木 taro 3 2 10 1 0 1"));
+        CloseEnvironment(s.ctx);
 
-    // Wrong, short and right PINs: none of them, nor the stored form, reaches a history row, a
-    // link row, the settings, a box or the log.
-    void thePinNeverLeavesTheStaffRow() {
-        TestInstallation install;
-        AddStandardStaff(install);
-        static QStringList* logged = nullptr;
-        QStringList messages;
-        logged = &messages;
-        const auto previous = qInstallMessageHandler(
-            [](QtMsgType, const QMessageLogContext&, const QString& text) { *logged << text; });
-        Session s(install);
-        SignInDialog& dialog = s.openDialog();
-        for (const char* attempt : {"ab1", "ab13", "ab12"}) {
-            Field<QLineEdit>(dialog, "暗証番号")->setText(QString::fromLatin1(attempt));
-            Field<QPushButton>(dialog, "btn_OK")->click();
+        QStringList written = logged + s.dialogs.informations;
+        for (const QString table : {"プログラム稼動履歴", "プログラム連携情報", "動作環境定義"}) {
+            written << RowTexts(QueryRows(install.configPath(), "SELECT * FROM " + table));
         }
-        QCOMPARE(dialog.result(), int(QDialog::Accepted));
-        CloseEnvironment(s.t.ctx);
-        qInstallMessageHandler(previous);
-
-        QStringList written = messages + s.t.dialogs.informations;
-        for (const char* table : {"プログラム稼動履歴", "プログラム連携情報", "動作環境定義"}) {
-            for (const QVariantMap& row :
-                 QueryRows(install.configPath(), "SELECT * FROM " + QString::fromUtf8(table))) {
-                for (const QVariant& value : row) {
-                    written << value.toString();
-                }
-            }
-        }
-        QVERIFY(written.size() > 10);
-        const QString stored =
-            QueryRows(install.businessPath(), "SELECT 暗証番号 FROM M担当者 WHERE コード = '00012'")
-                .value(0)
-                .value("暗証番号")
-                .toString();
+        QVERIFY(written.size() > 5);
+        const QString stored = QueryValue(install.businessPath(),
+                                          "SELECT 暗証番号 FROM M担当者 WHERE コード = '00012'")
+                                   .toString();
         QVERIFY(stored.startsWith(QStringLiteral("$argon2id$")));
-        for (const QString& pin : {QStringLiteral("ab12"), stored}) {
-            QVERIFY2(written.filter(pin, Qt::CaseInsensitive).isEmpty(),
-                     qPrintable(written.filter(pin, Qt::CaseInsensitive).join('|')));
+        for (const QString& secret : {QStringLiteral("ab12"), stored}) {
+            QVERIFY2(written.filter(secret, Qt::CaseInsensitive).isEmpty(),
+                     qPrintable(written.filter(secret, Qt::CaseInsensitive).join('|')));
         }
-    }
-
-    void aPinRememberedForOnePersonNeverSignsInAnother() {
-        TestInstallation install;
-        AddStandardStaff(install);
-        Session s(install);
-        SignInDialog& dialog = s.openDialog();
-        auto* code = Field<QLineEdit>(dialog, "担当者コード");
-        code->setFocus();
-        code->setText(QStringLiteral("99999"));
-        Field<QLineEdit>(dialog, "暗証番号")->setText(QStringLiteral("ab12"));
-        Field<QPushButton>(dialog, "btn_OK")->click();  // Enter would not leave the code field
-        QCOMPARE(Field<QLineEdit>(dialog, "担当者名")->text(), QString());
-        QCOMPARE(s.t.dialogs.informations, QStringList{kWrongPin});
-        QVERIFY(dialog.isVisible());
-        // Nor any of the rights found for the person shown first.
-        const StaffRecord& staff = s.t.ctx.staff;
-        QCOMPARE(staff.loginId, QString());
-        QCOMPARE(int(staff.accessLevel), 0);
-        QCOMPARE(staff.categoryPermissions[9], QString());
-        QCOMPARE(staff.operationPermissions[4], QString());
     }
 
     void theOfficePinSignsInNobody() {
         TestInstallation install;
-        ExecuteOn(install.businessPath(), "UPDATE M事業所 SET 特権暗証番号 = '" +
-                                              CodeConverter::encode("boss", PinCost::Minimal) +
-                                              "'");
+        const QString boss = CodeConverter::encode("boss", PinCost::Minimal);
+        ExecuteOn(install.businessPath(), "UPDATE M事業所 SET 特権暗証番号 = '" + boss + "'");
         Session s(install, QStringLiteral("nobody"));
         SignInDialog& dialog = s.openDialog();
         Field<QLineEdit>(dialog, "暗証番号")->setText(QStringLiteral("Boss"));
         Field<QPushButton>(dialog, "btn_OK")->click();
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
-        QCOMPARE(s.t.ctx.staff.code, QString());
-        QCOMPARE(StoredSignedInCode(install), QString());
+        QCOMPARE(s.ctx.staff.code + StoredSetting(install, "起動担当者コード"), QString());
         QVERIFY(HistoryNotes(install.configPath()).size() == 1);  // the start row only
     }
 
@@ -328,41 +254,23 @@ private Q_SLOTS:
         ExecuteOn(install.businessPath(), "UPDATE Mユーザ SET 暗証番号有無 = 1");
         ExecuteOn(install.configPath(), "UPDATE 動作環境定義 SET 起動担当者コード = '00099'");
         TestContext t(install.programFolder());
-        SingleInstance instance(t.ctx.process.lockFolder, "menu", "taro");
-        AnswerSignIn({});
-        QVERIFY(!Main(t.ctx, instance));
-        QVERIFY(t.ctx.ended);
-        QCOMPARE(StoredSignedInCode(install), QString());
+        SingleInstance instance = InstanceOf(t);
+        AnswerPin({});
+        QVERIFY(!Main(t.ctx, instance) && t.ctx.ended);
+        QCOMPARE(StoredSetting(install, "起動担当者コード"), QString());
         QCOMPARE(HistoryNotes(install.configPath()).last(), QStringLiteral("終了"));
     }
 
     void theTitleNamesOfficeAndPerson_data() {
-        QTest::addColumn<QString>("operating");
-        QTest::addColumn<QString>("officeName");
-        QTest::addColumn<QString>("pin");
-        QTest::addColumn<QString>("title");
-        QTest::newRow("branch office, signed in") << "001"
-                                                  << "東京営業所"
-                                                  << "ab12"
-                                                  << "マイメニュー(東京営業所)「鈴木」";
-        QTest::newRow("head office of several") << "000"
-                                                << "東京営業所"
-                                                << ""
-                                                << "マイメニュー(全社)";
-        QTest::newRow("head office alone") << "000"
-                                           << ""
-                                           << ""
-                                           << "マイメニュー";
-        QTest::newRow("blank office name") << "001"
-                                           << "   "
-                                           << ""
-                                           << "マイメニュー";
+        Columns<QString, QString, QString, QString>("operating", "officeName", "pin", "title");
+        Row("branch, signed in", "001", "東京営業所", "ab12", "マイメニュー(東京営業所)「鈴木」");
+        Row("head office of several", "000", "東京営業所", "", "マイメニュー(全社)");
+        Row("head office alone", "000", "", "", "マイメニュー");
+        Row("blank office name", "001", "   ", "", "マイメニュー");
     }
     void theTitleNamesOfficeAndPerson() {
-        QFETCH(QString, operating);
         QFETCH(QString, officeName);
         QFETCH(QString, pin);
-        QFETCH(QString, title);
         TestInstallation install;
         AddStandardStaff(install);
         if (!officeName.isEmpty()) {
@@ -370,17 +278,61 @@ private Q_SLOTS:
                 install.businessPath(), "M事業所",
                 {{"コード", "001"}, {"名称", officeName}, {"暗証番号有無", pin.isEmpty() ? 0 : 1}});
         }
-        ExecuteOn(install.configPath(),
-                  "UPDATE 動作環境定義 SET 運用事業所コード = '" + operating + "'");
+        ExecuteOn(install.configPath(), "UPDATE 動作環境定義 SET 運用事業所コード = '" +
+                                            Cell<QString>("operating") + "'");
         TestContext t(install.programFolder());
-        SingleInstance instance(t.ctx.process.lockFolder, "menu", "taro");
+        SingleInstance instance = InstanceOf(t);
         if (!pin.isEmpty()) {
-            AnswerSignIn(pin);
+            AnswerPin(pin);
         }
         const auto window = Main(t.ctx, instance);
         QVERIFY(window);
-        QCOMPARE(window->findChild<QLabel*>("prg_ttl")->text(), title);
-        QCOMPARE(window->windowTitle(), QStringLiteral("ヌモリカマイメニュ（自社）"));
+        QTEST(window->findChild<QLabel*>("prg_ttl")->text(), "title");
+    }
+
+    // The head office takes the privileged PIN, told and asked again while it is wrong; a typed
+    // code is padded.
+    void theHeadOfficeTakesThePrivilegedPin_data() {
+        Columns<QString, QString, bool, QString, QStringList>("code", "pins", "on", "name", "told");
+        Row("0, cancelled", "0", "", false, "", QStringList{});
+        Row("000, lower-case PIN", "000", "qxvwt47", true, "本社", QStringList{});
+        Row("000, wrong until right", "000", "abc abcd QXVWT47", true, "本社",
+            QStringList{kEnterPin, kWrongPin});
+        Row("12 is 012", "12", "", true, "横浜営業所", QStringList{});
+        Row("unknown office", "99", "", false, "", QStringList{});
+    }
+    void theHeadOfficeTakesThePrivilegedPin() {
+        QFETCH(QString, code);
+        TestInstallation install;
+        Office o(install);
+        if (code.toInt() == 0) {
+            AnswerPin(Cell<QString>("pins"), QStringLiteral("msg特権暗証番号確認"));
+        }
+        o.enterCode(code);
+        QTEST(o.set()->isEnabled(), "on");
+        QTEST(o.field("事業所名")->text(), "name");
+        QTEST(o.dialogs.informations.filter("暗証番号"), "told");
+    }
+
+    // From the keyboard: Enter looks the code up and waits on 設定, Enter there asks; No keeps
+    // the dialog, Yes stores the office and puts its PIN requirement in force.
+    void settingTheOfficeStoresIt() {
+        TestInstallation install;
+        Office o(install);
+        QLineEdit* code = o.field("事業所コード");
+        code->setFocus();
+        QTest::keyClicks(code, "12");
+        QTest::keyClick(code, Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), o.set());
+        o.dialogs.answers << false << true;
+        QTest::keyClick(o.set(), Qt::Key_Return);
+        QVERIFY(o.dialog->isVisible());
+        QCOMPARE(o.field("事業所名")->text(), QStringLiteral("横浜営業所"));
+        o.set()->click();
+        QCOMPARE(o.dialogs.questions, QStringList(2, "運用事業所を設定します。"));
+        QCOMPARE(o.dialog->result(), int(QDialog::Accepted));
+        QCOMPARE(StoredSetting(install, "運用事業所コード"), QStringLiteral("012"));
+        QCOMPARE(int(o.ctx.pinRequired), 1);  // the office's override is in force
     }
 };
 

@@ -2,10 +2,8 @@
 
 #include <functional>
 
-#include <QDateTime>
 #include <QFileInfo>
 #include <QList>
-#include <QStringList>
 
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
@@ -25,10 +23,9 @@ public:
         questions << text;
         return answers.isEmpty() ? false : answers.takeFirst();
     }
-    std::optional<QString> openFile(const QStringList& filters,
+    std::optional<QString> openFile(const QStringList& /*filters*/,
                                     const QString& initialName) override {
         fileRequests << initialName;
-        Q_UNUSED(filters);
         return chosenFiles.isEmpty() ? std::nullopt : chosenFiles.takeFirst();
     }
 
@@ -75,9 +72,11 @@ public:
     QDateTime current{QDate(2026, 12, 7), QTime(9, 30, 15)};
 };
 
-// The main window's notice panel, for editors tested without the main window.
+// The main window's notice panel, for editors tested without the main window: the text shown and
+// every text in order.
 class FakeNotice final : public NoticePanel {
 public:
-    void setNotice(const QString& text) override { notice = text; }
+    void setNotice(const QString& text) override { texts << (notice = text); }
     QString notice;
+    QStringList texts;
 };

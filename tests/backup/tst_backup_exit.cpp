@@ -1,0 +1,386 @@
+#include "TestSupport.h"
+
+#include <sys/stat.h>
+
+namespace {
+// A business database with only the tables a case makes.
+struct Backup {
+    Backup() : t(install.programFolder()) {
+        for (const QString table : {"Mユーザ", "M事業所", "M他業務連携", "M担当者",
+                                    "ヌモリカマイメニュ", "ヌモリカマイメニュ詳細"}) {
+            ExecuteOn(install.businessPath(), "DROP TABLE " + table);
+        }
+        QVERIFY(OpenEnvironment(t.ctx));
+        t.ctx.notice = &notice;
+        folder = WeekdayFolder(backupRoot.path(), QDate(2024, 5, 19));
+    }
+    // n rows numbered from 1, with a second column of that type filled by `date` of i.
+    void table(const QString& name, int n, const QString& date = {}, const QString& type = "") {
+        const QString second = date.isEmpty() ? QString() : ", 営業受注日付 " + type;
+        ExecuteOn(install.businessPath(), "CREATE TABLE " + name + " (番号 INTEGER" + second + ")");
+        ExecuteOn(install.businessPath(),
+                  QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                                 "WHERE i < %1) INSERT INTO %2 SELECT i%3 FROM n")
+                      .arg(n)
+                      .arg(name, date.isEmpty() ? QString() : ", " + date));
+    }
+    // Rows of a sliced sales-detail table over `dates` days, the key indexed or not. With no
+    // declared type, as older files have, the dates are stored as numbers.
+    void salesDetail(int n, int dates, bool indexed, const QString& name = "T営業受注明細",
+                     const QString& type = "TEXT") {
+        const QString i = "i % " + QString::number(dates);
+        table(name, n,
+              install.onServer() ? "'2024' || lpad((" + i + ")::text, 4, '0')"
+              : type.isEmpty()   ? "20240000 + " + i
+                                 : "printf('2024%04d', " + i + ")",
+              type);
+        if (indexed) {
+            ExecuteOn(install.businessPath(), "CREATE INDEX 日付 ON " + name + " (営業受注日付)");
+        }
+    }
+    int rowsIn(const QString& file, const QString& table) const {
+        return QueryValue(file, "SELECT count(*) FROM " + table).toInt();
+    }
+    QStringList files() const { return QDir(folder).entryList(QDir::Files, QDir::Name); }
+    QMap<QString, QByteArray> contents() const { return FileBytes(folder, {"*"}); }
+    QString backupStamp() const { return StoredSetting(install, "バックアップ日付"); }
+    QString file(const QString& name) const { return folder + name; }
+
+    TestInstallation install;
+    TestContext t;
+    FakeNotice notice;
+    QTemporaryDir backupRoot;
+    QString folder;
+};
+
+}  // namespace
+
+class TestBackupAndExit : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void whichTablesAndKeys_data() {
+        Columns<QString, bool, QString, QString>("table", "taken", "groups", "key");
+        Row("listed master", "M担当者", true, "mstdb", "");
+        Row("customers by staff", "M得意先", true, "mstdb", "担当者コード");
+        Row("K table", "K在庫", true, "mstdb", "");
+        Row("K with a half-width second", "Kx", false, "", "");
+        Row("unlisted M", "M自由", false, "", "");
+        Row("order detail", "T営業受注明細", true, "tridb", "営業受注日付");
+        Row("payment detail", "R出金明細", true, "rtrdb", "出金日付");
+        Row("events", "T営業活動明細", true, "tridb", "日付");
+        Row("mailing history", "T名簿発送履歴", true, "tridb", "発送日付");
+        Row("budget", "S担当者予算", true, "sumdb", "対象年月");
+        Row("menu", "ヌモリカマイメニュ詳細", true, "mstdb", "");
+    }
+    void whichTablesAndKeys() {
+        QFETCH(QString, table);
+        QFETCH(bool, taken);
+        QCOMPARE(IsBackupTable(table), taken);
+        QStringList in = BackupGroups();
+        in.removeIf([&](const QString& group) { return !taken || !BelongsToGroup(table, group); });
+        QTEST(in.join(' '), "groups");
+        QTEST(taken ? SliceKeyColumn(table) : QString(), "key");
+    }
+
+    void namesOfFoldersAndFiles() {
+        QCOMPARE(WeekdayFolder("/b/", QDate(2024, 5, 20)), QStringLiteral("/b/ヌモリカ/Monday/"));
+        QCOMPARE(NextFollowOnFile("/w/tridb9.mdb"), QStringLiteral("/w/tridb10.mdb"));
+    }
+
+    void largeTablesGoOutInSlices_data() {
+        Columns<bool, QString>("indexed", "type");
+        Row("key indexed", true, "TEXT");
+        Row("key not indexed", false, "TEXT");
+        Row("numbers in a column without a type", true, "");
+    }
+    void largeTablesGoOutInSlices() {
+        QFETCH(QString, type);
+        Backup b;
+        if (type.isEmpty() && b.install.onServer()) {
+            QSKIP("a server column always has a type");
+        }
+        b.salesDetail(150000, 500, Cell<bool>("indexed"), "T営業受注明細", type);
+        ExecuteOn(b.install.businessPath(),
+                  "INSERT INTO T営業受注明細 VALUES (0, NULL), (-1, 'it''s')");
+        QVERIFY(BackupDatabases(b.t.ctx, b.folder).copied);
+        // Whole dates of 300 rows each, closed past 60,000 rows: 60,300 + 60,300 + the rest;
+        // the Null keys in a slice of their own, first or last as the engine sorts them.
+        QStringList slices = b.notice.texts.filter(QStringLiteral("T営業受注明細 営業受注日付"));
+        slices.sort();
+        QCOMPARE(slices.join('\n').remove("T営業受注明細 営業受注日付 "),
+                 ">= '20240000' AND 営業受注日付 <= '20240200'\n>= '20240201' AND 営業受注日付 <= "
+                 "'20240401'\n>= '20240402' AND 営業受注日付 <= 'it''s'\nIS NULL");
+        QCOMPARE(QueryValue(b.file("tridb.mdb"),
+                            "SELECT count(*) || ' ' || count(DISTINCT 番号) FROM T営業受注明細"),
+                 "150002 150002");
+        QCOMPARE(b.backupStamp() + " " + b.t.ctx.environment.backupDate,
+                 "20261207 093015 20261207");
+    }
+
+    void fullFilesContinueInTheNext() {
+        Backup b;
+        b.salesDetail(100, 20, false);
+        b.salesDetail(10, 5, false, "T営業受注");
+        b.table("A番号情報", 1);
+        QVERIFY(QDir().mkpath(b.folder) && WriteFile(b.file("tridb.mdb")) &&
+                WriteFile(b.file("tridb7.mdb")) && WriteFile(b.file("tridbX.mdb")) &&
+                WriteFile(b.file("other.mdb")));
+        QVERIFY(BackupDatabases(b.t.ctx, b.folder,
+                                {.sliceRows = 10, .fileRows = 35, .fileBytes = 1 << 30})
+                    .copied);
+        QCOMPARE(b.files(), (QStringList{"mstdb.mdb", "other.mdb", "rtrdb.mdb", "sumdb.mdb",
+                                         "tridb.mdb", "tridb1.mdb", "tridb2.mdb", "zandb.mdb"}));
+        QCOMPARE(b.rowsIn(b.file("tridb.mdb"), "T営業受注明細") +
+                     b.rowsIn(b.file("tridb1.mdb"), "T営業受注明細") +
+                     b.rowsIn(b.file("tridb2.mdb"), "T営業受注明細"),
+                 100);
+        QCOMPARE(b.rowsIn(b.file("rtrdb.mdb"), "A番号情報"), 1);
+        QCOMPARE(b.rowsIn(b.file("tridb.mdb"), "A番号情報"), 1);
+    }
+
+    void aLargeFileIsCompactedAndContinued() {
+        Backup b;
+        b.salesDetail(1000, 10, true);
+        ExecuteOn(b.install.businessPath(), "CREATE TABLE T営業受注 (営業受注日付 TEXT)");
+        QVERIFY(BackupDatabases(b.t.ctx, b.folder, {.fileBytes = 1}).copied);
+        // Every table leaves its file too large: the next one starts a new file.
+        QCOMPARE(b.rowsIn(b.file("tridb1.mdb"), "T営業受注明細"), 1000);
+        QVERIFY(QFileInfo::exists(b.file("tridb2.mdb")));
+        QVERIFY(!QFileInfo::exists(b.install.path("conf/gnrback.mdb")));
+    }
+
+    // The scheduled backup runs on the weekdays set, from the start time on, once a day.
+    void theScheduleDecides_data() {
+        // the weekday column set to 1, 0 for Monday
+        Columns<QDateTime, int, QString, QString, QString>("now", "day", "start", "done", "waits");
+        const QDateTime monday(QDate(2026, 12, 7), QTime(9, 30));
+        Row("Monday, any time", monday, 0, "", "", "");
+        Row("not a backup day", monday, 1, "", "", "曜日");
+        Row("before the start", monday, 0, "09:31", "", "開始時刻");
+        Row("at the start", monday, 0, "09:30", "", "");
+        Row("done today", monday, 0, "", "20261207", "済んで");
+        Row("done yesterday", monday, 0, "", "20261206", "");
+        Row("Sunday is the last column", QDateTime(QDate(2026, 12, 13), QTime(23, 59)), 6, "23:00",
+            "", "");
+    }
+    void theScheduleDecides() {
+        QFETCH(QString, waits);
+        EnvironmentRecord environment;
+        environment.weekdayBackup[std::size_t(Cell<int>("day"))] = 1;
+        environment.backupStartTime = Cell<QString>("start");
+        environment.backupDate = Cell<QString>("done");
+        const auto reason = ScheduledBackupWaits(environment, Cell<QDateTime>("now"));
+        QVERIFY(reason ? !waits.isEmpty() && reason->contains(waits) : waits.isEmpty());
+    }
+
+    // Whatever keeps the source from being read, last week's files stay as they were.
+    void anUnreadableSourceKeepsThePreviousBackup() {
+        Backup b;
+        b.table("T承認", 3);
+        QVERIFY(BackupDatabases(b.t.ctx, b.folder).complete());
+        const auto before = b.contents();
+        if (b.install.onServer()) {
+            b.t.ctx.databaseDefinition.serverName = b.backupRoot.path() + ":1";
+        } else {
+            QVERIFY(QFile::rename(b.install.businessPath(), b.install.businessPath() + ".moved"));
+        }
+        b.t.clock.current = b.t.clock.current.addDays(7);
+        const BackupResult result = BackupDatabases(b.t.ctx, b.folder);
+        QVERIFY(result.sourceFailed && !result.copied);
+        QCOMPARE(b.contents(), before);
+        QCOMPARE(b.backupStamp(), QStringLiteral("20261207 093015"));
+    }
+
+    // Another workstation backing up into the same folder: this run leaves it alone.
+    void oneRunAtATimeWritesTheFolder() {
+        Backup b;
+        b.table("T承認", 1);
+        QVERIFY(QDir().mkpath(b.folder));
+        QLockFile other(b.folder + ".backup.lock");
+        QVERIFY(other.lock());
+        QVERIFY(BackupDatabases(b.t.ctx, b.folder).busy);
+        QCOMPARE(b.files(), QStringList());
+        other.unlock();
+        QVERIFY(BackupDatabases(b.t.ctx, b.folder).complete());
+    }
+
+    // A copy that fails counts nothing, and its group keeps last week's file; a table without its
+    // date column is copied whole.
+    void aFailedCopyKeepsItsPreviousGroup() {
+        Backup b;
+        b.table("T承認", 2);
+        b.table("A番号情報", 1);
+        b.table("T閲覧", 3);
+        QVERIFY(BackupDatabases(b.t.ctx, b.folder).complete());
+        QCOMPARE(b.rowsIn(b.file("tridb.mdb"), "T閲覧"), 3);
+        const QByteArray tridb = b.contents().value("tridb.mdb");
+        // A second table of the same backup name: its copy cannot create the table again.
+        b.table("\"dbo.T承認\"", 1);
+        ExecuteOn(b.install.businessPath(), "INSERT INTO A番号情報 VALUES (2)");
+        b.t.clock.current = b.t.clock.current.addDays(7);
+        const BackupResult result = BackupDatabases(b.t.ctx, b.folder);
+        QVERIFY(result.copied);
+        QCOMPARE(result.failedGroups, QStringList{"tridb"});
+        QStringList failed;
+        for (const BackupTableReport& table : result.tables) {
+            QCOMPARE(table.whole(), !table.failed);
+            failed << (table.failed ? table.table + "=" + QString::number(table.fileRows) : "");
+        }
+        QCOMPARE(failed.filter("="), QStringList{"T承認=0"});
+        QCOMPARE(b.contents().value("tridb.mdb"), tridb);
+        QCOMPARE(b.rowsIn(b.file("rtrdb.mdb"), "A番号情報"), 2);
+        QCOMPARE(b.backupStamp(), QStringLiteral("20261207 093015"));
+        QCOMPARE(QDir(b.folder).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList());
+    }
+
+    // The backup folder inside the photo folder, a link back up the tree and a pipe: the copy
+    // ends, takes every photo once and names what it left out.
+    void theFolderCopyStaysOutOfItself() {
+        Backup b;
+        QTemporaryDir photos;
+        QVERIFY(QDir().mkpath(photos.filePath("sub")) && WriteFile(photos.filePath("a.jpg"), "a") &&
+                WriteFile(photos.filePath("sub/b.jpg"), "b"));
+        QVERIFY(QFile::link("..", photos.filePath("sub/up")));
+        QCOMPARE(::mkfifo(QFile::encodeName(photos.filePath("pipe")).constData(), 0600), 0);
+        b.t.ctx.company.set("写真フォルダ", " " + photos.path() + " ");
+        const QString weekday = WeekdayFolder(photos.filePath("backup"), QDate(2024, 5, 19));
+        QVERIFY(QDir().mkpath(weekday));
+        QVERIFY(CopyUserFolders(b.t.ctx, weekday));
+        const QDir copy(weekday + "写真");
+        // The backup folder is copied as far as the backups it holds.
+        QCOMPARE(copy.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System) +
+                     QDir(copy.filePath("backup")).entryList(QDir::NoDotAndDotDot) +
+                     QDir(copy.filePath("sub")).entryList(QDir::Files),
+                 (QStringList{"a.jpg", "backup", "sub", "b.jpg"}));
+        QCOMPARE(QFileInfo(copy.filePath("sub/up")).symLinkTarget(), copy.path());
+        QVERIFY(HistoryNotes(b.install.configPath()).last().contains(photos.filePath("pipe")));
+        b.t.ctx.company.set("ドキュメントフォルダ", "/nowhere");
+        QVERIFY(!CopyUserFolders(b.t.ctx, weekday));
+    }
+
+    // Times on a server carry microseconds; no row may fall between two slices.
+    void serverTimesKeepEveryRow_data() {
+        QTest::addColumn<QString>("kind");
+        Row("PostgreSQL", "S");
+        Row("ODBC", "O");
+    }
+    void serverTimesKeepEveryRow() {
+        QFETCH(QString, kind);
+        Backup b;
+        if (!b.install.onServer() ||
+            (kind == "O" && !QSqlDatabase::isDriverAvailable(QStringLiteral("QODBC")))) {
+            QSKIP("needs the PostgreSQL test cluster (and its ODBC driver)");
+        }
+        if (auto& odbc = b.t.ctx.databaseDefinition; kind == "O") {
+            odbc.connectionText = "Server=" + odbc.serverName.section(':', 0, 0) +
+                                  ";Port=" + odbc.serverName.section(':', 1);
+            odbc.kind = "O";
+            odbc.providerName = "MSDASQL";
+            odbc.dataSourceName.clear();
+            odbc.driverName = "PostgreSQL Unicode";
+        }
+        b.table("T営業受注明細", 12, "timestamp '2024-01-01' + i * interval '1 microsecond'",
+                "timestamp");
+        QVERIFY(BackupDatabases(b.t.ctx, b.folder, {.sliceRows = 1}).complete());
+        QCOMPARE(b.rowsIn(b.file("tridb.mdb"), "T営業受注明細"), 12);
+        QCOMPARE(b.notice.texts.filter("T営業受注明細 営業受注日付").size(), 6);
+    }
+
+    void theProposalFollowsTheTimeOfDay_data() {
+        Columns<QTime, bool, QString>("time", "folder", "focused");
+        Row("16:59", QTime(16, 59), true, "btn_終了");
+        Row("17:00", QTime(17, 0), true, "btn_BACKUP");
+        Row("17:00 without a backup folder", QTime(17, 0), false, "btn_終了");
+    }
+    void theProposalFollowsTheTimeOfDay() {
+        QFETCH(bool, folder);
+        TestContext t(QStringLiteral("/x/prgbin"));
+        t.clock.current.setTime(Cell<QTime>("time"));
+        t.ctx.company.set("BACKUPフォルダ", folder ? "/backup" : "");
+        ExitDialog dialog(t.ctx, "ヌモリカ");
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        QTEST(QApplication::focusWidget()->objectName(), "focused");
+        const auto* backup = dialog.findChild<QPushButton*>("btn_BACKUP");
+        // A backup button that cannot be chosen says why.
+        QCOMPARE((QVariantList{backup->isEnabled(),
+                               dialog.findChild<QPushButton*>("btn_BackupShutdown")->isEnabled(),
+                               backup->toolTip(), dialog.windowTitle(), int(t.ctx.exitChoice)}),
+                 (QVariantList{folder, folder, folder ? QString() : kNoBackupFolder, "ヌモリカ",
+                               int(ExitChoice::Stay)}));
+        dialog.reject();  // the close box leaves "do not end"
+        QCOMPARE(t.ctx.exitChoice, ExitChoice::Stay);
+    }
+
+    void choices_data() {
+        Columns<QString, bool, QStringList, int, bool>("button", "data", "messages", "powerOffs",
+                                                       "sourceGone");
+        Row("end", "btn_終了", true, QStringList{}, 0, false);
+        Row("back up", "btn_BACKUP", true, QStringList{"バックアップを完了しました。"}, 0, false);
+        Row("back up and switch off", "btn_BackupShutdown", true, QStringList{}, 1, false);
+        Row("nothing to back up, switch off", "btn_BackupShutdown", false,
+            QStringList{"対象データが有りません。"}, 1, false);
+        Row("business database unreachable: never 'no data'", "btn_BACKUP", true,
+            QStringList{kBackupSourceFailed}, 0, true);
+    }
+    void choices() {
+        QFETCH(QString, button);
+        QFETCH(bool, data);
+        QFETCH(bool, sourceGone);
+        // The menu of an installation whose company backs up into a folder of its own.
+        TestInstallation install;
+        QTemporaryDir backups;
+        TestContext t(install.programFolder());
+        ExecuteOn(install.businessPath(),
+                  "UPDATE Mユーザ SET BACKUPフォルダ = '" + backups.path() + "'");
+        // Without data, the tables the menu reads are views, which no backup takes.
+        for (const QString& table :
+             data ? QStringList()
+                  : QStringList{"Mユーザ", "M事業所", "M担当者", "ヌモリカマイメニュ",
+                                "ヌモリカマイメニュ詳細"}) {
+            ExecuteOn(install.businessPath(), "ALTER TABLE " + table + " RENAME TO x" + table);
+            ExecuteOn(install.businessPath(),
+                      "CREATE VIEW " + table + " AS SELECT * FROM x" + table);
+        }
+        ExecuteOn(install.configPath(), "UPDATE 動作環境定義 SET 起動担当者コード = '00012'");
+        auto instance = InstanceOf(t);
+        const auto window = Main(t.ctx, instance);
+        QVERIFY(window);
+        if (sourceGone && install.onServer()) {
+            ExecuteOn(install.configPath(),
+                      "UPDATE データベース定義 SET サーバー名 = '/nowhere:1'");
+        } else if (sourceGone) {
+            QVERIFY(QFile::rename(install.businessPath(), install.businessPath() + ".moved"));
+        }
+        WhenModal(QStringLiteral("msg終了確認"),
+                  [&](QDialog& dialog) { dialog.findChild<QPushButton*>(button)->click(); });
+        window->close();
+        QVERIFY(t.ctx.ended);
+        QTEST(t.dialogs.informations, "messages");
+        QTEST(t.shell.powerOffs, "powerOffs");
+        QCOMPARE(StoredSetting(install, "起動担当者コード"), QString());
+        QCOMPARE(HistoryNotes(install.configPath()).last(), QStringLiteral("終了"));
+        QCOMPARE(QFileInfo::exists(backups.path() + "/ヌモリカ/Monday/mstdb.mdb"),
+                 button != "btn_終了" && !sourceGone);
+        QCOMPARE(button != "btn_終了" && data && !sourceGone,
+                 !StoredSetting(install, "バックアップ日付").isEmpty());
+    }
+
+    // The progress in the notice panel stays readable beside the please-wait window.
+    void thePleaseWaitWindowKeepsOffTheNotice_data() {
+        Columns<QRect, QPoint>("notice", "placed");
+        Row("room above", QRect(0, 500, 1000, 30), QPoint(399, 412));
+        Row("no room above: below", QRect(0, 40, 1000, 30), QPoint(399, 77));
+        Row("kept on the screen", QRect(900, 500, 200, 30), QPoint(824, 412));
+    }
+    void thePleaseWaitWindowKeepsOffTheNotice() {
+        QFETCH(QRect, notice);
+        const QRect window = PlaceClearOf(QSize(200, 80), notice, QRect(0, 0, 1024, 600));
+        QTEST(window.topLeft(), "placed");
+        QVERIFY(!window.intersects(notice));
+    }
+};
+
+QTEST_MAIN(TestBackupAndExit)
+#include "tst_backup_exit.moc"

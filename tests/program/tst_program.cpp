@@ -1,0 +1,448 @@
+#include "TestSupport.h"
+
+#include <csignal>
+
+// The installed programs as an administrator and a member of staff use them.
+class TestProgram : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() {
+        // The single-instance lock of the runs here stays out of the machine's own.
+        QVERIFY(lockFolder_.isValid());
+        environment_ = QProcessEnvironment::systemEnvironment();
+        environment_.insert(QStringLiteral("XDG_RUNTIME_DIR"), lockFolder_.path());
+        environment_.insert(QStringLiteral("XDG_DATA_HOME"), lockFolder_.filePath("data"));
+        environment_.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    }
+
+    void initRefusesToOverwrite() {
+        QTemporaryDir dir;
+        const QString base = Installed(dir);
+        const QString config = base + "/conf/usrcnfg.accdb";
+        const QString menu = base + "/prgbin/ヌモリカマイメニュ";
+        QVERIFY(QFileInfo(base + "/prgbin/動作環境設定.exe").isExecutable());
+        // A desktop entry of the installation, and its icon, for the administrator to install.
+        QCOMPARE(QString::fromUtf8(FileBytes(base + "/prgbin", {"*.desktop"}).first())
+                     .split('\n')
+                     .filter(QRegularExpression("^(Name|Exec)=")),
+                 (QStringList{"Name=ヌモリカマイメニュ",
+                              "Exec=\"" + QFileInfo(menu).absoluteFilePath() + "\""}));
+        QVERIFY(QFileInfo(base + "/prgbin/numorika.svg").size() > 100);
+        QCOMPARE(RunAdmin({"desktop-entry", base}), 0);
+        QVERIFY(QFileInfo(lastOutput_.section(": ", 1).trimmed()).isFile() &&
+                lastOutput_.contains(lockFolder_.filePath("data/applications/numorika-")));
+        ExecuteOn(config, "UPDATE 動作環境定義 SET 運用事業所コード = '001'");
+        QVERIFY(RunAdmin({"init", base}) == 2 && lastError_.contains("usrcnfg.accdb"));
+        QCOMPARE(QueryValue(config, "SELECT 運用事業所コード FROM 動作環境定義"), QVariant("001"));
+    }
+
+    // The whole command line reaches the start row, Qt's own options too (a platform named on
+    // it would otherwise stop the start); a second start of the same user, whatever its
+    // temporary folder, brings the running menu to the front and ends; SIGTERM ends the run in
+    // order.
+    void runsOnceAndEndsInOrderOnTermination() {
+        QTemporaryDir dir;
+        const QString base = Installed(dir);
+        const QString config = base + "/conf/usrcnfg.accdb";
+        const QString menu = base + "/prgbin/ヌモリカマイメニュ";
+        const QString start = QStringLiteral("開始 -reverse -style X'1 -platform nowhere");
+
+        QProcess first;
+        QVERIFY(Start(first, menu, {"-reverse", "-style", "X'1", "-platform", "nowhere"}));
+        QTRY_COMPARE_WITH_TIMEOUT(HistoryNotes(config), QStringList{start}, 15000);
+
+        QProcess second;
+        QProcessEnvironment elsewhere = environment_;
+        elsewhere.insert(QStringLiteral("TMPDIR"), dir.path());
+        QVERIFY(Start(second, menu, {}, elsewhere));
+        QVERIFY(second.waitForFinished(15000) && second.exitCode() == 0);
+        QCOMPARE(HistoryNotes(config).size(), 1);
+        // The running menu was asked to the front, and answered.
+        QVERIFY(QString::fromUtf8(second.readAllStandardError())
+                    .contains(QStringLiteral("起動中のメニューを前面に表示しました。")));
+
+        QVERIFY(Terminate(first) && first.exitStatus() == QProcess::NormalExit);
+        QCOMPARE(HistoryNotes(config), (QStringList{start, QStringLiteral("終了")}));
+    }
+
+    // On a file system of another machine (FUSE here, as for a mounted share) the configuration
+    // file uses the rollback journal, also when it was left with a write-ahead log.
+    void aSharedFolderUsesTheRollbackJournal() {
+        if (QStandardPaths::findExecutable("bindfs").isEmpty()) {
+            QSKIP("bindfs is not installed (scripts/install-deps.sh installs it)");
+        }
+        QTemporaryDir dir;
+        const QString local = dir.filePath("local");
+        const QString shared = dir.filePath("shared");
+        QCOMPARE(RunAdmin({"init", local}), 0);
+        ExecuteOn(local + "/conf/usrcnfg.accdb", "PRAGMA journal_mode = WAL");
+        QVERIFY(QDir().mkpath(shared));
+        if (QProcess::execute("bindfs", {"--no-allow-other", local, shared}) != 0) {
+            QSKIP("FUSE cannot be mounted here");
+        }
+        const auto unmount = qScopeGuard([&] {
+            QProcess::execute("fusermount3", {"-u", shared}) == 0 ||
+                QProcess::execute("umount", {shared});
+        });
+        const QString config = shared + "/conf/usrcnfg.accdb";
+        // Waited for by the file's time alone: a connection of the test's own would be another
+        // program that has the file open, and the menu would rightly keep the log.
+        const QDateTime before = QFileInfo(config).lastModified();
+        QProcess menu;
+        QVERIFY(Start(menu, shared + "/prgbin/ヌモリカマイメニュ"));
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(config).lastModified() != before, 15000);
+        QThread::msleep(500);
+        QVERIFY(Terminate(menu));
+        QCOMPARE(QueryValue(config, "PRAGMA journal_mode"), QVariant("delete"));
+        QCOMPARE(HistoryNotes(config).last(), QStringLiteral("終了"));
+    }
+
+    // A backup killed at any point leaves in every group last week's files, byte for byte, or
+    // the new ones whole; the next run finishes or throws away what the killed one left.
+    void aKilledBackupKeepsAWholeGeneration_data() {
+        Columns<int, int>("notices", "delay");
+        Row("first slice begins", 1, 0);
+        Row("third slice half-way", 3, 100);
+        Row("fifth slice ends", 5, 250);
+    }
+    void aKilledBackupKeepsAWholeGeneration() {
+        TestInstallation install;
+        const QString business = install.businessPath();
+        ExecuteOn(business,
+                  "CREATE TABLE T営業受注明細 (番号 INTEGER, 営業受注日付 TEXT, 摘要 TEXT)");
+        const QString addRows =
+            "WITH RECURSIVE n(i) AS (SELECT %1 UNION ALL SELECT i + 1 FROM n WHERE "
+            "i < %2) INSERT INTO T営業受注明細 SELECT i, printf('2024%04d', i % "
+            "1000), hex(randomblob(40)) FROM n";
+        ExecuteOn(business, addRows.arg(1).arg(1000));
+        QTemporaryDir folder;
+        const QStringList arguments{"backup", install.base(), "--folder", folder.path()};
+        QCOMPARE(RunAdmin(arguments), 0);
+        const QString weekday = WeekdayFolder(folder.path(), QDate::currentDate());
+        const auto previous = FileBytes(weekday);
+        ExecuteOn(business, addRows.arg(1001).arg(400000));
+
+        QProcess backup;
+        QVERIFY(Start(backup, QStringLiteral(ADMIN_TOOL), arguments));
+        backup.setReadChannel(QProcess::StandardError);
+        for (int seen = 0; seen < Cell<int>("notices");) {
+            QVERIFY(backup.canReadLine() || backup.waitForReadyRead(10000));
+            seen += backup.canReadLine() && backup.readLine().contains("T営業受注明細") ? 1 : 0;
+        }
+        QThread::msleep(Cell<int>("delay"));
+        backup.kill();
+        QVERIFY(backup.waitForFinished(10000));
+
+        for (const char* group : {"mstdb", "zandb", "tridb", "rtrdb", "sumdb"}) {
+            const auto now = FileBytes(weekday, {group + QStringLiteral("*.mdb")});
+            auto before = previous;
+            before.removeIf([group](auto file) { return !file.key().startsWith(group); });
+            QMap<QString, qint64> rows, expected;
+            for (const QString& file : now == before ? QStringList() : now.keys()) {
+                const QString path = weekday + "/" + file;
+                QCOMPARE(QueryValue(path, "PRAGMA integrity_check"), QVariant("ok"));
+                const QString tables =
+                    "SELECT name FROM sqlite_master WHERE type = 'table' AND "
+                    "name NOT LIKE 'numorika%'";
+                for (const QString& name : RowTexts(QueryRows(path, tables), {"name"})) {
+                    rows[name] += QueryValue(path, "SELECT count(*) FROM " + name).toLongLong();
+                    expected[name] =
+                        QueryValue(business, "SELECT count(*) FROM " + name).toLongLong();
+                }
+            }
+            QCOMPARE(rows, expected);
+        }
+
+        QCOMPARE(RunAdmin(arguments), 0);
+        QCOMPARE(QueryValue(weekday + "/tridb.mdb", "SELECT count(*) FROM T営業受注明細").toInt(),
+                 400000);
+        QCOMPARE(QDir(weekday).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList());
+    }
+
+    // A menu goes out as JSON and comes back exact, under another code and to colleagues; rows
+    // of a member of staff are never overwritten unasked.
+    void menusMoveBetweenStaffExactly() {
+        QTemporaryDir dir;
+        const QString base = Installed(dir);
+        const QString business = base + "/data/gnrdb.accdb";
+        ExecuteOn(business,
+                  "INSERT INTO ヌモリカマイメニュ (担当者コード, メニュタブ位置, 機能名) VALUES "
+                  "('00012', 0, 'it''s 𠮷'), ('00012', 1, NULL), ('00099', 0, '他人')");
+        ExecuteOn(
+            business,
+            "INSERT INTO ヌモリカマイメニュ詳細 (担当者コード, メニュタブ位置, メニュ詳細位置, "
+            "プログラム名, 説明, filepath, 条件項目値A, 条件項目値B) VALUES ('00012', 0, 3, "
+            "'売上?入力 😀', '一行目\r\n二行目\"''', '', '000100', NULL)");
+        // Null reads "Null", an empty text nothing: the two stay apart.
+        const auto rowsOf = [&](const char* staff) {
+            QStringList rows;
+            for (const char* table : {"ヌモリカマイメニュ", "ヌモリカマイメニュ詳細"}) {
+                for (QVariantMap row :
+                     QueryRows(business,
+                               QString("SELECT * FROM %1 WHERE 担当者コード = '%2' ORDER BY rowid")
+                                   .arg(table, staff))) {
+                    row.remove("担当者コード");
+                    rows << RowTexts({row});
+                }
+            }
+            return rows;
+        };
+        const QString file = dir.filePath("menu.json");
+        QCOMPARE(RunAdmin({"menu", "export", base, "00012", file}), 0);
+        QCOMPARE(RunAdmin({"menu", "import", base, "00020", file}), 0);
+        QCOMPARE(rowsOf("00020"), rowsOf("00012"));
+        QVERIFY(HistoryNotes(base + "/conf/usrcnfg.accdb").last().startsWith("出力終了 INSERT"));
+
+        QCOMPARE(RunAdmin({"menu", "import", base, "00099", file}), 2);
+        QCOMPARE(rowsOf("00099").size(), 1);  // left as it was
+        QCOMPARE(RunAdmin({"menu", "copy", base, "00012", "00099", "00100", "--replace"}), 0);
+        QCOMPARE(rowsOf("00099") + rowsOf("00100"), rowsOf("00012") + rowsOf("00012"));
+        QCOMPARE(rowsOf("00012").size(), 3);
+    }
+
+    // The run history by day, program, person and errors, oldest first; CSV quotes what needs it.
+    void theHistoryIsFiltered_data() {
+        Columns<QStringList, int>("options", "rows");
+        Row("everything", QStringList{}, 300);
+        Row("one day, its last second included",
+            QStringList{"--since", "20261203", "--until", "20261203"}, 30);
+        Row("one program", QStringList{"--program", "売上入力"}, 100);
+        Row("one member of staff, errors only", QStringList{"--staff", "00002", "--errors"}, 10);
+        Row("one user, one day",
+            QStringList{"--user", "hanako", "--since", "20261201", "--until", "20261201"}, 10);
+    }
+    void theHistoryIsFiltered() {
+        QFETCH(QStringList, options);
+        const QString base = historyBase();
+        for (const bool csv : {false, true}) {
+            QCOMPARE(RunAdmin(QStringList{"history", base} + options), 0);
+            // A header, then one line a row (the CSV note with a line break takes two).
+            QTEST(int(lastOutput_.count(csv ? "\r\n" : "\n")) - 1, "rows");
+            options << "--csv";
+        }
+        if (options.size() == 1) {  // everything, as CSV
+            QVERIFY(lastOutput_.contains("\"it's, \"\"quoted\"\"\n行\"\r\n"));
+            QVERIFY(lastOutput_.indexOf("20261201 000000") < lastOutput_.indexOf("20261210"));
+        }
+    }
+
+    // check names what keeps the menu from starting, and changes nothing.
+    void checkNamesWhatStopsTheMenu_data() {
+        Columns<QString, int, QString>("fault", "status", "line");
+        Row("good", "", 0, "[OK] 会社: 自社");
+        Row("configuration missing", "no config", 1, "[NG] 設定ファイル");
+        Row("business file of another kind", "foreign", 1, "[NG] 業務データベース");
+        Row("company row missing", "DELETE FROM Mユーザ", 1, "[NG] 会社");
+        Row("backup folder not a folder", "UPDATE Mユーザ SET BACKUPフォルダ = 'CONFIG'", 0,
+            "[NG] バックアップフォルダ");
+    }
+    void checkNamesWhatStopsTheMenu() {
+        QFETCH(QString, fault);
+        QTemporaryDir dir;
+        const QString base = Installed(dir);
+        const QString config = base + "/conf/usrcnfg.accdb";
+        const QString business = base + "/data/gnrdb.accdb";
+        if (fault == "no config") {
+            QVERIFY(QFile::remove(config));
+        } else if (fault == "foreign") {
+            QVERIFY(WriteFile(business, QByteArray(4096, 'x')));
+        } else if (!fault.isEmpty()) {
+            ExecuteOn(business, fault.replace("CONFIG", config));
+        }
+        const auto conf = FileBytes(base + "/conf", {"*"});
+        const auto data = FileBytes(base + "/data", {"*"});
+        QTEST(RunAdmin({"check", base}), "status");
+        QVERIFY2(lastOutput_.contains(Cell<QString>("line")), qPrintable(lastOutput_));
+        QCOMPARE(FileBytes(base + "/conf", {"*"}), conf);
+        QCOMPARE(FileBytes(base + "/data", {"*"}), data);
+    }
+
+    // The scheduled backup of the file server runs when the environment definition asks for it.
+    void theScheduledBackupKeepsItsHours() {
+        QTemporaryDir dir;
+        const QString base = Installed(dir);
+        ExecuteOn(base + "/conf/usrcnfg.accdb",
+                  "UPDATE 動作環境定義 SET 月曜バックアップ = 1, バックアップ開始時刻 = '17:00'");
+        const QStringList backup{"backup", base, "--scheduled", "--folder", dir.filePath("b")};
+        QCOMPARE(RunAdmin(backup, "2026-12-07 17:01:00"), 0);
+        QVERIFY(QFileInfo::exists(dir.filePath("b/ヌモリカ/Monday/mstdb.mdb")));
+        QVERIFY(RunAdmin(backup, "2026-12-07 18:00:00") == 0 && lastOutput_.contains("済んで"));
+    }
+
+    // The administrator's proof that a backup is whole: every table with its file and its rows;
+    // a table that did not arrive whole fails the run.
+    void theBackupAccountsForEveryTable() {
+        TestInstallation install;
+        ExecuteOn(install.businessPath(), "CREATE TABLE T承認 (番号 INTEGER)");
+        ExecuteOn(install.businessPath(), "INSERT INTO T承認 VALUES (1), (2)");
+        QTemporaryDir folder;
+        const QStringList arguments{"backup", install.base(), "--folder", folder.path()};
+        QCOMPARE(RunAdmin(arguments), 0);
+        QVERIFY(lastOutput_.contains("\ntridb.mdb\tT承認\t2\t2\t一致\n"));
+        ExecuteOn(install.businessPath(), "CREATE TABLE \"dbo.T承認\" (番号 INTEGER)");
+        QCOMPARE(RunAdmin(arguments), 2);
+        QVERIFY(lastOutput_.contains("\ntridb.mdb\tT承認\t0\t0\t不一致\n"));
+    }
+
+    // PINs reach the tool on standard input only; what it stores signs in, the older form is
+    // rewritten once, and a new installation has a system privileged PIN of its own.
+    void thePinCommandsStoreWhatSignsIn() {
+        QCOMPARE(RunAdmin({"pin", "encode", "ab12"}), 2);  // never on the command line
+        QCOMPARE(RunAdmin({"pin", "encode"}, {}, "ab\n"), 2);
+        QVERIFY(RunAdmin({"pin", "encode"}, {}, "ab12\n") == 0 && lastError_.contains("6文字以上"));
+        const QString encoded = lastOutput_.trimmed();
+        QVERIFY(encoded.startsWith("$argon2id$"));
+
+        QTemporaryDir dir;
+        const QString base = Installed(dir);
+        const QString systemPin =
+            lastOutput_.section(QStringLiteral("システム特権暗証番号: "), 1).section('\n', 0, 0);
+        QCOMPARE(systemPin.size(), 8);
+        const QString business = base + "/data/gnrdb.accdb";
+        const QString stored =
+            QueryValue(business, "SELECT システム特権暗証番号 FROM Mユーザ").toString();
+        QVERIFY(CodeConverter::verify(stored, systemPin) &&
+                !CodeConverter::verify(stored, "QXVWT47"));
+
+        // Rows of the older form, as an earlier version stored them.
+        ExecuteOn(business,
+                  QString("INSERT INTO M担当者 (コード, 氏名, 暗証番号, 在籍区分, 事業所コード) "
+                          "VALUES ('00012', '鈴木', 'NMK1$qYpBYJa88FdYN8ZUNGB9cOeK8sM', '0', "
+                          "'000'), ('00013', '田中', '%1', NULL, NULL)")
+                      .arg(encoded));
+        ExecuteOn(business, "UPDATE M事業所 SET 特権暗証番号 = 'NMK1$asR4_nZ9udwI8M91w38CT9Gsjsw'");
+        QVERIFY(RunAdmin({"pin", "upgrade", base}) == 0 && lastOutput_.contains("2 件"));
+        const auto pinOf = [&](const QString& code) {
+            return QueryValue(business,
+                              "SELECT 暗証番号 FROM M担当者 WHERE コード = '" + code + "'")
+                .toString();
+        };
+        QVERIFY(CodeConverter::verify(pinOf("00012"), "AB12"));
+        QCOMPARE(pinOf("00013"), encoded);
+        QVERIFY(CodeConverter::verify(
+            QueryValue(business, "SELECT 特権暗証番号 FROM M事業所").toString(), "BOSS"));
+        QVERIFY(RunAdmin({"pin", "upgrade", base}) == 0 && lastOutput_.contains("0 件"));
+
+        QCOMPARE(RunAdmin({"pin", "set", base, "00012"}, {}, "xy98zw\n"), 0);
+        QVERIFY(CodeConverter::verify(pinOf("00012"), "XY98ZW"));
+        QCOMPARE(RunAdmin({"pin", "set", base, "99999"}, {}, "xy98zw\n"), 1);
+        QCOMPARE(RunAdmin({"pin", "set", base, "00012"}, {}, "xy9\n"), 2);
+        QVERIFY(CodeConverter::verify(pinOf("00012"), "XY98ZW"));
+    }
+
+    // The tool resolves a condition with the day it runs on, the company's calendar and the
+    // installation's office; the rules themselves are the text tests' to check.
+    void conditionsResolveOnTheDayTheyRun_data() {
+        Columns<QString, QString, QString, QString>("day", "name", "value", "expected");
+        Row("current period start", "2024-05-15", "開始日付", "当期期首", "20240401");
+        Row("empty start date: a month back", "2024-03-31", "開始日付", "", "20240229");
+        Row("office of the installation", "2024-05-15", "事業所コード", "", "000");
+    }
+    void conditionsResolveOnTheDayTheyRun() {
+        QCOMPARE(RunAdmin({"condition", demoBase(), Cell<QString>("name"), Cell<QString>("value")},
+                          Cell<QString>("day")),
+                 0);
+        QCOMPARE(lastOutput_, Cell<QString>("expected") + "\n");
+    }
+
+    void theCommandIsTheOneAClickStarts() {
+        QCOMPARE(RunAdmin({"command", demoBase(), "00001", "0", "3"}, "2024-05-15"), 0);
+        const QString printed = lastOutput_.chopped(1);
+        QCOMPARE(printed, demoBase() + "/prgbin/得意先別売上集計.exe 2024042024040001009999990110");
+
+        TestContext t(demoBase() + "/prgbin");
+        QVERIFY(OpenEnvironment(t.ctx) && LoadCompanySettings(t.ctx));
+        t.ctx.staff.code = QStringLiteral("00001");
+        t.clock.current = QDateTime(QDate(2024, 5, 15), QTime(9, 0));
+        t.shell.startResult = true;
+        LaunchMenuEntry(t.ctx, 0, 3, kMenuTable);
+        QCOMPARE(t.shell.started.value(0).path + " " + t.shell.started.value(0).argument, printed);
+
+        QCOMPARE(RunAdmin({"command", demoBase(), "00001", "1", "7"}), 1);
+        QCOMPARE(RunAdmin({"command", demoBase(), "00001", "3", "0"}), 2);
+    }
+
+private:
+    // A new installation made by the admin tool in dir.
+    QString Installed(const QTemporaryDir& dir) {
+        const QString base = dir.filePath(QStringLiteral("x"));
+        if (RunAdmin({"init", base}) != 0) {
+            QTest::qFail(qPrintable(lastError_), __FILE__, __LINE__);
+        }
+        return base;
+    }
+
+    // The demonstration installation, made at its first use.
+    QString demoBase() {
+        const QString base = demoDir_.filePath(QStringLiteral("demo"));
+        if (!QFileInfo::exists(base) && RunAdmin({"init", base, "--demo"}) != 0) {
+            QTest::qFail(qPrintable(lastError_), __FILE__, __LINE__);
+        }
+        return base;
+    }
+
+    // Runs the admin tool; on a fixed day through faketime when day is given.
+    int RunAdmin(const QStringList& arguments, const QString& day = {},
+                 const QByteArray& input = {}) {
+        QProcess admin;
+        const QStringList faked{day.contains(' ') ? day : day + " 09:00:00", ADMIN_TOOL};
+        Start(admin, day.isEmpty() ? ADMIN_TOOL : "faketime",
+              (day.isEmpty() ? QStringList() : faked) + arguments);
+        admin.write(input);
+        admin.closeWriteChannel();
+        if (!admin.waitForFinished(30000)) {
+            return -1;
+        }
+        lastError_ = QString::fromUtf8(admin.readAllStandardError());
+        lastOutput_ = QString::fromUtf8(admin.readAllStandardOutput());
+        return admin.exitCode();
+    }
+
+    // An installation whose run history holds 300 rows over ten days: three programs, three
+    // members of staff, a tenth of them errors, one note with a comma, quotes and a line break.
+    QString historyBase() {
+        const QString base = historyDir_.filePath("x");
+        if (QFileInfo::exists(base) || RunAdmin({"init", base}) != 0) {
+            return base;
+        }
+        const QString config = base + "/conf/usrcnfg.accdb";
+        ExecuteOn(
+            config,
+            "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 298) "
+            "INSERT INTO プログラム稼動履歴 (実行日付, プログラムID, proccounter, 摘要, "
+            "起動担当者コード, ユーザID) SELECT printf('202612%02d %06d', 1 + i % 10, iif(i "
+            "= 0, 0, 100000 + i)), json_extract('[\"売上入力\", \"受注入力\", "
+            "\"ヌモリカマイメニュ\"]', '$[' || (i % 3) || ']'), i, iif(i % 10 = 3, 'エラー ', "
+            "'開始 ') || i, '0000' || (1 + i % 3), json_extract('[\"taro\", \"hanako\", "
+            "\"jiro\"]', '$[' || (i % 3) || ']') FROM n");
+        ExecuteOn(config,
+                  "INSERT INTO プログラム稼動履歴 (実行日付, プログラムID, proccounter, 摘要, "
+                  "起動担当者コード, ユーザID) VALUES ('20261210 100299', 'ヌモリカマイメニュ', "
+                  "'299', 'it''s, \"quoted\"' || char(10) || '行', '00003', 'jiro')");
+        return base;
+    }
+
+    bool Start(QProcess& process, const QString& program, const QStringList& arguments = {},
+               const std::optional<QProcessEnvironment>& environment = {}) {
+        process.setProcessEnvironment(environment.value_or(environment_));
+        process.start(program, arguments);
+        return process.waitForStarted();
+    }
+
+    // Ends a program as the session's end does, with SIGTERM.
+    static bool Terminate(QProcess& process) {
+        ::kill(pid_t(process.processId()), SIGTERM);
+        return process.waitForFinished(15000);
+    }
+
+    QTemporaryDir lockFolder_;
+    QTemporaryDir historyDir_;
+    QProcessEnvironment environment_;
+    QString lastError_;
+    QString lastOutput_;
+    QTemporaryDir demoDir_;
+};
+
+QTEST_GUILESS_MAIN(TestProgram)
+#include "tst_program.moc"

@@ -1,0 +1,307 @@
+#include "TestSupport.h"
+
+namespace {
+// The company's columns set (assignments each after a comma), office "001" with the columns given
+// and the operating office stored.
+void Prepare(const TestInstallation& install, const QString& operating, const QString& company,
+             QVariantMap office) {
+    ExecuteOn(install.businessPath(), "UPDATE Mユーザ SET 決算月 = 決算月" + company);
+    office.insert(QStringLiteral("コード"), QStringLiteral("001"));
+    InsertRow(install.businessPath(), QStringLiteral("M事業所"), office);
+    ExecuteOn(install.configPath(),
+              QStringLiteral("UPDATE 動作環境定義 SET 運用事業所コード = '%1'").arg(operating));
+}
+}  // namespace
+
+class TestStartup : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    // Neither in prgbin nor in prgsrc.
+    void setupThatCannotStartIsReported() {
+        TestInstallation install(TestInstallation::Nothing);
+        TestContext t(install.path("bin"));
+        auto instance = InstanceOf(t);
+        QVERIFY(!Main(t.ctx, instance) && t.shell.started.isEmpty());
+        QCOMPARE(t.dialogs.informations,
+                 (QStringList{FirstRunMessage(), "動作環境設定ができません。"}));
+    }
+
+    void aSecondInstanceEndsAtOnce() {
+        TestInstallation install;
+        TestContext t(install.programFolder());
+        auto running = InstanceOf(t);
+        QVERIFY(running.acquire());
+        auto second = InstanceOf(t);
+        QVERIFY(!Main(t.ctx, second) && !t.ctx.config.openFlag() && t.shell.started.isEmpty());
+        QVERIFY(t.dialogs.informations.isEmpty() && HistoryNotes(install.configPath()).isEmpty());
+    }
+
+    void theMenuOpensAndClosingItEndsTheRun() {
+        TestInstallation install;
+        TestContext t(install.programFolder());
+        auto instance = InstanceOf(t);
+        const auto window = Main(t.ctx, instance);
+        QVERIFY(window && window->isVisible());
+        QCOMPARE(HistoryNotes(install.configPath()), QStringList{"開始 "});
+        WhenModal(QStringLiteral("msg終了確認"),
+                  [](QDialog& dialog) { dialog.findChild<QPushButton*>("btn_いいえ")->click(); });
+        window->close();
+        QVERIFY(window->isVisible() && !t.ctx.ended);
+        WhenModal(QStringLiteral("msg終了確認"),
+                  [](QDialog& dialog) { dialog.findChild<QPushButton*>("btn_終了")->click(); });
+        window->close();
+        QCOMPARE(HistoryNotes(install.configPath()), (QStringList{"開始 ", "終了"}));
+        ExitProgram(t.ctx);  // a termination signal after the close writes nothing more
+        QCOMPARE(HistoryNotes(install.configPath()).size(), 2);
+    }
+
+    // An unconfigured installation starts the setup, which leads to a working menu.
+    void theSetupLeadsANewcomerToAWorkingMenu() {
+        TestInstallation install(TestInstallation::FoldersOnly);
+        QVERIFY(WriteFile(install.path("prgbin/ヌモリカマイメニュ")));
+        TestContext first(install.programFolder());
+        first.shell.startResult = true;
+        auto instance = InstanceOf(first);
+        QVERIFY(!Main(first.ctx, instance) && first.ctx.ended);
+        QCOMPARE(first.dialogs.informations,
+                 QStringList{"最初の動作環境設定を行います。\r終了後、再度業務を起動します。"});
+        const QString argument = install.base() + ",ヌモリカマイメニュ";
+        QCOMPARE(first.shell.started,
+                 (QList<FakeShell::Call>{{install.path("prgbin/動作環境設定.exe"), argument}}));
+
+        FakeDialogs dialogs;
+        FakeShell shell;
+        dialogs.answers << true;
+        QCOMPARE(RunEnvironmentSetup(argument, dialogs, shell), 0);
+        QVERIFY(dialogs.questions.size() == 1 && dialogs.questions[0].contains(install.base()));
+        // The one showing of the installation's own system privileged PIN, which is stored hashed.
+        QVERIFY(dialogs.informations.size() == 1 &&
+                dialogs.informations[0].startsWith("動作環境を作成しました。\r"));
+        QVERIFY(CodeConverter::verify(
+            QueryValue(install.businessPath(), "SELECT システム特権暗証番号 FROM Mユーザ")
+                .toString(),
+            dialogs.informations[0].section("システム特権暗証番号: ", 1).section('\r', 0, 0)));
+        QCOMPARE(shell.started,
+                 (QList<FakeShell::Call>{{install.path("prgbin/ヌモリカマイメニュ"), QString()}}));
+
+        TestContext next(install.programFolder());
+        auto nextInstance = InstanceOf(next);
+        QVERIFY(Main(next.ctx, nextInstance) && next.dialogs.informations.isEmpty());
+    }
+
+    // Whatever the answer, the configuration folder is left as it was.
+    void theSetupAsksAndRefuses_data() {
+        Columns<QString, bool, bool, int>("argument", "answer", "installed", "status");
+        Row("declined", "BASE,ヌモリカマイメニュ", false, false, 1);
+        Row("existing databases are kept", "BASE,ヌモリカマイメニュ", true, true, 2);
+        Row("no program name", "BASE", true, false, 2);
+    }
+    void theSetupAsksAndRefuses() {
+        TestInstallation install(Cell<bool>("installed") ? TestInstallation::Databases
+                                                         : TestInstallation::Nothing);
+        const auto before = FileBytes(install.path("conf"), {"*"});
+        FakeDialogs dialogs;
+        FakeShell shell;
+        dialogs.answers << Cell<bool>("answer");
+        QFETCH(QString, argument);
+        QTEST(RunEnvironmentSetup(argument.replace("BASE", install.base()), dialogs, shell),
+              "status");
+        QCOMPARE(FileBytes(install.path("conf"), {"*"}), before);
+        QVERIFY(shell.started.isEmpty());
+    }
+
+    // The .mdb serves when there is no .accdb.
+    void loadsASharedInstallation_data() {
+        Columns<QString, int>("configName", "configKind");
+        Row("accdb", "usrcnfg.accdb", int(DatabaseFileKind::Accdb));
+        Row("mdb when there is no accdb", "usrcnfg.mdb", int(DatabaseFileKind::Mdb));
+    }
+    void loadsASharedInstallation() {
+        TestInstallation install;
+        if (install.onServer()) {
+            QSKIP("reads the definition of the business file");
+        }
+        ExecuteOn(install.configPath(),
+                  "UPDATE データベース定義 SET ユーザーID = '  admin  ', サーバー名 = NULL");
+        ExecuteOn(install.configPath(),
+                  "UPDATE 動作環境定義 SET 運用事業所コード = NULL, バックアップ日付 = "
+                  "'20261201 103000', CL更新実行区分 = '2.5', 日曜バックアップ = '1'");
+        QFile::rename(install.configPath(), install.path("conf/" + Cell<QString>("configName")));
+        TestContext t(install.programFolder());
+        t.ctx.databaseDefinition.serverName = QStringLiteral("kept");
+
+        QVERIFY(LoadEnvironment(t.ctx));
+        QVERIFY(t.ctx.config.openFlag() && t.ctx.config.isOpen() &&
+                t.dialogs.informations.isEmpty());
+        const DatabaseDefinition& business = t.ctx.databaseDefinition;
+        const EnvironmentRecord& environment = t.ctx.environment;
+        QCOMPARE((QStringList{business.kind, business.dataSourceName, business.userId,
+                              business.serverName, environment.operatingOfficeCode,
+                              t.ctx.initialOfficeCode, environment.backupDate,
+                              QString::number(environment.clUpdateMode),
+                              QString::number(environment.weekdayBackup[6]),
+                              QString::number(int(t.ctx.paths.configKind)),
+                              t.ctx.paths.userConfigFolder, t.ctx.paths.userName}),
+                 (QStringList{"A", install.businessPath(), "admin", "kept", "000", "000",
+                              "20261201", "2", "1", QString::number(Cell<int>("configKind")),
+                              install.path("conf"), "taro"}));
+    }
+
+    // A broken configuration or company fails its load: a file that is no database with its
+    // reason told, anything else without a box.
+    void failsTheLoad_data() {
+        Columns<bool, QString, QString>("company", "change", "told");
+        Row("environment column missing", false,
+            "ALTER TABLE 動作環境定義 DROP COLUMN バックアップフォルダ", "");
+        Row("column of the first read missing", false,
+            "ALTER TABLE 動作環境定義 DROP COLUMN CL更新実行区分", "");
+        Row("definition table missing", false, "DROP TABLE データベース定義", "");
+        Row("unknown installation mode", false, "UPDATE 動作環境定義 SET インストール区分 = 2", "");
+        Row("no configuration database", false, "", "");
+        Row("Access file", false, "", "Microsoft Access のデータベースファイル");
+        Row("random bytes", false, "", "データベースとして読めません");
+        Row("company row missing", true, "DELETE FROM Mユーザ", "");
+        Row("company column missing", true, "ALTER TABLE Mユーザ DROP COLUMN 統計整理実行日", "");
+    }
+    void failsTheLoad() {
+        QFETCH(bool, company);
+        QFETCH(QString, change);
+        QFETCH(QString, told);
+        TestInstallation install;
+        const QByteArray access =
+            QByteArray("\0\1\0\0Standard ACE DB", 19).leftJustified(2048, '\0');
+        if (!change.isEmpty()) {
+            ExecuteOn(company ? install.businessPath() : install.configPath(), change);
+        } else if (told.isEmpty()) {
+            QVERIFY(QFile::remove(install.configPath()));
+        } else {
+            QVERIFY(WriteFile(install.configPath(),
+                              told.contains("Access") ? access : QByteArray(4096, 'Z')));
+        }
+        TestContext t(install.programFolder());
+        QVERIFY(company ? OpenEnvironment(t.ctx) && !LoadCompanySettings(t.ctx)
+                        : !LoadEnvironment(t.ctx) && (told.isEmpty() || !t.ctx.config.openFlag()));
+        const QRegularExpression message("^SYB_OPEN ERROR.*" + told + ".*\rsysopen error$",
+                                         QRegularExpression::DotMatchesEverythingOption);
+        const QStringList& boxes = t.dialogs.informations;
+        QVERIFY2(told.isEmpty() ? boxes.isEmpty()
+                                : boxes.size() == 1 && message.match(boxes[0]).hasMatch(),
+                 qPrintable(boxes.join('|')));
+    }
+
+    void perUserModeOpensTheUsersCopy() {
+        TestInstallation install;
+        ExecuteOn(install.configPath(), "UPDATE 動作環境定義 SET インストール区分 = 1");
+        {
+            TestContext t(install.programFolder());
+            QVERIFY(LoadEnvironment(t.ctx));
+            QCOMPARE(t.ctx.paths.userConfigFolder + "|" + t.ctx.paths.userReportFolder,
+                     install.path("users/taro/conf") + "|" + install.path("users/taro/report"));
+            QVERIFY(ExecuteConfig(t.ctx, "UPDATE 動作環境定義 SET バックアップフォルダ = 'copy'"));
+        }
+        QCOMPARE(StoredSetting(install, "バックアップフォルダ"), QString());
+        // The second start keeps the user's copy as it is.
+        TestContext again(install.programFolder());
+        QVERIFY(LoadEnvironment(again.ctx) && again.ctx.environment.backupFolder == "copy");
+    }
+
+    // What is held: backup and photo folders, PIN required, update mode, offices, operating office.
+    void theOfficeOverridesTheCompany_data() {
+        Columns<QString, QString, QString>("operating", "officeBackup", "held");
+        Row("branch office overrides", "001", "/backup/001",
+            "/backup/001|/photo|1|2|1|001|東京営業所|001");
+        Row("empty office folder keeps the company's", "001", "",
+            "/backup/co|/photo|1|2|1|001|東京営業所|001");
+        Row("head office keeps the company", "000", "/backup/001",
+            "/backup/co|/photo|0|5|1|000|本社|000");
+        Row("a missing office falls back to the head office", "015", "/backup/001",
+            "/backup/co|/photo|0|5|1|000|本社|000|出力終了 UPDATE 動作環境定義 SET  "
+            "運用事業所コード "
+            "= ''000'' WHERE 動作環境定義ID = ''001''");
+    }
+    void theOfficeOverridesTheCompany() {
+        TestInstallation install;
+        Prepare(install, Cell<QString>("operating"),
+                ", BACKUPフォルダ = '/backup/co', 更新実行区分 = '5', 写真フォルダ = '/photo'",
+                {{"名称", "東京営業所"},
+                 {"BACKUPフォルダ", Cell<QString>("officeBackup")},
+                 {"暗証番号有無", 1},
+                 {"更新実行区分", 2}});
+        ExecuteOn(install.businessPath(),
+                  "UPDATE M事業所 SET 暗証番号有無 = 1 WHERE コード = '000'");
+        LoadedContext t(install);
+        QTEST(
+            (QStringList{t.ctx.company.text("BACKUPフォルダ"), t.ctx.company.text("写真フォルダ"),
+                         QString::number(t.ctx.pinRequired),
+                         QString::number(int(t.ctx.company.number("更新実行区分"))),
+                         QString::number(t.ctx.officeCount), t.ctx.environment.operatingOfficeCode,
+                         t.ctx.office.text("名称"), StoredSetting(install, "運用事業所コード")} +
+             HistoryNotes(install.configPath()).filter("運用事業所コード"))
+                .join('|'),
+            "held");
+    }
+
+    void anUnreadableOfficeKeepsTheStoredOfficeAndTheSignIn() {
+        TestInstallation install;
+        Prepare(install, "001", ", 暗証番号有無 = '1'", {{"暗証番号有無", 0}});
+        ExecuteOn(install.businessPath(), "DROP TABLE M事業所");
+        LoadedContext t(install);
+        QCOMPARE(t.ctx.environment.operatingOfficeCode + "|" + QString::number(t.ctx.pinRequired),
+                 "001|1");
+    }
+
+    void privilegedPinsAreHeldConverted() {
+        TestInstallation install;
+        Prepare(install, "001",
+                ", 特権暗証番号 = '" + CodeConverter::encode("co34", PinCost::Minimal) + "'",
+                {{"特権暗証番号", CodeConverter::encode("of12", PinCost::Minimal)}});
+        LoadedContext t(install);
+        QCOMPARE(t.ctx.company.text("システム特権暗証番号"), QStringLiteral("QXVWT47"));
+        // Held as verifiers: the PINs check against them and are nowhere in them.
+        const QString office = t.ctx.office.text("特権暗証番号");
+        QVERIFY(CodeConverter::verify(t.ctx.company.text("特権暗証番号"), "CO34") &&
+                CodeConverter::verify(office, "OF12"));
+        QVERIFY(!CodeConverter::verify(office, "CO34") && !office.contains("OF12"));
+
+        ExecuteOn(install.businessPath(), "UPDATE Mユーザ SET システム特権暗証番号 = 'QXVWT47'");
+        QVERIFY(LoadCompanySettings(t.ctx));
+        QCOMPARE(t.ctx.company.text("システム特権暗証番号"), QString());  // not in the stored form
+    }
+
+    void linkSlotsTakeTheFirstRowOfTheirCode() {
+        TestInstallation install;
+        ExecuteOn(
+            install.businessPath(),
+            "INSERT INTO M他業務連携 (コード, 業務名, 連携有無区分) VALUES ('005', '給与', 1), "
+            "('005', '二番目', NULL), ('003', '会計', NULL)");
+        LoadedContext t(install);
+        const auto& links = t.ctx.links.records;
+        QCOMPARE((QStringList{links[0].text("業務名"), links[1].text("業務名"),
+                              links[3].text("業務名"), links[4].text("業務名"),
+                              QString::number(int(links[3].number("連携有無区分")))}),
+                 (QStringList{"会計", "", "給与", "給与", "1"}));
+        QCOMPARE(HistoryNotes(install.configPath()), QStringList{QStringLiteral("開始 ")});
+    }
+
+    void readsTheCompanyThroughOdbc() {
+        TestInstallation install;
+        if (!install.onServer() || !QSqlDatabase::isDriverAvailable(QStringLiteral("QODBC"))) {
+            QSKIP("needs the PostgreSQL test cluster and the ODBC driver");
+        }
+        const QString server =
+            QueryValue(install.configPath(), "SELECT サーバー名 FROM データベース定義").toString();
+        ExecuteOn(install.configPath(),
+                  QString("UPDATE データベース定義 SET db = 'O', プロバイダ名 = 'MSDASQL', "
+                          "データソース名 = '', "
+                          "ドライバ名 = 'PostgreSQL Unicode', 接続文字列 = 'Server=%1;Port=%2'")
+                      .arg(server.section(':', 0, 0), server.section(':', 1)));
+        ExecuteOn(install.businessPath(), "UPDATE Mユーザ SET 郵便番号 = '100-0001'");
+        LoadedContext t(install);
+        QCOMPARE(t.ctx.company.text("名称") + "|" + t.ctx.company.text("郵便番号") + "|" +
+                     QString::number(int(t.ctx.company.number("決算月"))),
+                 "自社|100-0001|3");
+    }
+};
+
+QTEST_MAIN(TestStartup)
+#include "tst_startup.moc"
