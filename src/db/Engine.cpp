@@ -134,9 +134,6 @@ DbResult RelinkTable(const QString& path, const QString& name, const QString& co
 }
 
 void AttachLinkedTables(QSqlDatabase& db) {
-    if (!HasTable(db, QStringLiteral("main"), QStringLiteral("numorika_links"))) {
-        return;
-    }
     QList<TableDefinition> links;
     {
         QSqlQuery query(db);

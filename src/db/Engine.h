@@ -37,7 +37,8 @@ DbResult AddLinkedTable(const QString& path, const QString& name, const QString&
 DbResult RelinkTable(const QString& path, const QString& name, const QString& connect);
 
 // Makes the linked tables of an open database readable on that connection: each becomes a
-// temporary view on the table of its file. Links whose file cannot be reached are left out.
+// temporary view on the table of its file. Links whose file cannot be reached are left out. Called
+// for a file whose table list names numorika_links; without it nothing is attached.
 void AttachLinkedTables(QSqlDatabase& db);
 
 // Compacts a database file into a new file (which must not exist), recording the locale.
