@@ -35,7 +35,8 @@ STAFF="${STAFF:-10000}"
 CATALOGUE="${CATALOGUE:-5000}"
 GENERATOR_VERSION=1
 
-log() { printf '[%s] %s\n' "$(date +%H:%M:%S)" "$*" >&2; }
+# shellcheck source=bench/common.sh
+source "$repo/bench/common.sh"
 mkdir -p "$BENCH_DIR"
 
 "$repo/scripts/install-deps.sh" bench
@@ -55,8 +56,7 @@ baseline_bin=""
 if [[ -n "${BASELINE:-}" ]]; then
     log "baseline $BASELINE"
     baseline_src="$BENCH_DIR/baseline-src"
-    rm -rf "$baseline_src" && mkdir -p "$baseline_src"
-    git -C "$repo" archive "$BASELINE" | tar -x -C "$baseline_src"
+    baseline_sources "$repo" "$BASELINE" "$baseline_src"
     cp "$repo/bench/startup/FirstPaintExit.h" "$baseline_src/bench/startup/"
     cmake -S "$baseline_src" -B "$baseline_src/build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
         -DNUMORIKA_BENCH=ON >/dev/null

@@ -29,7 +29,8 @@ GENERATOR_VERSION=1
 build_dir="$repo/build-release"
 admin="$build_dir/bin/numorika-admin"
 
-log() { printf '[%s] %s\n' "$(date +%H:%M:%S)" "$*" >&2; }
+# shellcheck source=bench/common.sh
+source "$repo/bench/common.sh"
 mkdir -p "$BENCH_DIR"
 
 # --- tools -------------------------------------------------------------------------------------
@@ -62,17 +63,13 @@ grep -q 'CMAKE_BUILD_TYPE:STRING=Release' "$build_dir/CMakeCache.txt" ||
 # --- baseline ------------------------------------------------------------------------------------
 baseline_admin=""
 if [[ -n "${BASELINE:-}" ]]; then
-    rev=$(git -C "$repo" rev-parse "$BASELINE")
     tree="$BENCH_DIR/baseline"
     baseline_admin="$tree/build-release/bin/numorika-admin"
-    if [[ "$(cat "$tree/.rev" 2>/dev/null)" != "$rev" ]]; then
-        log "building the baseline numorika-admin of $BASELINE ($rev)"
-        rm -rf "$tree"
-        mkdir -p "$tree"
-        git -C "$repo" archive "$rev" | tar -x -C "$tree"
+    baseline_sources "$repo" "$BASELINE" "$tree"
+    if [[ ! -x "$baseline_admin" ]]; then
+        log "building the baseline numorika-admin of $BASELINE"
         BUILD_TYPE=Release BUILD_DIR=build-release "$tree/scripts/build.sh" >"$BENCH_DIR/baseline-build.log" 2>&1 ||
             cmake --build "$tree/build-release" --target numorika-admin >>"$BENCH_DIR/baseline-build.log" 2>&1
-        echo "$rev" >"$tree/.rev"
     fi
 fi
 

@@ -12,7 +12,8 @@ ROWS="${ROWS:-10000000}"
 DAYS="${DAYS:-1000}"
 WRITES="${WRITES:-20000}"
 RUNS="${RUNS:-10}"
-log() { printf '[%s] %s\n' "$(date +%H:%M:%S)" "$*" >&2; }
+# shellcheck source=bench/common.sh
+source "$repo/bench/common.sh"
 
 "$repo/scripts/install-deps.sh" bench
 command -v sqlite3 >/dev/null || "$repo/scripts/install-deps.sh"
