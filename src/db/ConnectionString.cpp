@@ -10,6 +10,10 @@ QString ComposeConfigConnectionString(DatabaseFileKind configKind, const QString
            (closingSemicolon ? QStringLiteral(";") : QString());
 }
 
+bool IsKnownDatabaseKind(const QString& kind) {
+    return kind == QLatin1String("A") || kind == QLatin1String("S") || kind == QLatin1String("O");
+}
+
 QString ComposeBusinessConnectionString(const DatabaseDefinition& definition) {
     const QString common = QStringLiteral("Provider=") + definition.providerName +
                            QStringLiteral(";User ID=") + definition.userId +

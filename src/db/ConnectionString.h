@@ -36,6 +36,9 @@ struct ConnectionSettings {
 QString ComposeConfigConnectionString(DatabaseFileKind configKind, const QString& path,
                                       bool closingSemicolon);
 
+// Whether the kind code names a business database: "A", "S" or "O", letter case counting.
+bool IsKnownDatabaseKind(const QString& kind);
+
 // The connection text of the business database for kinds "A", "S" and "O"; empty for any other.
 QString ComposeBusinessConnectionString(const DatabaseDefinition& definition);
 

@@ -272,8 +272,8 @@ DbResult OpenBusinessDatabase(const DatabaseDefinition& definition, DbConnection
                                           QLatin1Char(';');
         return connection.openOdbc(connect);
     }
-    // An unknown kind opens nothing; answering success would only move the failure to every
-    // later statement.
+    // An unknown kind opens nothing; whoever reads the data directly (the backup, the check)
+    // is told why.
     connection.markNotOpened();
     return DbError{kUnspecifiedDbError,
                    QStringLiteral("データベース種別「%1」は不明です。").arg(definition.kind)};

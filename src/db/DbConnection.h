@@ -39,6 +39,12 @@ public:
     // Records that there was nothing to open (no installation, no configuration file): the flag
     // falls as after a failed open.
     void markNotOpened() { openFlag_ = false; }
+    // Records an open that reached no database (a kind the system does not know): the flag
+    // rises, and every statement fails as on a closed connection.
+    void markOpenedWithoutDatabase() {
+        close();
+        openFlag_ = true;
+    }
 
     // What the last open had to accept (a shared file left in WAL mode); empty when nothing.
     const QString& openWarning() const { return warning_; }

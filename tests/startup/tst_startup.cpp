@@ -189,6 +189,25 @@ private Q_SLOTS:
                  qPrintable(boxes.join('|')));
     }
 
+    // The business database is of no known kind: the company is missing, no setup starts.
+    void anUnknownDatabaseKindFindsNoCompany_data() {
+        Columns<QString>("change");
+        Row("unknown kind", "UPDATE データベース定義 SET db = 'X'");
+        Row("empty kind", "UPDATE データベース定義 SET db = ''");
+        Row("no definition row", "DELETE FROM データベース定義");
+    }
+    void anUnknownDatabaseKindFindsNoCompany() {
+        TestInstallation install;
+        ExecuteOn(install.configPath(), Cell<QString>("change"));
+        TestContext t(install.programFolder());
+        auto instance = InstanceOf(t);
+        QVERIFY(!Main(t.ctx, instance));
+        QCOMPARE(t.dialogs.informations, QStringList{"ユーザ情報が有りません"});
+        QCOMPARE(t.shell.started.size(), 0);
+        // Each business statement fails with its own error row, the company's first.
+        QVERIFY(HistoryNotes(install.configPath()).filter("エラー ").value(0).contains("Mユーザ"));
+    }
+
     void perUserModeOpensTheUsersCopy() {
         TestInstallation install;
         ExecuteOn(install.configPath(), "UPDATE 動作環境定義 SET インストール区分 = 1");
