@@ -47,9 +47,9 @@ namespace {
 bool OpenStaff(AppContext& ctx, Recordset& recordset, const QString& condition,
                SignInFields& fields) {
     const QString today = ctx.clock.now().date().toString(QStringLiteral("yyyyMMdd"));
-    if (OpenBusinessRecordset(ctx, recordset,
-                              StaffLookupSql(condition, today, ctx.environment.operatingOfficeCode),
-                              false)) {
+    // The stored office, not the current one: a fall-back to "000" must not lock its staff out.
+    const QString sql = StaffLookupSql(condition, today, ctx.initialOfficeCode);
+    if (OpenBusinessRecordset(ctx, recordset, sql, false)) {
         fields.code = recordset.text(QStringLiteral("コード"));
         fields.name = recordset.text(QStringLiteral("氏名"));
         return true;

@@ -154,13 +154,18 @@ private Q_SLOTS:
         Row("leaving tomorrow", QVariantMap{{"在籍区分", "1"}, {"退社日付", "20261208"}}, true);
         Row("left, no leaving date", QVariantMap{{"在籍区分", "1"}, {"退社日付", ""}}, false);
         Row("other status", QVariantMap{{"在籍区分", "2"}}, false);
+        Row("stored office missing from M事業所",
+            QVariantMap{{"事業所コード", "015"}, {"運用事業所コード", "015"}}, true);
     }
     void whoMaySignIn() {
         QFETCH(QVariantMap, row);
         QFETCH(bool, found);
         TestInstallation install;
         InsertRow(install.businessPath(), "M事業所", {{"コード", "001"}, {"名称", "東京営業所"}});
-        ExecuteOn(install.configPath(), "UPDATE 動作環境定義 SET 運用事業所コード = '001'");
+        // The stored operating office, when a row names one, is no column of M担当者.
+        const QString stored = row.take("運用事業所コード").toString();
+        ExecuteOn(install.configPath(), "UPDATE 動作環境定義 SET 運用事業所コード = '" +
+                                            (stored.isEmpty() ? "001" : stored) + "'");
         row.insert("ログインID", "o'brien");
         AddStaff(install, "00007", "佐藤", row);
         Session s(install, QStringLiteral("o'brien"));
