@@ -18,6 +18,7 @@
 #include "db/SqlText.h"
 #include "env/UserFolders.h"
 #include "platform/Files.h"
+#include "platform/ProcessInfo.h"
 #include "text/DateText.h"
 #include "text/NumberText.h"
 
@@ -530,11 +531,11 @@ bool CopyUserFolders(AppContext& ctx, const QString& weekdayFolder) {
     const QString backups = QFileInfo(parent).path();
     bool last = false;
     QStringList skipped;
-    const QString photos = ctx.company.text(QStringLiteral("写真フォルダ")).trimmed();
+    const QString photos = TrimBlanks(ctx.company.text(QStringLiteral("写真フォルダ")));
     if (!photos.isEmpty()) {
         last = CopyFolder(photos, JoinPath(parent, QStringLiteral("写真")), backups, &skipped);
     }
-    const QString documents = ctx.company.text(QStringLiteral("ドキュメントフォルダ")).trimmed();
+    const QString documents = TrimBlanks(ctx.company.text(QStringLiteral("ドキュメントフォルダ")));
     if (!documents.isEmpty()) {
         last = CopyFolder(documents, JoinPath(parent, QStringLiteral("doc")), backups, &skipped);
     }

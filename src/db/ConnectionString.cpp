@@ -76,9 +76,8 @@ QMap<QString, QString> ParseConnectionString(const QString& text) {
 }
 
 bool IsFileProvider(const QString& provider) {
-    const QString name = provider.trimmed();
-    return name.startsWith(QLatin1String("Microsoft.ACE.OLEDB."), Qt::CaseInsensitive) ||
-           name.startsWith(QLatin1String("Microsoft.Jet.OLEDB."), Qt::CaseInsensitive);
+    return provider.startsWith(QLatin1String("Microsoft.ACE.OLEDB."), Qt::CaseInsensitive) ||
+           provider.startsWith(QLatin1String("Microsoft.Jet.OLEDB."), Qt::CaseInsensitive);
 }
 
 bool IsServerProvider(const QString& provider) {
@@ -86,8 +85,7 @@ bool IsServerProvider(const QString& provider) {
            provider.contains(QLatin1String("PGNP"), Qt::CaseInsensitive);
 }
 
-ServerAddress ParseServerAddress(const QString& server) {
-    const QString text = server.trimmed();
+ServerAddress ParseServerAddress(const QString& text) {
     const qsizetype colon = text.lastIndexOf(QLatin1Char(':'));
     if (colon < 0) {
         return {text, 0};

@@ -9,6 +9,7 @@
 
 #include "db/SqlText.h"
 #include "platform/Files.h"
+#include "platform/ProcessInfo.h"
 
 namespace {
 bool IsAccessFile(const QByteArray& head) {
@@ -39,7 +40,7 @@ QString ConfigDatabasePath(const QString& folder, DatabaseFileKind kind) {
 }
 
 DbResult CheckDatabaseFile(const QString& path) {
-    if (path.trimmed().isEmpty()) {
+    if (TrimBlanks(path).isEmpty()) {
         return FileError(QStringLiteral("データソースのファイル名が指定されていません。"));
     }
     const QFileInfo info(path);

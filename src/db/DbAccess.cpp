@@ -264,9 +264,9 @@ DbResult OpenBusinessDatabase(const DatabaseDefinition& definition, DbConnection
                 IsFileProvider(definition.providerName) ? QStringLiteral("A") : QStringLiteral("S");
             return connection.open(ComposeBusinessConnectionString(direct));
         }
-        const QString connect = definition.dataSourceName.trimmed().isEmpty()
+        const QString connect = definition.dataSourceName.isEmpty()
                                     ? ComposeOdbcConnectText(definition)
-                                    : QStringLiteral("DSN=") + definition.dataSourceName.trimmed() +
+                                    : QStringLiteral("DSN=") + definition.dataSourceName +
                                           QStringLiteral(";UID=") + definition.userId +
                                           QStringLiteral(";PWD=") + definition.password +
                                           QLatin1Char(';');

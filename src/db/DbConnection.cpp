@@ -9,6 +9,7 @@
 #include "db/Engine.h"
 #include "db/Schema.h"
 #include "db/SqlText.h"
+#include "platform/ProcessInfo.h"
 
 DbError ToDbError(const QSqlError& error) {
     bool numeric = false;
@@ -128,7 +129,7 @@ DbResult DbConnection::openFile(const QString& connectionString) {
             QStringLiteral("プロバイダ「%1」はこの環境では使用できません。").arg(provider)};
     }
     const QString path = fields.value(QStringLiteral("data source"));
-    if (path.trimmed().isEmpty()) {
+    if (TrimBlanks(path).isEmpty()) {
         return CheckDatabaseFile(path);
     }
     DbResult result;

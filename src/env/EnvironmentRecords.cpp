@@ -2,6 +2,7 @@
 
 #include "db/Recordset.h"
 #include "db/SqlText.h"
+#include "platform/ProcessInfo.h"
 #include "text/NumberText.h"
 
 namespace {
@@ -12,7 +13,7 @@ bool ReadTrimmed(const Recordset& recordset, const QString& column, QString& tar
         return false;
     }
     if (!value->isNull()) {
-        target = value->toString().trimmed();
+        target = TrimBlanks(value->toString());
     }
     return true;
 }

@@ -8,6 +8,7 @@
 #include "db/Engine.h"
 #include "office/AccessRegistration.h"
 #include "platform/Files.h"
+#include "platform/ProcessInfo.h"
 
 namespace {
 constexpr qint64 kPathAccessError = 75;
@@ -37,7 +38,7 @@ void ReportStep(AppContext& ctx, const QString& description) {
 }  // namespace
 
 QStringList FoldersOnTheWay(const QString& path) {
-    const QString trimmed = path.trimmed();
+    const QString trimmed = TrimBlanks(path);
     const qsizetype start = trimmed.isEmpty() ? -1 : ScanStart(trimmed);
     if (start < 0) {
         return {};

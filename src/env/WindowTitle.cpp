@@ -2,6 +2,7 @@
 
 #include "context/AppContext.h"
 #include "db/SqlText.h"
+#include "platform/ProcessInfo.h"
 
 QString BaseTitle(const QString& programId) {
     static const QHash<QString, QString> titles = {
@@ -18,7 +19,7 @@ QString ComposeWindowTitle(const AppContext& ctx) {
     QString title = BaseTitle(kProgramId);
     const QString officeName = ctx.office.text(QStringLiteral("名称"));
     if (ctx.environment.operatingOfficeCode != ZeroString(3)) {
-        if (!officeName.trimmed().isEmpty()) {
+        if (!TrimBlanks(officeName).isEmpty()) {
             title += QLatin1Char('(') + officeName + QLatin1Char(')');
         }
     } else if (ctx.officeCount > 0) {

@@ -7,6 +7,7 @@
 #include "db/Schema.h"
 #include "db/SqlText.h"
 #include "platform/Files.h"
+#include "platform/ProcessInfo.h"
 #include "text/WidthConversion.h"
 
 bool IsPlainStartProgram(const QString& name) {
@@ -35,7 +36,7 @@ bool IsPlainStartProgram(const QString& name) {
 bool HasConditionValues(const MenuEntry& entry) {
     for (int i = 0; i < 3; ++i) {
         const auto& value = entry.conditionValues[i];
-        if (!value || !value->trimmed().isEmpty()) {
+        if (!value || !TrimBlanks(*value).isEmpty()) {
             return true;
         }
     }
@@ -91,7 +92,7 @@ std::optional<LaunchCommand> ComposeLaunch(AppContext& ctx, const QString& table
     }
     LaunchCommand command;
     command.programName = *entry->programName;
-    command.path = entry->filePath->trimmed();
+    command.path = TrimBlanks(*entry->filePath);
     command.commandText = command.path;
     const QString& untrimmed = *entry->filePath;
     command.isProgram = untrimmed.size() >= 4 &&

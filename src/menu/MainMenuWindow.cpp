@@ -15,6 +15,7 @@
 #include "db/DbAccess.h"
 #include "env/WindowTitle.h"
 #include "menu/Launch.h"
+#include "platform/ProcessInfo.h"
 #include "signin/OfficeDialogs.h"
 #include "signin/OperatingOffice.h"
 #include "text/NumberText.h"
@@ -212,7 +213,7 @@ void MainMenuWindow::showMenuTab(int tabPosition, const MenuTabView& view) {
         QPushButton* button = buttons_[tabPosition][i];
         button->setText(view.buttonCaptions[i]);
         button->setEnabled(view.enabled[i]);
-        button->setToolTip(view.filePaths[i].trimmed());
+        button->setToolTip(TrimBlanks(view.filePaths[i]));
         descriptions_[tabPosition][i]->setText(view.descriptions[i]);
     }
     if (!view.message.isEmpty()) {

@@ -2,6 +2,7 @@
 
 #include "context/AppContext.h"
 #include "db/DbAccess.h"
+#include "platform/ProcessInfo.h"
 
 bool LoadSignedInCode(AppContext& ctx) {
     ctx.staff.code.clear();
@@ -12,7 +13,7 @@ bool LoadSignedInCode(AppContext& ctx) {
         ctx.staff.code = recordset.text(QStringLiteral("起動担当者コード"));
     }
     recordset.close();
-    return !ctx.staff.code.trimmed().isEmpty();
+    return !TrimBlanks(ctx.staff.code).isEmpty();
 }
 
 void WriteRunStart(AppContext& ctx) {

@@ -3,6 +3,7 @@
 #include "context/AppContext.h"
 #include "db/DbAccess.h"
 #include "db/SqlText.h"
+#include "platform/ProcessInfo.h"
 #include "signin/StaffSignIn.h"
 
 namespace {
@@ -10,7 +11,7 @@ const QString kUpdateFailed = QStringLiteral("データベースに問題が発�
 }
 
 void SaveSignedInCode(AppContext& ctx) {
-    if (ctx.staff.code.trimmed().isEmpty()) {
+    if (TrimBlanks(ctx.staff.code).isEmpty()) {
         return;
     }
     if (!ExecuteConfigLogged(ctx, QStringLiteral("UPDATE 動作環境定義 SET 起動担当者コード = ") +

@@ -1,4 +1,5 @@
 #include "TestSupport.h"
+#include "env/WindowTitle.h"
 
 namespace {
 // The company's columns set (assignments each after a comma), office "001" with the columns given
@@ -206,6 +207,63 @@ private Q_SLOTS:
         QCOMPARE(t.shell.started.size(), 0);
         // Each business statement fails with its own error row, the company's first.
         QVERIFY(HistoryNotes(install.configPath()).filter("エラー ").value(0).contains("Mユーザ"));
+    }
+
+    // Only blanks are trimmed: a tab, a line break or a full-width space around a value stays.
+    void onlyBlanksAreTrimmed_data() {
+        Columns<QString, QString>("place", "around");
+        for (const char* place : {"condition value", "program path", "office name", "definition",
+                                  "provider", "saved staff code", "read staff code", "folder"}) {
+            for (const char* around : {"\t", "\n", "　"}) {
+                QTest::addRow("%s, U+%04X", place, QString::fromUtf8(around)[0].unicode())
+                    << QString(place) << QString::fromUtf8(around);
+            }
+        }
+    }
+    void onlyBlanksAreTrimmed() {
+        const QString place = Cell<QString>("place");
+        const QString c = Cell<QString>("around");
+        TestInstallation install;
+        const auto config = [&](const QString& assignment) {
+            ExecuteOn(install.configPath(), "UPDATE " + assignment.arg("'" + c + "'"));
+        };
+        QString kept = c + c;  // what the place must keep, against what it gives
+        QString given;
+        if (place == "condition value") {
+            MenuEntry entry;
+            entry.conditionValues = {c + c, QString(""), QString("")};
+            given = HasConditionValues(entry) ? kept : QString();
+        } else if (place == "program path") {
+            kept = c + "/x/a.exe" + c;
+            AddMenuRow(install, {.name = "在庫照会", .file = kept, .values = {"1"}});
+            LoadedContext l(install);
+            given = ComposeLaunch(l.ctx, "ヌモリカマイメニュ", 0, 0).value_or(LaunchCommand{}).path;
+        } else if (place == "office name") {
+            TestContext t(install.programFolder());
+            t.ctx.environment.operatingOfficeCode = "001";
+            t.ctx.office.set("名称", kept);
+            kept = "マイメニュー(" + kept + ")";
+            given = ComposeWindowTitle(t.ctx);
+        } else if (place == "definition" || place == "read staff code") {
+            config(place == "definition" ? "データベース定義 SET ユーザーID = %1 || 'u' || %1"
+                                         : "動作環境定義 SET 起動担当者コード = %1 || %1");
+            TestContext t(install.programFolder());
+            QVERIFY(LoadEnvironment(t.ctx));
+            kept = place == "definition" ? c + "u" + c : kept;
+            given = place == "definition" ? t.ctx.databaseDefinition.userId
+                                          : (LoadSignedInCode(t.ctx) ? t.ctx.staff.code : "");
+        } else if (place == "provider") {
+            kept = c + "Microsoft.ACE.OLEDB.12.0" + c;
+            given = IsFileProvider(kept) ? "a file" : kept;
+        } else if (place == "saved staff code") {
+            LoadedContext l(install, kept);
+            SaveSignedInCode(l.ctx);
+            given = StoredSetting(install, "起動担当者コード");
+        } else {
+            kept = {};  // not a path that names its root: nothing is created
+            given = FoldersOnTheWay(c + "/a/b/f" + c).join('|');
+        }
+        QCOMPARE(given, kept);
     }
 
     void perUserModeOpensTheUsersCopy() {
