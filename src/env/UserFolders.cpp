@@ -112,8 +112,9 @@ void PrepareReports(AppContext& ctx, const QString& ending, const QStringList& f
     for (const QString& forms : formFiles) {
         CopyIntoUserFolder(ctx, shared, own, forms);
     }
-    const bool copied = CopyIntoUserFolder(ctx, shared, own, report);
-    if (copied && RegisterAccess(ctx)) {
+    // A failed copy is only recorded: the registration and the relinking still run.
+    CopyIntoUserFolder(ctx, shared, own, report);
+    if (RegisterAccess(ctx)) {
         for (const QString& forms : formFiles) {
             if (QFileInfo::exists(JoinPath(own, forms))) {
                 RelinkReportForms(ctx, JoinPath(own, forms), JoinPath(own, report));

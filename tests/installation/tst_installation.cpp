@@ -187,6 +187,18 @@ private Q_SLOTS:
                  std::optional<RegistryValue>(p.own("report") + "/"));
     }
 
+    // The user's report folder cannot be made: nothing is copied, Access is registered all the
+    // same.
+    void aFailedCopyStillRegistersAccess() {
+        PerUser p;
+        QVERIFY(QDir().mkpath(p.own("")));
+        QVERIFY(WriteFile(p.own("report")));
+        QVERIFY(OpenEnvironment(p.t.ctx));
+        QVERIFY(!QFileInfo::exists(p.own("report/repdb.accdb")));
+        QCOMPARE(p.t.registry.value(kUser, TrustedKey("12.0", "Location0"), "Path"),
+                 std::optional<RegistryValue>(p.own("report") + "/"));
+    }
+
     // Without Access nothing is relinked; a second start copies nothing over the user's files.
     void withoutAccessNothingIsRelinked() {
         PerUser p(false);
