@@ -13,8 +13,10 @@ void ExitProgram(AppContext& ctx) {
         return;
     }
     ctx.ending = true;
-    // A configuration never opened has no signed-in code to clear, and no box may hold up the end.
-    if (ctx.config.isOpen()) {
+    // A configuration never opened has no signed-in code to clear, and no box may hold up the
+    // end, nor one closed on the way to the setup; one lost since (a failed re-open) is told,
+    // since the code stays stored.
+    if (ctx.config.wasOpened() && !ctx.ended) {
         ClearSignedInCode(ctx);
     }
     CloseEnvironmentOnce(ctx);

@@ -38,12 +38,14 @@ DbConnection::DbConnection(const QString& name, DbRole role)
 DbResult DbConnection::open(const QString& connectionString) {
     auto result = openFile(connectionString);
     openFlag_ = static_cast<bool>(result);
+    wasOpened_ = wasOpened_ || openFlag_;
     return result;
 }
 
 DbResult DbConnection::openOdbc(const QString& connect) {
     auto result = openDataSource(connect);
     openFlag_ = static_cast<bool>(result);
+    wasOpened_ = wasOpened_ || openFlag_;
     return result;
 }
 

@@ -36,6 +36,8 @@ public:
 
     // Whether the last open succeeded; a close leaves it as it is.
     bool openFlag() const { return openFlag_; }
+    // Whether any open of this run succeeded, whatever came after it.
+    bool wasOpened() const { return wasOpened_; }
     // Records that there was nothing to open (no installation, no configuration file): the flag
     // falls as after a failed open.
     void markNotOpened() { openFlag_ = false; }
@@ -67,6 +69,7 @@ private:
     QString name_;
     QString warning_;
     bool openFlag_ = false;
+    bool wasOpened_ = false;
     mutable bool openingRead_ = false;
 };
 

@@ -110,6 +110,30 @@ private Q_SLOTS:
         QVERIFY(!QFileInfo::exists(install.configPath()));  // nothing was created in its place
     }
 
+    // The exit's clear of the signed-in code tells its failure, unless no configuration was ever
+    // open to hold the code or the run had already closed it for good.
+    void theExitTellsAFailedClear_data() {
+        Columns<QString, QStringList>("before", "boxes");
+        Row("never opened", "", QStringList{});
+        Row("lost by a failed re-open", "reopen",
+            QStringList{"データベースに問題が発生し修正できませんでした。"});
+        Row("closed on the way to the setup", "closed", QStringList{});
+    }
+    void theExitTellsAFailedClear() {
+        const QString& before = Cell<QString>("before");
+        TestInstallation install;
+        TestContext t(install.programFolder());
+        QVERIFY(before.isEmpty() || LoadEnvironment(t.ctx));
+        if (before == "reopen") {
+            QVERIFY(QFile::remove(install.configPath()));
+            QVERIFY(!ReopenConfigConnection(t.ctx));
+        } else if (before == "closed") {
+            CloseEnvironmentOnce(t.ctx);
+        }
+        ExitProgram(t.ctx);
+        QTEST(t.dialogs.informations, "boxes");
+    }
+
     void parsesWhatItComposes_data() {
         Columns<QString, QString>("text", "providerAndSource");
         Row("path holding a semicolon",
