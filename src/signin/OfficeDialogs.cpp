@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopedValueRollback>
 
 #include "context/AppContext.h"
 #include "db/SqlText.h"
@@ -116,7 +117,7 @@ bool OfficeDialog::eventFilter(QObject* watched, QEvent* event) {
     if (watched == name_ && event->type() == QEvent::FocusIn) {
         code_->setFocus();
     } else if (watched == code_ && event->type() == QEvent::FocusOut) {
-        if (MovesWithinTheWindow(event)) {
+        if (MovesWithinTheWindow(event) && !leavingAfterEnter_) {
             codeEntered();
         }
     } else if (watched == code_ && event->type() == QEvent::KeyPress &&
@@ -125,6 +126,8 @@ bool OfficeDialog::eventFilter(QObject* watched, QEvent* event) {
         // Enter looks the code up; a found office waits on 設定, so a second Enter sets it.
         codeEntered();
         if (set_->isEnabled()) {
+            // This move is part of the same lookup: it asks nothing a second time.
+            const QScopedValueRollback leaving(leavingAfterEnter_, true);
             set_->setFocus();
         } else {
             code_->selectAll();
@@ -135,10 +138,6 @@ bool OfficeDialog::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void OfficeDialog::codeEntered() {
-    // Leaving the field after Enter looked it up asks nothing twice.
-    if (!lookedUp_.isNull() && code_->text() == lookedUp_) {
-        return;
-    }
     const QString code = FormatToPattern(code_->text(), QStringLiteral("000"));
     // The head office stands for all offices: choosing it takes the system privileged PIN.
     if (code == ZeroString(3) && !AskPrivilegedPin(ctx_, this)) {
@@ -151,7 +150,6 @@ void OfficeDialog::codeEntered() {
         name_->setText(office->name);
     }
     set_->setEnabled(office.has_value());
-    lookedUp_ = code_->text();
 }
 
 void OfficeDialog::setOffice() {

@@ -38,7 +38,7 @@ private:
     QLineEdit* name_;
     QLineEdit* code_;
     QPushButton* set_;
-    QString lookedUp_;  // the code text last looked up; null before the first
+    bool leavingAfterEnter_ = false;  // the focus leaves because Enter has just looked it up
 };
 
 // Shows the office dialog; true when the operating office was changed.

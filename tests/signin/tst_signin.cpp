@@ -295,8 +295,9 @@ private Q_SLOTS:
         QTEST(window->findChild<QLabel*>("prg_ttl")->text(), "title");
     }
 
-    // The head office takes the privileged PIN, told and asked again while it is wrong; a typed
-    // code is padded.
+    // The head office takes the privileged PIN, told and asked again while it is wrong, and asked
+    // at every leave of the field (codes entered in turn, the answers of each asking after "|");
+    // a typed code is padded.
     void theHeadOfficeTakesThePrivilegedPin_data() {
         Columns<QString, QString, bool, QString, QStringList>("code", "pins", "on", "name", "told");
         Row("0, cancelled", "0", "", false, "", QStringList{});
@@ -305,15 +306,21 @@ private Q_SLOTS:
             QStringList{kEnterPin, kWrongPin});
         Row("12 is 012", "12", "", true, "横浜営業所", QStringList{});
         Row("unknown office", "99", "", false, "", QStringList{});
+        Row("000 left again, then cancelled", "000 000", "QXVWT47|", false, "本社", QStringList{});
     }
     void theHeadOfficeTakesThePrivilegedPin() {
-        QFETCH(QString, code);
+        const QStringList codes = Cell<QString>("code").split(' ');
+        const QStringList answers = Cell<QString>("pins").split('|');
         TestInstallation install;
         Office o(install);
-        if (code.toInt() == 0) {
-            AnswerPin(Cell<QString>("pins"), QStringLiteral("msg特権暗証番号確認"));
+        for (qsizetype i = 0; i < codes.size(); ++i) {
+            if (codes[i].toInt() == 0) {
+                AnswerPin(answers.value(i), QStringLiteral("msg特権暗証番号確認"));
+            }
+            o.dialog->activateWindow();  // back from the PIN dialog
+            QVERIFY(QTest::qWaitForWindowActive(o.dialog.get()));
+            o.enterCode(codes[i]);
         }
-        o.enterCode(code);
         QTEST(o.set()->isEnabled(), "on");
         QTEST(o.field("事業所名")->text(), "name");
         QTEST(o.dialogs.informations.filter("暗証番号"), "told");
