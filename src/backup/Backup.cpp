@@ -308,7 +308,8 @@ BackupTableReport CopyTableToBackup(AppContext& ctx, QString& target, const DbCo
         fileRows += written;
         StartWritingToDisk(target);
         report.fileRows += written;
-        if (i + 1 < slices.size() && fileRows > limits.fileRows) {
+        // Also after the table's last slice: the group's next table starts in the new file.
+        if (fileRows > limits.fileRows) {
             target = NextFollowOnFile(target);
             report.failed = !CreateBackupFile(target) || report.failed;
             report.files << FileName(target);
