@@ -1,6 +1,7 @@
 #include "db/DbConnection.h"
 
 #include <QRegularExpression>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUuid>
@@ -18,6 +19,21 @@ DbError ToDbError(const QSqlError& error) {
     return {numeric ? number : kUnspecifiedDbError, text};
 }
 
+void BindValue(QSqlQuery& query, int position, const QVariant& value) {
+    // SQLite takes a leading U+FEFF or U+FFFE of a bound text as a byte order mark: it drops the
+    // mark and reads U+FFFE's text in the other byte order. A mark of this machine's order put
+    // in front is the one dropped, and the text arrives as it was.
+    if (query.driver() != nullptr && query.driver()->dbmsType() == QSqlDriver::SQLite &&
+        value.typeId() == QMetaType::QString) {
+        const QString text = value.toString();
+        if (text.startsWith(QChar(0xFEFF)) || text.startsWith(QChar(0xFFFE))) {
+            query.bindValue(position, QChar(0xFEFF) + text);
+            return;
+        }
+    }
+    query.bindValue(position, value);
+}
+
 bool ExecBound(QSqlQuery& query, const QString& sql, const QVariantList& bindings) {
     if (bindings.isEmpty()) {
         return query.exec(sql);
@@ -26,7 +42,7 @@ bool ExecBound(QSqlQuery& query, const QString& sql, const QVariantList& binding
         return false;
     }
     for (qsizetype i = 0; i < bindings.size(); ++i) {
-        query.bindValue(int(i), bindings[i]);
+        BindValue(query, int(i), bindings[i]);
     }
     return query.exec();
 }

@@ -76,5 +76,8 @@ private:
 // The number and description of an engine error.
 DbError ToDbError(const QSqlError& error);
 
+// Fills one "?" mark of a prepared statement; a text arrives exactly as given.
+void BindValue(QSqlQuery& query, int position, const QVariant& value);
+
 // Runs a statement with its "?" marks filled in order (a plain exec when there are none).
 bool ExecBound(QSqlQuery& query, const QString& sql, const QVariantList& bindings);

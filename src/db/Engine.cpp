@@ -253,7 +253,7 @@ DbResult CopyRowsIntoFile(const QSqlDatabase& source, const QString& query,
         qint64 written = 0;
         while (rows.next()) {
             for (int i = 0; i < columns.count(); ++i) {
-                target.bindValue(i, rows.value(i));
+                BindValue(target, i, rows.value(i));
             }
             if (!target.exec()) {
                 const DbError error = ToDbError(target.lastError());

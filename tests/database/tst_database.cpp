@@ -134,6 +134,25 @@ private Q_SLOTS:
         QTEST(t.dialogs.informations, "boxes");
     }
 
+    // A bound text is stored exactly, also one that starts as a byte order mark would.
+    void boundTextsAreStoredExactly_data() {
+        Columns<QString>("text");
+        Row("U+FEFF first", QChar(0xFEFF) + QString("bom"));
+        Row("U+FFFE first", QChar(0xFFFE) + QString("bom"));
+        Row("U+FEFF alone", QString(QChar(0xFEFF)));
+    }
+    void boundTextsAreStoredExactly() {
+        const QString& text = Cell<QString>("text");
+        TestInstallation install;
+        TestContext t(install.programFolder());
+        QVERIFY(LoadEnvironment(t.ctx));
+        QVERIFY(ExecuteStatement(t.ctx.config, "UPDATE 動作環境定義 SET バックアップ開始時刻 = ?",
+                                 nullptr, {text}));
+        // As stored: SQLite itself reads a U+FFFE back as U+FFFD, whoever stored it.
+        QCOMPARE(StoredSetting(install, "hex(バックアップ開始時刻)"),
+                 QString::fromLatin1(text.toUtf8().toHex().toUpper()));
+    }
+
     void parsesWhatItComposes_data() {
         Columns<QString, QString>("text", "providerAndSource");
         Row("path holding a semicolon",
