@@ -74,6 +74,7 @@ private Q_SLOTS:
         QCOMPARE(LookupOffice(t.ctx, value).value_or(OfficeEntry{}).name, value);
         ChangeOperatingOffice(t.ctx, value);
         QCOMPARE(StoredSetting(install, "運用事業所コード"), value);
+        QVERIFY(LoadEnvironment(t.ctx));  // the next start signs in at the stored office
         SignInFields fields;
         QVERIFY(LookupStaffByLoginId(t.ctx, value, fields) && fields.code == value);
         QVERIFY(LookupStaffByCode(t.ctx, value, fields) && fields.name == value);
