@@ -29,6 +29,8 @@ std::unique_ptr<MainMenuWindow> Main(AppContext& ctx, SingleInstance& instance) 
         }
         return nullptr;
     }
+    // From here a second start brings this one to the front, the sign-in dialog or a box too.
+    new FrontRequestListener(FrontRequestName(ctx.process), *window);
     // The read that checks the business file goes on into the company settings and the menu.
     ctx.business.keepOpeningRead = true;
     const bool opened = OpenEnvironment(ctx);
@@ -68,7 +70,6 @@ std::unique_ptr<MainMenuWindow> Main(AppContext& ctx, SingleInstance& instance) 
     MainMenuWindow* shown = window.get();
     QObject::connect(shown, &MainMenuWindow::exitRequested, shown,
                      [&ctx, shown] { OnExitRequested(ctx, *shown); });
-    new FrontRequestListener(FrontRequestName(ctx.process), *window);
     window->show();
     return window;
 }
