@@ -152,8 +152,11 @@ MenuSettingsWindow::MenuSettingsWindow(AppContext& ctx, QWidget* parent)
     connect(remove, &QPushButton::clicked, this, &MenuSettingsWindow::remove);
     for (QLineEdit* typed : {title_, programName_, description_}) {
         const int limit = typed->property("maxBytes").toInt();
-        connect(typed, &QLineEdit::textChanged, this,
-                [this, limit](const QString& text) { LengthNotice(ctx_.notice, text, limit); });
+        connect(typed, &QLineEdit::textChanged, this, [this, limit](const QString& text) {
+            // The main window's notice is hidden behind this window: it is told here too.
+            notice_->setText(LengthNoticeText(text, limit));
+            LengthNotice(ctx_.notice, text, limit);
+        });
     }
 
     ClearRecord(record_);
