@@ -11,6 +11,7 @@
 #include "db/DbAccess.h"
 #include "env/CompanySettings.h"
 #include "env/Environment.h"
+#include "env/InstallPaths.h"
 #include "menu_settings/MenuSettingsWindow.h"
 #include "platform/QtApplication.h"
 #include "platform/QtDialogs.h"
@@ -99,10 +100,16 @@ int RunMenuProgram(AppContext& ctx) {
 
 int RunMenuProcess(const QStringList& arguments) {
     PrepareApplication(kProgramId);
+    const ProcessInfo process = ReadProcessInfo(arguments);
+    // The window class is the program's name (StartupWMClass of the desktop entry) and its
+    // application id the installed entry's, so that docks pair the window with its launcher.
+    if (const auto base = FindProgramBase(process.programFolder)) {
+        QGuiApplication::setDesktopFileName(DesktopEntryId(*base));
+    }
     QtDialogs dialogs;
     QtShell shell;
     SystemClock clock;
     FileRegistryStore registry = FileRegistryStore::ForThisUser();
-    AppContext ctx(dialogs, shell, clock, registry, ReadProcessInfo(arguments));
+    AppContext ctx(dialogs, shell, clock, registry, process);
     return RunMenuProgram(ctx);
 }
