@@ -85,16 +85,11 @@ MenuSettingsWindow::MenuSettingsWindow(AppContext& ctx, QWidget* parent)
     fields->addWidget(path_, 5, 0, 1, 4);
     description_ = textRow(QStringLiteral("説明"), QStringLiteral("説明"), kDescriptionLimit, 6);
 
-    // The 26 condition rows, A to M on the left and N to Z on the right. They scroll, so that
-    // the buttons stay on a screen of 600 pixels.
-    auto* scroll = new QScrollArea(background);
-    scroll->setWidgetResizable(true);
-    scroll->setFrameShape(QFrame::NoFrame);
-    auto* conditions = new QWidget;
+    // The 26 condition rows, A to M on the left and N to Z on the right.
+    auto* conditions = new QWidget(background);
     auto* conditionGrid = new QGridLayout(conditions);
     conditionGrid->setContentsMargins(0, 0, 0, 0);
-    scroll->setWidget(conditions);
-    fields->addWidget(scroll, 7, 0, 1, 4);
+    fields->addWidget(conditions, 7, 0, 1, 4);
     fields->setRowStretch(7, 1);
     conditionGrid->setColumnStretch(1, 1);
     conditionGrid->setColumnStretch(4, 1);
@@ -136,7 +131,13 @@ MenuSettingsWindow::MenuSettingsWindow(AppContext& ctx, QWidget* parent)
     bottom->addWidget(remove);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
-    layout->addWidget(background, 1);
+    // The fields scroll between the buttons above and below them, so that the buttons stay on a
+    // low screen (600 pixels, or a notebook's at a scale of 2).
+    auto* scroll = new QScrollArea(this);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidget(background);
+    layout->addWidget(scroll, 1);
     layout->addLayout(bottom);
 
     connect(back, &QPushButton::clicked, this, &QDialog::reject);

@@ -51,6 +51,7 @@
 #include "office/AccessRegistration.h"
 #include "platform/QtApplication.h"
 #include "platform/QtDialogs.h"
+#include "platform/ScreenFit.h"
 #include "records/Connections.h"
 #include "records/LinkMessages.h"
 #include "records/RunHistory.h"

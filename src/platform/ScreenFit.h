@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QRect>
+
+class QWidget;
+
+// What the window manager adds around a window's own size (title bar and borders): the frame
+// once the window is shown, a generous estimate before.
+QSize FrameAllowance(const QWidget& window);
+
+// Keeps a top-level window, frame included, within the available area of a screen (without the
+// panels and docks): at a scale of 2 a notebook screen is only 683×384 pixels of the windows'
+// own. The window shrinks where it is larger, never below its minimum.
+void FitIntoScreen(QWidget& window, const QRect& available);
+// The same on the screen the window is on.
+void FitIntoScreen(QWidget& window);
