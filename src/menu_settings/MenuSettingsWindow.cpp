@@ -1,11 +1,13 @@
 #include "menu_settings/MenuSettingsWindow.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFocusEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
@@ -289,9 +291,15 @@ void OpenMenuSettings(AppContext& ctx, const QString& table, int tabPosition, in
 }
 
 void ConnectMenuSettings(AppContext& ctx, MainMenuWindow& window) {
-    QObject::connect(&window, &MainMenuWindow::settingsRequested, &window,
-                     [&ctx, &window](int tab, int index) {
-                         OpenMenuSettings(ctx, kMenuTable, tab, index, &window);
-                         window.buildMenuTab(kMenuTable, tab);
-                     });
+    QObject::connect(
+        &window, &MainMenuWindow::settingsRequested, &window, [&ctx, &window](int tab, int index) {
+            const QPointer<QWidget> focused = QApplication::focusWidget();
+            OpenMenuSettings(ctx, kMenuTable, tab, index, &window);
+            window.buildMenuTab(kMenuTable, tab);
+            // The rebuild takes the focus from the button edited with F2; it gets
+            // it back where it is still shown.
+            if (focused != nullptr && focused->isEnabled() && focused->isVisibleTo(&window)) {
+                focused->setFocus();
+            }
+        });
 }
