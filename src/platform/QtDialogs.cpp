@@ -17,7 +17,7 @@ namespace {
 // A box is as wide as its text, and the window manager cuts a longer title ("ヌモリ… メニュ"):
 // the box takes the width its title needs beside the title bar's icon and buttons.
 void MakeRoomForTitle(QMessageBox& box) {
-    constexpr int kTitleBarAllowance = 160;
+    constexpr int kTitleBarAllowance = 100;
     QFont titleFont = box.font();
     titleFont.setBold(true);
     const int width =
