@@ -16,7 +16,6 @@
 
 namespace {
 const QByteArray kRequest = "front\n";
-
 }  // namespace
 
 QString FrontRequestName(const ProcessInfo& process) {

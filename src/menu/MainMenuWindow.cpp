@@ -41,6 +41,11 @@ QLabel* Panel(const QString& name, const QString& caption, QWidget* parent) {
 QChar TabLetter(int tab) {
     return QChar(u'a' + tab);
 }
+
+// The tab of a program button, from the letter that ends its name.
+int TabOf(const QPushButton* button) {
+    return button->objectName().back().unicode() - u'a';
+}
 }  // namespace
 
 MainMenuWindow::MainMenuWindow(AppContext& ctx, QWidget* parent)
@@ -290,7 +295,7 @@ void MainMenuWindow::askForOffice() {
 void MainMenuWindow::offerSettings(QPushButton* button) {
     auto* menu = new QMenu(button);
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    const int tab = button->objectName().back().unicode() - u'a';
+    const int tab = TabOf(button);
     const int index = button->property("index").toInt();
     menu->addAction(QStringLiteral("設定…"), this,
                     [this, tab, index] { Q_EMIT settingsRequested(tab, index); });
@@ -319,8 +324,7 @@ bool MainMenuWindow::eventFilter(QObject* watched, QEvent* event) {
                 return true;
             }
             if (key == Qt::Key_F2) {
-                const int tab = button->objectName().back().unicode() - u'a';
-                Q_EMIT settingsRequested(tab, button->property("index").toInt());
+                Q_EMIT settingsRequested(TabOf(button), button->property("index").toInt());
                 return true;
             }
             if (key == Qt::Key_Menu || (key == Qt::Key_F10 && modifiers == Qt::ShiftModifier)) {

@@ -9,7 +9,6 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <QScreen>
 #include <QScrollArea>
 #include <QVBoxLayout>
 
@@ -17,6 +16,7 @@
 #include "menu/MainMenuWindow.h"
 #include "platform/CaptionPanel.h"
 #include "platform/FocusEvents.h"
+#include "platform/ScreenFit.h"
 #include "text/StringHelpers.h"
 
 namespace {
@@ -166,9 +166,8 @@ MenuSettingsWindow::MenuSettingsWindow(AppContext& ctx, QWidget* parent)
     ReadRecord(ctx_, record_);
     showRecord();
     // All 26 rows where the screen has the room, scrolled where it has not.
-    const QScreen* shown = screen();
-    const QSize room = shown != nullptr ? shown->availableSize() - QSize(40, 60) : QSize(800, 540);
-    resize(QSize(820, 760).boundedTo(room).expandedTo(minimumSizeHint()));
+    resize(QSize(820, 760));
+    FitIntoScreen(*this);
 }
 
 QLineEdit* MenuSettingsWindow::addField(const QString& name, const QString& caption, int limit) {
@@ -296,8 +295,8 @@ void ConnectMenuSettings(AppContext& ctx, MainMenuWindow& window) {
             const QPointer<QWidget> focused = QApplication::focusWidget();
             OpenMenuSettings(ctx, kMenuTable, tab, index, &window);
             window.buildMenuTab(kMenuTable, tab);
-            // The rebuild takes the focus from the button edited with F2; it gets
-            // it back where it is still shown.
+            // The rebuild takes the focus from the button edited with F2; it gets it back where
+            // it is still shown.
             if (focused != nullptr && focused->isEnabled() && focused->isVisibleTo(&window)) {
                 focused->setFocus();
             }
