@@ -1,5 +1,6 @@
 #include "menu/MainMenuWindow.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QKeyEvent>
@@ -166,6 +167,7 @@ void MainMenuWindow::useKeyboard() {
     });
     shortcut(QKeySequence::HelpContents, [this] { OpenManual(ctx_); });
     shortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O), [this] { askForOffice(); });
+    shortcut(QKeySequence(Qt::Key_F2), [this] { editFocusedSlot(); });
     // The manual panel is reached with Tab and pressed with Space or Enter, and shows its focus.
     manual_->setFocusPolicy(Qt::StrongFocus);
     manual_->setStyleSheet(
@@ -292,6 +294,24 @@ void MainMenuWindow::askForOffice() {
     }
 }
 
+void MainMenuWindow::editFocusedSlot() {
+    // F2 edits the focused program button, as a double-click on its description does.
+    auto* focused = qobject_cast<QPushButton*>(QApplication::focusWidget());
+    const int tab = tabs_->currentIndex();
+    if (focused != nullptr && focused->parent() == buttons_[tab][0]->parent()) {
+        Q_EMIT settingsRequested(tab, focused->property("index").toInt());
+        return;
+    }
+    // An unset button takes no focus: the slots of the tab shown are offered to choose from.
+    auto* menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    for (int i = 0; i < kMenuButtons; ++i) {
+        menu->addAction(QStringLiteral("%1. %2").arg(i + 1).arg(buttons_[tab][i]->text()), this,
+                        [this, tab, i] { Q_EMIT settingsRequested(tab, i); });
+    }
+    menu->popup(tabs_->mapToGlobal(QPoint(0, 0)));
+}
+
 void MainMenuWindow::offerSettings(QPushButton* button) {
     auto* menu = new QMenu(button);
     menu->setAttribute(Qt::WA_DeleteOnClose);
@@ -317,14 +337,10 @@ bool MainMenuWindow::eventFilter(QObject* watched, QEvent* event) {
         const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
         const auto modifiers = static_cast<QKeyEvent*>(event)->modifiers();
         // Enter starts the focused program as a click does; on the manual panel Space does too.
-        // F2 edits it, as a double-click on its description does; Shift+F10 offers its menu.
+        // Shift+F10 offers its menu.
         if (auto* button = qobject_cast<QPushButton*>(watched); button != nullptr) {
             if (enter) {
                 button->click();
-                return true;
-            }
-            if (key == Qt::Key_F2) {
-                Q_EMIT settingsRequested(TabOf(button), button->property("index").toInt());
                 return true;
             }
             if (key == Qt::Key_Menu || (key == Qt::Key_F10 && modifiers == Qt::ShiftModifier)) {

@@ -62,10 +62,12 @@ private:
     void tabChanged();
     // The office gestures: officeRequested for someone who may choose the operating office.
     void askForOffice();
+    // F2: the settings of the focused program button, or a choice of the tab's slots.
+    void editFocusedSlot();
     // The small menu of a program button (context-menu key, Shift+F10, right click).
     void offerSettings(QPushButton* button);
     // Number keys for the buttons, Ctrl+number and Ctrl+Tab for the tabs, F1 for the manual,
-    // Ctrl+Shift+O for the operating office.
+    // F2 for the settings, Ctrl+Shift+O for the operating office.
     void useKeyboard();
     int twips(int value, Qt::Orientation orientation) const;
 

@@ -186,6 +186,8 @@ private Q_SLOTS:
         Row("F2 edits the focused button, which keeps the focus", QKeySequence("F2, Return"), 0,
             "/x/売上入力.exe", 0, "0 0");
         Row("Ctrl+2 then F2", QKeySequence("Ctrl+2, F2"), 0, "", 0, "1 0");
+        Row("F2 on a tab without a set button offers its slots",
+            QKeySequence("Ctrl+3, F2, Down, Return"), 0, "", 0, "2 0");
         Row("the menu key, 設定…", QKeySequence("Menu, Down, Return"), 0, "", 0, "0 0");
         Row("Shift+F10, 設定…", QKeySequence("Shift+F10, Down, Return"), 0, "", 0, "0 0");
     }
