@@ -13,7 +13,12 @@ QSize FrameAllowance(const QWidget& window) {
 }
 
 void FitIntoScreen(QWidget& window, const QRect& available) {
-    window.resize(window.size().boundedTo(available.size() - FrameAllowance(window)));
+    // A window not sized yet takes its size hint when shown: that is what has to fit.
+    const QSize room = available.size() - FrameAllowance(window);
+    const QSize wanted = window.testAttribute(Qt::WA_Resized) ? window.size() : window.sizeHint();
+    if (wanted != wanted.boundedTo(room)) {
+        window.resize(wanted.boundedTo(room));
+    }
 }
 
 void FitIntoScreen(QWidget& window) {
