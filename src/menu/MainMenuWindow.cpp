@@ -265,11 +265,15 @@ void MainMenuWindow::tabChanged() {
 void MainMenuWindow::layoutNormal() {
     // Centred in the screen's free area with its title bar, which a window as high as the
     // whole screen would push off it.
+    // Placed by its own area (setGeometry), not by its frame (move): before the window manager
+    // has framed the window Qt takes the two for one, and the title bar went off the top.
     if (const QScreen* shown = screen(); shown != nullptr && windowState() == Qt::WindowNoState) {
         const QRect area = shown->availableGeometry();
-        const QSize outer = size() + FrameAllowance(*this);
-        move(area.x() + qMax(0, (area.width() - outer.width()) / 2),
-             area.y() + qMax(0, (area.height() - outer.height()) / 2));
+        const QMargins frame = FrameMargins(*this);
+        const QSize outer = size().grownBy(frame);
+        const QPoint corner(area.x() + qMax(0, (area.width() - outer.width()) / 2),
+                            area.y() + qMax(0, (area.height() - outer.height()) / 2));
+        setGeometry(QRect(corner + QPoint(frame.left(), frame.top()), size()));
     }
     base_->setGeometry(QRect(QPoint(0, 0), designSize_.boundedTo(size())));
 }

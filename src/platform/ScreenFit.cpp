@@ -3,18 +3,20 @@
 #include <QScreen>
 #include <QWidget>
 
-QSize FrameAllowance(const QWidget& window) {
-    const QSize frame = window.frameGeometry().size() - window.size();
-    if (window.isVisible() && !frame.isEmpty()) {
-        return frame;
+QMargins FrameMargins(const QWidget& window) {
+    const QRect frame = window.frameGeometry();
+    const QRect inside = window.geometry();
+    if (window.isVisible() && frame != inside) {
+        return {inside.left() - frame.left(), inside.top() - frame.top(),
+                frame.right() - inside.right(), frame.bottom() - inside.bottom()};
     }
     // A title bar of 32 pixels and borders of 4, in the windows' own pixels.
-    return {8, 36};
+    return {4, 32, 4, 4};
 }
 
 void FitIntoScreen(QWidget& window, const QRect& available) {
     // A window not sized yet takes its size hint when shown: that is what has to fit.
-    const QSize room = available.size() - FrameAllowance(window);
+    const QSize room = available.size().shrunkBy(FrameMargins(window));
     const QSize wanted = window.testAttribute(Qt::WA_Resized) ? window.size() : window.sizeHint();
     if (wanted != wanted.boundedTo(room)) {
         window.resize(wanted.boundedTo(room));
