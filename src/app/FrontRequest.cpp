@@ -1,5 +1,6 @@
 #include "app/FrontRequest.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QSocketNotifier>
@@ -25,6 +26,15 @@ QString FrontRequestName(const ProcessInfo& process) {
 }
 
 #ifndef Q_OS_WIN
+namespace {
+void ToFront(QWidget& window) {
+    window.setWindowState((window.windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
+}  // namespace
+
 bool AskRunningMenuToFront(const QString& name) {
     // Opening a pipe for writing without waiting fails unless a reader has it open: only a
     // running menu takes the request.
@@ -66,10 +76,14 @@ FrontRequestListener::FrontRequestListener(const QString& name, QWidget& window)
         if (!asked) {
             return;
         }
-        window.setWindowState((window.windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
-        window.show();
-        window.raise();
-        window.activateWindow();
+        // Before the menu is shown the sign-in dialog, or a box, is what the user waits for;
+        // afterwards a box of the menu comes up with it.
+        if (window.isVisible()) {
+            ToFront(window);
+        }
+        if (QWidget* modal = QApplication::activeModalWidget(); modal != nullptr) {
+            ToFront(*modal);
+        }
     });
 }
 

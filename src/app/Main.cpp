@@ -11,6 +11,7 @@
 #include "db/DbAccess.h"
 #include "env/CompanySettings.h"
 #include "env/Environment.h"
+#include "env/InstallPaths.h"
 #include "menu_settings/MenuSettingsWindow.h"
 #include "platform/QtApplication.h"
 #include "platform/QtDialogs.h"
@@ -29,6 +30,8 @@ std::unique_ptr<MainMenuWindow> Main(AppContext& ctx, SingleInstance& instance) 
         }
         return nullptr;
     }
+    // From here a second start brings this one to the front, the sign-in dialog or a box too.
+    new FrontRequestListener(FrontRequestName(ctx.process), *window);
     // The read that checks the business file goes on into the company settings and the menu.
     ctx.business.keepOpeningRead = true;
     const bool opened = OpenEnvironment(ctx);
@@ -68,7 +71,6 @@ std::unique_ptr<MainMenuWindow> Main(AppContext& ctx, SingleInstance& instance) 
     MainMenuWindow* shown = window.get();
     QObject::connect(shown, &MainMenuWindow::exitRequested, shown,
                      [&ctx, shown] { OnExitRequested(ctx, *shown); });
-    new FrontRequestListener(FrontRequestName(ctx.process), *window);
     window->show();
     return window;
 }
@@ -98,10 +100,16 @@ int RunMenuProgram(AppContext& ctx) {
 
 int RunMenuProcess(const QStringList& arguments) {
     PrepareApplication(kProgramId);
+    const ProcessInfo process = ReadProcessInfo(arguments);
+    // The window class is the program's name (StartupWMClass of the desktop entry) and its
+    // application id the installed entry's, so that docks pair the window with its launcher.
+    if (const auto base = FindProgramBase(process.programFolder)) {
+        QGuiApplication::setDesktopFileName(DesktopEntryId(*base));
+    }
     QtDialogs dialogs;
     QtShell shell;
     SystemClock clock;
     FileRegistryStore registry = FileRegistryStore::ForThisUser();
-    AppContext ctx(dialogs, shell, clock, registry, ReadProcessInfo(arguments));
+    AppContext ctx(dialogs, shell, clock, registry, process);
     return RunMenuProgram(ctx);
 }

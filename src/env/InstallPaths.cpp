@@ -26,6 +26,11 @@ std::optional<QString> FindProgramBase(const QString& programFolder) {
     return BaseBefore(programFolder, QLatin1StringView("prgbin"));
 }
 
+QString DesktopEntryId(const QString& base) {
+    const QString root = QDir::toNativeSeparators(QDir(base).absolutePath());
+    return QStringLiteral("numorika-%1").arg(QString::number(qHash(root), 16));
+}
+
 DatabaseFileKind ProbeDatabaseKind(const QString& stem) {
     // A folder of the name is no database: the installation is taken as not set up.
     if (QFileInfo(stem + QStringLiteral(".accdb")).isFile()) {

@@ -12,6 +12,10 @@ std::optional<QString> FindInstallBase(const QString& programFolder);
 // The base of a program folder for the environment setup: only "prgbin" counts.
 std::optional<QString> FindProgramBase(const QString& programFolder);
 
+// The name of an installation's desktop entry as installed for a user, without ".desktop": one
+// per installation folder, so that the launcher and the running menu name the same entry.
+QString DesktopEntryId(const QString& base);
+
 // Fills base, root and the fixed folders from the base, and probes the database files.
 void DeriveInstallFolders(InstallPaths& paths, const QString& base);
 

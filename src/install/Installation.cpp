@@ -15,6 +15,7 @@
 #include "install/DemoData.h"
 #include "platform/CodeConverter.h"
 #include "platform/Files.h"
+#include "platform/ProcessInfo.h"
 
 namespace {
 // The 'GNR' row: where the business database is.
@@ -265,11 +266,13 @@ std::optional<QString> WriteDesktopEntry(const QString& base) {
         return std::nullopt;
     }
     // Exec quotes the path, so a base with blanks starts too.
-    const QString entry = QStringLiteral(
-                              "[Desktop Entry]\nType=Application\nName=ヌモリカマイメニュ\n"
-                              "Comment=ヌモリカ 販売管理のメニュー\nExec=\"%1\"\nPath=%2\n"
-                              "Icon=%3\nTerminal=false\nCategories=Office;\n")
-                              .arg(JoinPath(programs, MenuExecutableName()), programs, icon);
+    const QString entry =
+        QStringLiteral(
+            "[Desktop Entry]\nType=Application\nName=ヌモリカマイメニュ\n"
+            "Comment=ヌモリカ 販売管理のメニュー\nExec=\"%1\"\nPath=%2\n"
+            "Icon=%3\nTerminal=false\nCategories=Office;\n"
+            "StartupWMClass=%4\n")
+            .arg(JoinPath(programs, MenuExecutableName()), programs, icon, kProgramId);
     const QString path = DesktopEntryPath(root);
     if (!WriteTextFile(path, entry.toUtf8())) {
         return std::nullopt;
@@ -288,8 +291,7 @@ std::optional<QString> InstallDesktopEntry(const QString& base) {
     }
     const QString folder = QDir(data).filePath(QStringLiteral("applications"));
     // One entry per installation: the folder's name tells installations apart.
-    const QString target = QDir(folder).filePath(
-        QStringLiteral("numorika-%1.desktop").arg(QString::number(qHash(root), 16)));
+    const QString target = QDir(folder).filePath(DesktopEntryId(root) + QStringLiteral(".desktop"));
     QString error;
     if (!QDir().mkpath(folder) || !CopyFileReplacing(DesktopEntryPath(root), target, &error)) {
         return std::nullopt;

@@ -1,12 +1,15 @@
 #include "menu/MainMenuWindow.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QShortcut>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -16,6 +19,7 @@
 #include "env/WindowTitle.h"
 #include "menu/Launch.h"
 #include "platform/ProcessInfo.h"
+#include "platform/ScreenFit.h"
 #include "signin/OfficeDialogs.h"
 #include "signin/OperatingOffice.h"
 #include "text/NumberText.h"
@@ -25,6 +29,7 @@ namespace {
 constexpr int kBaseWidthTwips = 11520;
 constexpr int kBaseHeightTwips = 8160;
 constexpr int kTwipsPerInch = 1440;
+const QString kSettingsKeyTip = QStringLiteral("\nF2 キーでこのボタンを設定します。");
 
 QLabel* Panel(const QString& name, const QString& caption, QWidget* parent) {
     auto* label = new QLabel(caption, parent);
@@ -37,6 +42,11 @@ QLabel* Panel(const QString& name, const QString& caption, QWidget* parent) {
 
 QChar TabLetter(int tab) {
     return QChar(u'a' + tab);
+}
+
+// The tab of a program button, from the letter that ends its name.
+int TabOf(const QPushButton* button) {
+    return button->objectName().back().unicode() - u'a';
 }
 }  // namespace
 
@@ -66,6 +76,7 @@ MainMenuWindow::MainMenuWindow(AppContext& ctx, QWidget* parent)
         auto* page = new QFrame;
         page->setObjectName(QStringLiteral("bak_menu"));
         page->setProperty("index", tab);
+        page->installEventFilter(this);
         auto* grid = new QGridLayout(page);
         const QChar letter = TabLetter(tab);
         for (int i = 0; i < kMenuButtons; ++i) {
@@ -92,7 +103,12 @@ MainMenuWindow::MainMenuWindow(AppContext& ctx, QWidget* parent)
                     [this, i] { LaunchMenuEntry(ctx_, tabs_->currentIndex(), i, kMenuTable); });
         }
         grid->setColumnStretch(2, 1);
-        tabs_->addTab(page, QStringLiteral("未設定タイトル"));
+        // The eight rows scroll where the screen is too low for them (a scale of 2).
+        auto* scroll = new QScrollArea;
+        scroll->setWidgetResizable(true);
+        scroll->setFrameShape(QFrame::NoFrame);
+        scroll->setWidget(page);
+        tabs_->addTab(scroll, QStringLiteral("未設定タイトル"));
     }
 
     auto* header = new QHBoxLayout;
@@ -107,6 +123,7 @@ MainMenuWindow::MainMenuWindow(AppContext& ctx, QWidget* parent)
     title_->installEventFilter(this);
     manual_->installEventFilter(this);
     base_->installEventFilter(this);
+    installEventFilter(this);
     useKeyboard();
     connect(exit_, &QPushButton::clicked, this, &MainMenuWindow::exitRequested);
     connect(tabs_, &QTabWidget::currentChanged, this, &MainMenuWindow::tabChanged);
@@ -116,11 +133,15 @@ MainMenuWindow::MainMenuWindow(AppContext& ctx, QWidget* parent)
         }
     });
 
-    base_->resize(twips(kBaseWidthTwips, Qt::Horizontal), twips(kBaseHeightTwips, Qt::Vertical));
-    resize(base_->size());
-    // Never smaller than the panel, so that nothing of it is cut off. A fixed size would also
-    // take the window manager's maximize away, which the menu keeps.
-    setMinimumSize(base_->size());
+    designSize_ =
+        QSize(twips(kBaseWidthTwips, Qt::Horizontal), twips(kBaseHeightTwips, Qt::Vertical));
+    base_->resize(designSize_);
+    resize(designSize_);
+    // Never smaller than what the panel needs, so that nothing of it is cut off; smaller than its
+    // design where the screen is (a fixed size would also take the window manager's maximize
+    // away, which the menu keeps).
+    setMinimumSize(base_->minimumSizeHint());
+    FitIntoScreen(*this);
 }
 
 void MainMenuWindow::useKeyboard() {
@@ -146,6 +167,8 @@ void MainMenuWindow::useKeyboard() {
         tabs_->setCurrentIndex((tabs_->currentIndex() + kMenuTabs - 1) % kMenuTabs);
     });
     shortcut(QKeySequence::HelpContents, [this] { OpenManual(ctx_); });
+    shortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O), [this] { askForOffice(); });
+    shortcut(QKeySequence(Qt::Key_F2), [this] { editFocusedSlot(); });
     // The manual panel is reached with Tab and pressed with Space or Enter, and shows its focus.
     manual_->setFocusPolicy(Qt::StrongFocus);
     manual_->setStyleSheet(
@@ -214,6 +237,10 @@ void MainMenuWindow::showMenuTab(int tabPosition, const MenuTabView& view) {
         button->setText(view.buttonCaptions[i]);
         button->setEnabled(view.enabled[i]);
         button->setToolTip(TrimBlanks(view.filePaths[i]));
+        if (button->isEnabled()) {
+            // Beside the program it starts, how the button is edited from the keyboard.
+            button->setToolTip(button->toolTip() + kSettingsKeyTip);
+        }
         descriptions_[tabPosition][i]->setText(view.descriptions[i]);
     }
     if (!view.message.isEmpty()) {
@@ -237,11 +264,19 @@ void MainMenuWindow::tabChanged() {
 }
 
 void MainMenuWindow::layoutNormal() {
+    // Centred in the screen's free area with its title bar, which a window as high as the
+    // whole screen would push off it.
+    // Placed by its own area (setGeometry), not by its frame (move): before the window manager
+    // has framed the window Qt takes the two for one, and the title bar went off the top.
     if (const QScreen* shown = screen(); shown != nullptr && windowState() == Qt::WindowNoState) {
-        const QRect area = shown->geometry();
-        move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+        const QRect area = shown->availableGeometry();
+        const QMargins frame = FrameMargins(*this);
+        const QSize outer = size().grownBy(frame);
+        const QPoint corner(area.x() + qMax(0, (area.width() - outer.width()) / 2),
+                            area.y() + qMax(0, (area.height() - outer.height()) / 2));
+        setGeometry(QRect(corner + QPoint(frame.left(), frame.top()), size()));
     }
-    base_->move(0, 0);
+    base_->setGeometry(QRect(QPoint(0, 0), designSize_.boundedTo(size())));
 }
 
 void MainMenuWindow::layoutMaximized() {
@@ -250,8 +285,46 @@ void MainMenuWindow::layoutMaximized() {
         return;
     }
     const QRect area = shown->geometry();
-    base_->move((area.width() - base_->width()) / 2 + twips(5, Qt::Horizontal),
-                (area.height() - base_->height()) / 2 - twips(120, Qt::Vertical));
+    base_->resize(designSize_.boundedTo(size()));
+    const int left = (area.width() - base_->width()) / 2 + twips(5, Qt::Horizontal);
+    const int top = (area.height() - base_->height()) / 2 - twips(120, Qt::Vertical);
+    // On a screen hardly larger than the panel the corrections would push its top off it.
+    base_->move(qBound(0, left, width() - base_->width()),
+                qBound(0, top, height() - base_->height()));
+}
+
+void MainMenuWindow::askForOffice() {
+    if (MayChooseOffice(ctx_)) {
+        Q_EMIT officeRequested();
+    }
+}
+
+void MainMenuWindow::editFocusedSlot() {
+    // F2 edits the focused program button, as a double-click on its description does.
+    auto* focused = qobject_cast<QPushButton*>(QApplication::focusWidget());
+    const int tab = tabs_->currentIndex();
+    if (focused != nullptr && focused->parent() == buttons_[tab][0]->parent()) {
+        Q_EMIT settingsRequested(tab, focused->property("index").toInt());
+        return;
+    }
+    // An unset button takes no focus: the slots of the tab shown are offered to choose from.
+    auto* menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    for (int i = 0; i < kMenuButtons; ++i) {
+        menu->addAction(QStringLiteral("%1. %2").arg(i + 1).arg(buttons_[tab][i]->text()), this,
+                        [this, tab, i] { Q_EMIT settingsRequested(tab, i); });
+    }
+    menu->popup(tabs_->mapToGlobal(QPoint(0, 0)));
+}
+
+void MainMenuWindow::offerSettings(QPushButton* button) {
+    auto* menu = new QMenu(button);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    const int tab = TabOf(button);
+    const int index = button->property("index").toInt();
+    menu->addAction(QStringLiteral("設定…"), this,
+                    [this, tab, index] { Q_EMIT settingsRequested(tab, index); });
+    menu->popup(button->mapToGlobal(QPoint(0, button->height())));
 }
 
 void MainMenuWindow::resizeEvent(QResizeEvent* event) {
@@ -267,13 +340,27 @@ bool MainMenuWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+        const auto modifiers = static_cast<QKeyEvent*>(event)->modifiers();
         // Enter starts the focused program as a click does; on the manual panel Space does too.
-        if (auto* button = qobject_cast<QPushButton*>(watched); button != nullptr && enter) {
-            button->click();
-            return true;
+        // Shift+F10 offers its menu.
+        if (auto* button = qobject_cast<QPushButton*>(watched); button != nullptr) {
+            if (enter) {
+                button->click();
+                return true;
+            }
+            if (key == Qt::Key_Menu || (key == Qt::Key_F10 && modifiers == Qt::ShiftModifier)) {
+                offerSettings(button);
+                return true;
+            }
         }
         if (watched == manual_ && (enter || key == Qt::Key_Space)) {
             OpenManual(ctx_);
+            return true;
+        }
+    } else if (event->type() == QEvent::ContextMenu) {
+        // The context-menu key or a right click on a program button.
+        if (auto* button = qobject_cast<QPushButton*>(watched); button != nullptr) {
+            offerSettings(button);
             return true;
         }
     } else if (event->type() == QEvent::MouseButtonPress) {
@@ -286,11 +373,13 @@ bool MainMenuWindow::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
     } else if (event->type() == QEvent::MouseButtonDblClick) {
-        if (watched == base_) {
-            // A double-click that a control let through is no double-click on the base panel.
+        // The window, the base panel and the tab pages are the base panel wherever no control
+        // covers them; a double-click that a control let through is no double-click on it.
+        if (watched == base_ || watched == this ||
+            watched->objectName() == QStringLiteral("bak_menu")) {
             const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
-            if (base_->childAt(at) == nullptr && MayChooseOffice(ctx_)) {
-                Q_EMIT officeRequested();
+            if (static_cast<QWidget*>(watched)->childAt(at) == nullptr) {
+                askForOffice();
             }
             return true;
         }

@@ -49,7 +49,8 @@ Q_SIGNALS:
     // A description was double-clicked: the slot's settings are to be edited, then the tab
     // rebuilt (ConnectMenuSettings does both).
     void settingsRequested(int tab, int index);
-    // The base panel was double-clicked by someone who may choose the operating office.
+    // The base panel was double-clicked, or Ctrl+Shift+O pressed, by someone who may choose the
+    // operating office.
     void officeRequested();
 
 protected:
@@ -59,7 +60,14 @@ protected:
 
 private:
     void tabChanged();
-    // Number keys for the buttons, Ctrl+number and Ctrl+Tab for the tabs, F1 for the manual.
+    // The office gestures: officeRequested for someone who may choose the operating office.
+    void askForOffice();
+    // F2: the settings of the focused program button, or a choice of the tab's slots.
+    void editFocusedSlot();
+    // The small menu of a program button (context-menu key, Shift+F10, right click).
+    void offerSettings(QPushButton* button);
+    // Number keys for the buttons, Ctrl+number and Ctrl+Tab for the tabs, F1 for the manual,
+    // F2 for the settings, Ctrl+Shift+O for the operating office.
     void useKeyboard();
     int twips(int value, Qt::Orientation orientation) const;
 
@@ -73,4 +81,6 @@ private:
     std::array<std::array<QPushButton*, kMenuButtons>, kMenuTabs> buttons_{};
     std::array<std::array<QLabel*, kMenuButtons>, kMenuTabs> descriptions_{};
     bool suppressTabChange_ = false;
+    // The base panel's design size, which a low screen makes smaller.
+    QSize designSize_;
 };

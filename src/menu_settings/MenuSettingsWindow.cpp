@@ -1,13 +1,14 @@
 #include "menu_settings/MenuSettingsWindow.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFocusEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
-#include <QScreen>
 #include <QScrollArea>
 #include <QVBoxLayout>
 
@@ -15,6 +16,7 @@
 #include "menu/MainMenuWindow.h"
 #include "platform/CaptionPanel.h"
 #include "platform/FocusEvents.h"
+#include "platform/ScreenFit.h"
 #include "text/StringHelpers.h"
 
 namespace {
@@ -85,16 +87,11 @@ MenuSettingsWindow::MenuSettingsWindow(AppContext& ctx, QWidget* parent)
     fields->addWidget(path_, 5, 0, 1, 4);
     description_ = textRow(QStringLiteral("説明"), QStringLiteral("説明"), kDescriptionLimit, 6);
 
-    // The 26 condition rows, A to M on the left and N to Z on the right. They scroll, so that
-    // the buttons stay on a screen of 600 pixels.
-    auto* scroll = new QScrollArea(background);
-    scroll->setWidgetResizable(true);
-    scroll->setFrameShape(QFrame::NoFrame);
-    auto* conditions = new QWidget;
+    // The 26 condition rows, A to M on the left and N to Z on the right.
+    auto* conditions = new QWidget(background);
     auto* conditionGrid = new QGridLayout(conditions);
     conditionGrid->setContentsMargins(0, 0, 0, 0);
-    scroll->setWidget(conditions);
-    fields->addWidget(scroll, 7, 0, 1, 4);
+    fields->addWidget(conditions, 7, 0, 1, 4);
     fields->setRowStretch(7, 1);
     conditionGrid->setColumnStretch(1, 1);
     conditionGrid->setColumnStretch(4, 1);
@@ -136,7 +133,13 @@ MenuSettingsWindow::MenuSettingsWindow(AppContext& ctx, QWidget* parent)
     bottom->addWidget(remove);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
-    layout->addWidget(background, 1);
+    // The fields scroll between the buttons above and below them, so that the buttons stay on a
+    // low screen (600 pixels, or a notebook's at a scale of 2).
+    auto* scroll = new QScrollArea(this);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidget(background);
+    layout->addWidget(scroll, 1);
     layout->addLayout(bottom);
 
     connect(back, &QPushButton::clicked, this, &QDialog::reject);
@@ -152,17 +155,19 @@ MenuSettingsWindow::MenuSettingsWindow(AppContext& ctx, QWidget* parent)
     connect(remove, &QPushButton::clicked, this, &MenuSettingsWindow::remove);
     for (QLineEdit* typed : {title_, programName_, description_}) {
         const int limit = typed->property("maxBytes").toInt();
-        connect(typed, &QLineEdit::textChanged, this,
-                [this, limit](const QString& text) { LengthNotice(ctx_.notice, text, limit); });
+        connect(typed, &QLineEdit::textChanged, this, [this, limit](const QString& text) {
+            // The main window's notice is hidden behind this window: it is told here too.
+            notice_->setText(LengthNoticeText(text, limit));
+            LengthNotice(ctx_.notice, text, limit);
+        });
     }
 
     ClearRecord(record_);
     ReadRecord(ctx_, record_);
     showRecord();
     // All 26 rows where the screen has the room, scrolled where it has not.
-    const QScreen* shown = screen();
-    const QSize room = shown != nullptr ? shown->availableSize() - QSize(40, 60) : QSize(800, 540);
-    resize(QSize(820, 760).boundedTo(room).expandedTo(minimumSizeHint()));
+    resize(QSize(820, 760));
+    FitIntoScreen(*this);
 }
 
 QLineEdit* MenuSettingsWindow::addField(const QString& name, const QString& caption, int limit) {
@@ -285,9 +290,15 @@ void OpenMenuSettings(AppContext& ctx, const QString& table, int tabPosition, in
 }
 
 void ConnectMenuSettings(AppContext& ctx, MainMenuWindow& window) {
-    QObject::connect(&window, &MainMenuWindow::settingsRequested, &window,
-                     [&ctx, &window](int tab, int index) {
-                         OpenMenuSettings(ctx, kMenuTable, tab, index, &window);
-                         window.buildMenuTab(kMenuTable, tab);
-                     });
+    QObject::connect(
+        &window, &MainMenuWindow::settingsRequested, &window, [&ctx, &window](int tab, int index) {
+            const QPointer<QWidget> focused = QApplication::focusWidget();
+            OpenMenuSettings(ctx, kMenuTable, tab, index, &window);
+            window.buildMenuTab(kMenuTable, tab);
+            // The rebuild takes the focus from the button edited with F2; it gets it back where
+            // it is still shown.
+            if (focused != nullptr && focused->isEnabled() && focused->isVisibleTo(&window)) {
+                focused->setFocus();
+            }
+        });
 }

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QMessageBox>
 
 QString DisplayText(const QString& text) {
@@ -12,9 +13,26 @@ QString DisplayText(const QString& text) {
     return shown;
 }
 
+namespace {
+// A box is as wide as its text, and the window manager cuts a longer title ("ヌモリ… メニュ"):
+// the box takes the width its title needs beside the title bar's icon and buttons.
+void MakeRoomForTitle(QMessageBox& box) {
+    constexpr int kTitleBarAllowance = 100;
+    QFont titleFont = box.font();
+    titleFont.setBold(true);
+    const int width =
+        QFontMetrics(titleFont).horizontalAdvance(box.windowTitle()) + kTitleBarAllowance;
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()); grid != nullptr) {
+        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+    }
+}
+}  // namespace
+
 void QtDialogs::information(const QString& text) {
     QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), DisplayText(text),
                     QMessageBox::Ok, parent_);
+    MakeRoomForTitle(box);
     box.exec();
 }
 
@@ -22,6 +40,7 @@ bool QtDialogs::question(const QString& text) {
     QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), DisplayText(text),
                     QMessageBox::Yes | QMessageBox::No, parent_);
     box.setDefaultButton(QMessageBox::Yes);
+    MakeRoomForTitle(box);
     return box.exec() == QMessageBox::Yes;
 }
 

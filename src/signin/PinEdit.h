@@ -7,4 +7,9 @@ class PinEdit final : public QLineEdit {
     Q_OBJECT
 public:
     explicit PinEdit(QWidget* parent = nullptr);
+
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+
+protected:
+    void inputMethodEvent(QInputMethodEvent* event) override;
 };

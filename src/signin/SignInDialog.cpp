@@ -3,6 +3,7 @@
 #include <QFocusEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -35,8 +36,10 @@ SignInDialog::SignInDialog(AppContext& ctx, QWidget* parent)
         new CaptionPanel(QStringLiteral("itm_ttl_担当者名"), QStringLiteral("担当者氏名"), this);
     auto* pinCaption =
         new CaptionPanel(QStringLiteral("itm_ttl_暗証番号"), QStringLiteral("暗証番号"), this);
-    auto* codeCaption =
-        new CaptionPanel(QStringLiteral("itm_ttl_担当者コード"), QStringLiteral("コード"), this);
+    // Alt+C reaches the code field, which Tab passes by when the login found the person: another
+    // person at the same desk signs in without a mouse.
+    auto* codeCaption = new CaptionPanel(QStringLiteral("itm_ttl_担当者コード"),
+                                         QStringLiteral("コード(&C)"), this);
     codeCaption->setBuddy(code_);
     nameCaption->setBuddy(name_);
     pinCaption->setBuddy(pin_);
@@ -59,12 +62,12 @@ SignInDialog::SignInDialog(AppContext& ctx, QWidget* parent)
     grid->setColumnStretch(1, 1);
     setMinimumWidth(360);
 
+    // Tab in the PIN field lands in the name field, which sends the focus back: Tab never takes
+    // the focus away from a PIN half typed.
     setTabOrder(pin_, name_);
     setTabOrder(name_, code_);
     setTabOrder(code_, ok_);
     setTabOrder(ok_, cancel);
-    // The name is shown, not edited: Tab passes it by, a click on it lands in the PIN field.
-    name_->setFocusPolicy(Qt::ClickFocus);
 
     connect(codeCaption, &CaptionPanel::clicked, code_, [this] { code_->setFocus(); });
     connect(pinCaption, &CaptionPanel::clicked, pin_, [this] { pin_->setFocus(); });
@@ -96,6 +99,16 @@ bool SignInDialog::eventFilter(QObject* watched, QEvent* event) {
     } else if (event->type() == QEvent::FocusOut && watched == code_ &&
                MovesWithinTheWindow(event)) {
         codeEntered();
+    } else if (event->type() == QEvent::KeyPress && watched == code_) {
+        // A code typed is looked up and the PIN comes next; Enter presses OK only when a PIN is
+        // there to check.
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        if ((key->key() == Qt::Key_Tab && key->modifiers() == Qt::NoModifier) ||
+            (enter && pin_->text().isEmpty())) {
+            pin_->setFocus(Qt::TabFocusReason);
+            return true;
+        }
     }
     return QDialog::eventFilter(watched, event);
 }

@@ -70,7 +70,7 @@ private Q_SLOTS:
                               "未設定タイトル", "2 3 点検 "}));
         QCOMPARE(m.window->tabs()->currentIndex(), 0);
         QCOMPARE(m.window->menuButton(0, 0)->toolTip() + m.window->menuButton(0, 1)->toolTip(),
-                 QStringLiteral("/x/売上入力.exe"));
+                 QStringLiteral("/x/売上入力.exe\nF2 キーでこのボタンを設定します。"));
         QVERIFY(m.window->descriptionLabel(2, 5)->toolTip().contains("ダブルクリック"));
     }
 
@@ -131,14 +131,21 @@ private Q_SLOTS:
         QCOMPARE(QApplication::focusWidget(), window.menuButton(1, 0));
     }
 
+    // The empty background of the window and of the tab pages is the base panel; Ctrl+Shift+O
+    // asks as a double-click on it does.
     void theBasePanelOpensTheOfficeDialogOnlyWithTheRight_data() {
-        Columns<QString, QString, bool>("staff", "permission", "opens");
-        Row("nobody signed in", "", "1", true);
-        Row("permission 0", "00012", "0", true);
-        Row("permission 1", "00012", "1", false);
+        Columns<QString, QString, QString, bool>("staff", "permission", "gesture", "opens");
+        Row("nobody signed in", "", "1", "base panel", true);
+        Row("permission 0", "00012", "0", "base panel", true);
+        Row("permission 1", "00012", "1", "base panel", false);
+        Row("permission 0, tab page", "00012", "0", "tab page", true);
+        Row("permission 0, window", "00012", "0", "window", true);
+        Row("permission 0, Ctrl+Shift+O", "00012", "0", "Ctrl+Shift+O", true);
+        Row("permission 1, Ctrl+Shift+O", "00012", "1", "Ctrl+Shift+O", false);
     }
     void theBasePanelOpensTheOfficeDialogOnlyWithTheRight() {
         QFETCH(bool, opens);
+        QFETCH(QString, gesture);
         TestInstallation install;
         Menu m(install, Cell<QString>("staff"));
         m.ctx.staff.categoryPermissions[9] = Cell<QString>("permission");
@@ -146,7 +153,20 @@ private Q_SLOTS:
         if (opens) {
             WhenModal("msg運用事業所設定", [](QDialog& d) { d.reject(); });
         }
-        QTest::mouseDClick(m.window->basePanel(), Qt::LeftButton, {}, QPoint(3, 3));
+        m.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m.window.get()));
+        m.window->resize(m.window->size() + QSize(40, 40));
+        const QMap<QString, QWidget*> panels = {
+            {"base panel", m.window->basePanel()},
+            {"tab page", m.window->findChild<QFrame*>("bak_menu")}};
+        if (gesture == "Ctrl+Shift+O") {
+            QTest::keyClick(m.window.get(), Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
+        } else if (gesture == "window") {
+            QTest::mouseDClick(m.window.get(), Qt::LeftButton, {},
+                               QPoint(m.window->width() - 3, m.window->height() - 3));
+        } else {
+            QTest::mouseDClick(panels[gesture], Qt::LeftButton, {}, QPoint(3, 3));
+        }
         QCOMPARE(office.count(), opens ? 1 : 0);
     }
 
@@ -154,13 +174,22 @@ private Q_SLOTS:
     // the focused one; Ctrl+number and Ctrl+Tab change tabs; F1 and the manual panel open the
     // manual.
     void theKeyboardReachesEverything_data() {
-        Columns<QKeySequence, int, QString, int>("keys", "tab", "started", "manuals");
-        Row("1 starts the first button", QKeySequence("1"), 0, "/x/売上入力.exe", 0);
-        Row("2 on an unset button starts nothing", QKeySequence("2"), 0, "", 0);
-        Row("Enter on the focused button", QKeySequence("Return"), 0, "/x/売上入力.exe", 0);
-        Row("Ctrl+2 then 1", QKeySequence("Ctrl+2, 1"), 1, "/x/集計.exe", 0);
-        Row("Tab twice, back", QKeySequence("Ctrl+Tab, Ctrl+Tab, Ctrl+Shift+Backtab"), 1, "", 0);
-        Row("F1", QKeySequence("F1"), 0, "", 1);
+        Columns<QKeySequence, int, QString, int, QString>("keys", "tab", "started", "manuals",
+                                                          "edited");
+        Row("1 starts the first button", QKeySequence("1"), 0, "/x/売上入力.exe", 0, "");
+        Row("2 on an unset button starts nothing", QKeySequence("2"), 0, "", 0, "");
+        Row("Enter on the focused button", QKeySequence("Return"), 0, "/x/売上入力.exe", 0, "");
+        Row("Ctrl+2 then 1", QKeySequence("Ctrl+2, 1"), 1, "/x/集計.exe", 0, "");
+        Row("Tab twice, back", QKeySequence("Ctrl+Tab, Ctrl+Tab, Ctrl+Shift+Backtab"), 1, "", 0,
+            "");
+        Row("F1", QKeySequence("F1"), 0, "", 1, "");
+        Row("F2 edits the focused button, which keeps the focus", QKeySequence("F2, Return"), 0,
+            "/x/売上入力.exe", 0, "0 0");
+        Row("Ctrl+2 then F2", QKeySequence("Ctrl+2, F2"), 0, "", 0, "1 0");
+        Row("F2 on a tab without a set button offers its slots",
+            QKeySequence("Ctrl+3, F2, Down, Return"), 0, "", 0, "2 0");
+        Row("the menu key, 設定…", QKeySequence("Menu, Down, Return"), 0, "", 0, "0 0");
+        Row("Shift+F10, 設定…", QKeySequence("Shift+F10, Down, Return"), 0, "", 0, "0 0");
     }
     void theKeyboardReachesEverything() {
         TestInstallation install;
@@ -169,10 +198,26 @@ private Q_SLOTS:
         m.window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m.window.get()));
         m.window->menuButton(0, 0)->setFocus();
+        QSignalSpy edited(m.window.get(), &MainMenuWindow::settingsRequested);
+        if (!Cell<QString>("edited").isEmpty()) {
+            WhenModal(QStringLiteral("wndマイメニュ設定"),
+                      [](QDialog& dialog) { dialog.reject(); });
+        }
         const QKeySequence& seq = Cell<QKeySequence>("keys");
         for (int i = 0; i < seq.count(); ++i) {
-            QTest::keyClick(QApplication::focusWidget(), seq[i].key(), seq[i].keyboardModifiers());
+            if (QApplication::focusWidget() == nullptr) {  // back from the settings window
+                m.window->activateWindow();
+                QVERIFY(QTest::qWaitForWindowActive(m.window.get()));
+            }
+            QWidget* popup = QApplication::activePopupWidget();
+            QTest::keyClick(popup != nullptr ? popup : QApplication::focusWidget(), seq[i].key(),
+                            seq[i].keyboardModifiers());
         }
+        QStringList editedSlots;
+        for (const QVariantList& slot : edited) {
+            editedSlots << slot.value(0).toString() + " " + slot.value(1).toString();
+        }
+        QTEST(editedSlots.join(' '), "edited");
         QTEST(m.window->tabs()->currentIndex(), "tab");
         QStringList paths;
         for (const FakeShell::Call& call : m.shell.started) {
@@ -202,30 +247,43 @@ private Q_SLOTS:
         QCOMPARE(seenWhenTold, (QStringList{"月次ヌモリカ集計", "集計", "0"}));
     }
 
-    // On a notebook screen of 1024×600 (less a panel of 40 pixels) every window keeps all its
-    // buttons on the screen.
-    void everyWindowFitsASmallScreen() {
+    // On a notebook screen of 1024×600, and on screens of 1366×768 and 1920×1080 at the scales
+    // 1, 1.5 and 2 (each less a panel of 40 pixels), every window fits with a title bar of 30
+    // pixels and keeps its buttons on the screen; the program buttons scroll where it is low.
+    void everyWindowFitsTheScreen_data() {
+        Columns<QSize, double>("screen", "scale");
+        Row("1024×600", QSize(1024, 600), 1.0);
+        for (const QSize& size : {QSize(1366, 768), QSize(1920, 1080)}) {
+            for (const double scale : {1.0, 1.5, 2.0}) {
+                const QString tag = QString("%1×%2 at %3").arg(size.width()).arg(size.height());
+                Row(qPrintable(tag.arg(scale)), size, scale);
+            }
+        }
+    }
+    void everyWindowFitsTheScreen() {
         TestInstallation install;
         AddStandardMenu(install);
-        Menu m(install);
+        LoadedContext m(install);
         m.ctx.menuEditTarget = {kMenuTable, 0, 0};
-        std::unique_ptr<QWidget> others[] = {
-            std::make_unique<MenuSettingsWindow>(m.ctx), std::make_unique<SignInDialog>(m.ctx),
-            std::make_unique<OfficeDialog>(m.ctx), std::make_unique<PrivilegedPinDialog>(m.ctx),
-            std::make_unique<ExitDialog>(m.ctx, "ヌモリカ")};
-        const QSize screen(1024, 560);
-        for (QWidget* shown : {others[0].get(), others[1].get(), others[2].get(), others[3].get(),
-                               others[4].get(), static_cast<QWidget*>(m.window.get())}) {
+        std::unique_ptr<QWidget> windows[] = {std::make_unique<MenuSettingsWindow>(m.ctx),
+                                              std::make_unique<SignInDialog>(m.ctx),
+                                              std::make_unique<OfficeDialog>(m.ctx),
+                                              std::make_unique<PrivilegedPinDialog>(m.ctx),
+                                              std::make_unique<ExitDialog>(m.ctx, "ヌモリカ"),
+                                              std::make_unique<MainMenuWindow>(m.ctx)};
+        const QSize screen = (Cell<QSize>("screen") - QSize(0, 40)) / Cell<double>("scale");
+        for (const std::unique_ptr<QWidget>& shown : windows) {
             const QString name = shown->metaObject()->className();
-            QVERIFY2(screen.expandedTo(shown->minimumSizeHint()) == screen, qPrintable(name));
-            shown->resize(shown->size().boundedTo(screen));
+            FitIntoScreen(*shown, QRect(QPoint(), screen));
             shown->show();
-            QVERIFY(QTest::qWaitForWindowExposed(shown));
-            shown->resize(shown->size().boundedTo(screen));
-            QCoreApplication::processEvents();
+            QVERIFY(QTest::qWaitForWindowExposed(shown.get()));
+            QVERIFY2(
+                QRect(QPoint(), screen).contains(QRect(0, 0, shown->width(), shown->height() + 30)),
+                qPrintable(name));
             for (QPushButton* button : shown->findChildren<QPushButton*>()) {
-                const QRect at(button->mapTo(shown, QPoint(0, 0)), button->size());
-                QVERIFY2(QRect(QPoint(), shown->size()).contains(at),
+                const QRect at(button->mapTo(shown.get(), QPoint(0, 0)), button->size());
+                QVERIFY2(button->parent()->objectName() == "bak_menu" ||
+                             QRect(QPoint(), shown->size()).contains(at),
                          qPrintable(name + " " + button->objectName()));
             }
         }

@@ -24,13 +24,15 @@ private Q_SLOTS:
         // A desktop entry of the installation, and its icon, for the administrator to install.
         QCOMPARE(QString::fromUtf8(FileBytes(base + "/prgbin", {"*.desktop"}).first())
                      .split('\n')
-                     .filter(QRegularExpression("^(Name|Exec)=")),
+                     .filter(QRegularExpression("^(Name|Exec|StartupWMClass)=")),
                  (QStringList{"Name=ヌモリカマイメニュ",
-                              "Exec=\"" + QFileInfo(menu).absoluteFilePath() + "\""}));
+                              "Exec=\"" + QFileInfo(menu).absoluteFilePath() + "\"",
+                              "StartupWMClass=ヌモリカマイメニュ"}));
         QVERIFY(QFileInfo(base + "/prgbin/numorika.svg").size() > 100);
         QCOMPARE(RunAdmin({"desktop-entry", base}), 0);
         QVERIFY(QFileInfo(lastOutput_.section(": ", 1).trimmed()).isFile() &&
-                lastOutput_.contains(lockFolder_.filePath("data/applications/numorika-")));
+                lastOutput_.contains(lockFolder_.filePath("data/applications/" +
+                                                          DesktopEntryId(base) + ".desktop")));
         ExecuteOn(config, "UPDATE 動作環境定義 SET 運用事業所コード = '001'");
         QVERIFY(RunAdmin({"init", base}) == 2 && lastError_.contains("usrcnfg.accdb"));
         QCOMPARE(QueryValue(config, "SELECT 運用事業所コード FROM 動作環境定義"), QVariant("001"));

@@ -128,21 +128,45 @@ private Q_SLOTS:
               "check");
     }
 
-    void aTypedCodeIsPaddedAndLookedUp_data() {
-        Columns<QString, QString>("typed", "shown");
-        Row("12 is 00012", "12", "00012 鈴木");
-        Row("123456 is 12345", "123456", "12345 田中");
+    // Tab leaves the PIN field for the name field, which sends it back; Alt+C reaches the code
+    // field, and a code typed there is padded, looked up and hands the focus to the PIN field.
+    // Without a person found by the login the code field has the focus first.
+    void theKeyboardReachesEveryField_data() {
+        Columns<QString, QString, QString>("user", "keys", "shown");
+        Row("Tab keeps the PIN field", "taro", "Tab", "暗証番号 00012 鈴木");
+        Row("Alt+C", "taro", "Alt+C", "担当者コード 00012 鈴木");
+        Row("Alt+C, a code, Tab", "taro", "Alt+C, 1, 2, 3, 4, 5, Tab", "暗証番号 12345 田中");
+        Row("Alt+C, a code, Enter", "taro", "Alt+C, 1, 2, 3, 4, 5, Return", "暗証番号 12345 田中");
+        Row("12 is 00012", "nobody", "1, 2, Tab", "暗証番号 00012 鈴木");
+        Row("123456 is 12345", "nobody", "1, 2, 3, 4, 5, 6, Tab", "暗証番号 12345 田中");
     }
-    void aTypedCodeIsPaddedAndLookedUp() {
+    void theKeyboardReachesEveryField() {
         TestInstallation install;
         AddStandardStaff(install);
-        Session s(install, QStringLiteral("nobody"));
+        Session s(install, Cell<QString>("user"));
         SignInDialog& dialog = s.openDialog();
-        auto* codeField = Field<QLineEdit>(dialog, "担当者コード");
-        QTRY_VERIFY(codeField->hasFocus());  // the PIN field sends an empty code back here
-        QTest::keyClicks(codeField, Cell<QString>("typed"));
-        QTest::keyClick(codeField, Qt::Key_Tab);
-        QTEST(codeField->text() + " " + Field<QLineEdit>(dialog, "担当者名")->text(), "shown");
+        QTRY_VERIFY(QApplication::focusWidget() != nullptr);
+        for (const QString& typed : Cell<QString>("keys").split(", ")) {
+            const QKeyCombination key = QKeySequence(typed)[0];
+            QTest::keyClick(QApplication::focusWidget(), key.key(), key.keyboardModifiers());
+        }
+        const QStringList shown = {QApplication::focusWidget()->objectName(),
+                                   Field<QLineEdit>(dialog, "担当者コード")->text(),
+                                   Field<QLineEdit>(dialog, "担当者名")->text()};
+        QTEST((shown + s.dialogs.informations).join(' '), "shown");
+    }
+
+    // Full-width digits that an input method commits are the digits of the PIN.
+    void thePinFieldTakesNoComposition() {
+        TestInstallation install;
+        AddStandardStaff(install);
+        Session s(install);
+        auto* pin = Field<QLineEdit>(s.openDialog(), "暗証番号");
+        QVERIFY(!pin->inputMethodQuery(Qt::ImEnabled).toBool());
+        QInputMethodEvent committed;
+        committed.setCommitString(QStringLiteral("ａｂ１２"));
+        QApplication::sendEvent(pin, &committed);
+        QCOMPARE(pin->text(), QStringLiteral("ab12"));
     }
 
     void whoMaySignIn_data() {
@@ -251,6 +275,25 @@ private Q_SLOTS:
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(s.ctx.staff.code + StoredSetting(install, "起動担当者コード"), QString());
         QVERIFY(HistoryNotes(install.configPath()).size() == 1);  // the start row only
+    }
+
+    // A second start while the sign-in dialog lies minimised brings it back to the front.
+    void aSecondStartBringsTheSignInBack() {
+        TestInstallation install;
+        ExecuteOn(install.businessPath(), "UPDATE Mユーザ SET 暗証番号有無 = 1");
+        TestContext t(install.programFolder());
+        SingleInstance instance = InstanceOf(t);
+        bool asked = false;
+        bool minimisedAfter = true;
+        WhenModal("msg暗証番号確認", [&](QDialog& dialog) {
+            dialog.showMinimized();
+            asked = AskRunningMenuToFront(FrontRequestName(t.ctx.process));
+            minimisedAfter = !QTest::qWaitFor([&] { return !dialog.isMinimized(); });
+            dialog.reject();
+        });
+        QVERIFY(!Main(t.ctx, instance));
+        QVERIFY(asked);
+        QVERIFY(!minimisedAfter);
     }
 
     void cancellingEndsTheProgram() {

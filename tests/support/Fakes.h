@@ -76,7 +76,14 @@ public:
 // every text in order.
 class FakeNotice final : public NoticePanel {
 public:
-    void setNotice(const QString& text) override { texts << (notice = text); }
+    void setNotice(const QString& text) override {
+        texts << (notice = text);
+        if (onNotice) {
+            onNotice(text);
+        }
+    }
     QString notice;
     QStringList texts;
+    // Sees what the screen shows at the moment the notice is set.
+    std::function<void(const QString&)> onNotice;
 };

@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -24,6 +25,7 @@
 #include "Modal.h"
 #include "TestInstallation.h"
 #include "app/ExitProcedure.h"
+#include "app/FrontRequest.h"
 #include "app/Main.h"
 #include "app/PleaseWaitWindow.h"
 #include "backup/Backup.h"
@@ -49,6 +51,7 @@
 #include "office/AccessRegistration.h"
 #include "platform/QtApplication.h"
 #include "platform/QtDialogs.h"
+#include "platform/ScreenFit.h"
 #include "records/Connections.h"
 #include "records/LinkMessages.h"
 #include "records/RunHistory.h"
