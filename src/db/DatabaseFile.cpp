@@ -62,6 +62,16 @@ DbResult CheckDatabaseFile(const QString& path) {
     return {};
 }
 
+bool IsAccessDatabaseFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) && IsAccessFile(file.read(32));
+}
+
+QString DatabaseFileFormat(const QString& path) {
+    return path.endsWith(QStringLiteral(".mdb"), Qt::CaseInsensitive) ? QStringLiteral("mdb")
+                                                                      : QStringLiteral("accdb");
+}
+
 DbResult WithDatabaseFile(const QString& path, const std::function<DbResult(QSqlDatabase&)>& work) {
     const QString name = QStringLiteral("file-") + QUuid::createUuid().toString();
     DbResult result;
@@ -89,9 +99,7 @@ DbResult CreateDatabaseFile(const QString& path, const QStringList& statements,
                             const QString& locale) {
     const QString temporary = path + QStringLiteral(".new");
     QFile::remove(temporary);
-    const QString format = path.endsWith(QStringLiteral(".mdb"), Qt::CaseInsensitive)
-                               ? QStringLiteral("mdb")
-                               : QStringLiteral("accdb");
+    const QString format = DatabaseFileFormat(path);
     DbResult result = WithDatabaseFile(temporary, [&](QSqlDatabase& db) {
         return ExecuteAll(db, DatabaseInfoSchema(format, locale) + statements);
     });
