@@ -55,8 +55,12 @@ DbResult CheckDatabaseFile(const QString& path) {
             QStringLiteral("ファイル「%1」を読み込めません: %2").arg(path, file.errorString()));
     }
     if (IsAccessFile(file.read(32))) {
+        // The administrator learns the command that converts it; the Access file stays as it is.
         return FileError(QStringLiteral("「%1」は Microsoft Access のデータベースファイルです。"
-                                        "この環境では Access のファイルを開けません。")
+                                        "この環境では Access のファイルを開けません。"
+                                        "別の名前に移してから「numorika-admin import-access "
+                                        "元のファイル %1」で変換してください "
+                                        "(インストール全体は numorika-admin migrate)。")
                              .arg(path));
     }
     return {};
