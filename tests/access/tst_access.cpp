@@ -1,6 +1,8 @@
 #include "TestSupport.h"
 
 #include "install/AccessImport.h"
+#include "install/Migration.h"
+#include "platform/CodeConverter.h"
 
 namespace {
 const QString kData = QStringLiteral(ACCESS_DATA);
@@ -128,6 +130,62 @@ private Q_SLOTS:
         QFile kept(target);
         QCOMPARE(kept.open(QIODevice::ReadOnly) ? kept.readAll() : QByteArray(),
                  cutAt < 0 ? QByteArray("kept") : QByteArray());
+    }
+
+    // The folders the earlier installation named on Windows are found here through the pairs.
+    void pathsAreMapped_data() {
+        Columns<QString, QString>("value", "mapped");
+        Row("drive folder", QString("C:\\ヌモリカ\\写真\\社員"), QString("/srv/n/写真/社員"));
+        Row("letter case aside", QString("c:\\ヌモリカ\\DOC.txt"), QString("/srv/n/DOC.txt"));
+        Row("the folder itself", QString("C:\\ヌモリカ"), QString("/srv/n"));
+        Row("a longer name is another folder", QString("C:\\ヌモリカ2\\x"), QString("-"));
+        Row("the longest pair wins", QString("C:\\ヌモリカ\\prg\\a.exe"),
+            QString("/opt/prg/a.exe"));
+        Row("network share", QString("\\\\srv\\共有\\バックアップ"),
+            QString("/mnt/共有/バックアップ"));
+        Row("forward slashes", QString("C:/ヌモリカ/帳票"), QString("/srv/n/帳票"));
+        Row("no pair for the drive", QString("D:\\data"), QString("-"));
+        Row("a path of this machine stays", QString("/srv/n/x"), QString("/srv/n/x"));
+    }
+    void pathsAreMapped() {
+        QFETCH(QString, value);
+        const QList<PathMapping> pairs = {{"C:\\ヌモリカ\\", "/srv/n/"},
+                                          {"C:\\ヌモリカ\\prg", "/opt/prg"},
+                                          {"\\\\SRV\\共有", "/mnt/共有"}};
+        QTEST(MapWindowsPath(value, pairs).value_or("-"), "mapped");
+    }
+
+    // migrate makes a working installation from an earlier one's folder, and never overwrites.
+    void migrateMakesANewInstallation_data() {
+        Columns<bool, int>("newExists", "status");
+        Row("fresh", false, 0);
+        Row("new installation there already", true, 2);
+    }
+    void migrateMakesANewInstallation() {
+        QFETCH(bool, newExists);
+        QTemporaryDir dir;
+        const QString old = dir.filePath("old");
+        const QString made = dir.filePath("new");
+        QVERIFY(QDir().mkpath(old + "/conf") && QDir().mkpath(old + "/data"));
+        QVERIFY(QFile::copy(kData + "/ASampleDatabase.accdb", old + "/conf/usrcnfg.accdb"));
+        QVERIFY(QFile::copy(kData + "/DateTestDatabase.mdb", old + "/data/gnrdb.mdb"));
+        QVERIFY(!newExists ||
+                (QDir().mkpath(made + "/data") && WriteFile(made + "/data/gnrdb.accdb", "kept")));
+        QTEST(RunAdmin({"migrate", old, made, "--map-path", "C:\\ヌモリカ=/srv/n"}), "status");
+        if (newExists) {
+            QCOMPARE(QDir(made + "/conf").entryList(QDir::Files), QStringList());
+            return;
+        }
+        const QString business = QDir(made).absoluteFilePath("data/gnrdb.mdb");
+        QCOMPARE(QueryValue(made + "/conf/usrcnfg.accdb",
+                            "SELECT データソース名 FROM データベース定義 WHERE 情報種類 = 'GNR'"),
+                 QVariant(business));
+        QCOMPARE(QueryValue(business, "SELECT COUNT(*) FROM DateTest"), QVariant(6));
+        const QString pin = lastOutput_.section("新しいシステム特権暗証番号: ", 1).left(8);
+        const QString stored =
+            QueryValue(business, "SELECT システム特権暗証番号 FROM Mユーザ").toString();
+        QVERIFY(CodeConverter::verify(CodeConverter().convert(stored), pin));
+        QVERIFY2(lastOutput_.endsWith("メニューは起動できます。\n"), qPrintable(lastOutput_));
     }
 
 private:

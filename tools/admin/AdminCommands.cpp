@@ -76,7 +76,9 @@ QString Usage() {
         "      条件項目 NAME の値 VALUE がコマンドに渡す文字列を表示します\n"
         "  numorika-admin import-access SOURCE TARGET [--jet3-charset CP932]\n"
         "      Access のファイル (.mdb, .accdb) の表をすべて新しいデータベース TARGET に移し、\n"
-        "      表ごとに読んだ行数・書いた行数・照合を表示します\n");
+        "      表ごとに読んだ行数・書いた行数・照合を表示します\n"
+        "  numorika-admin migrate OLD NEW [--map-path WINDOWS_PREFIX=LINUX_PREFIX]…\n"
+        "      Windows から写した以前のインストール OLD から新しいインストール NEW を作ります\n");
 }
 
 int Init(const QStringList& arguments, const QString& programFolder, QTextStream& out,
@@ -305,6 +307,9 @@ int RunAdminCommand(const QStringList& arguments, const QString& programFolder, 
     }
     if (verb == QLatin1String("backup")) {
         return Backup(rest, out, err);
+    }
+    if (verb == QLatin1String("migrate")) {
+        return Migrate(rest, programFolder, out, err);
     }
     if (verb == QLatin1String("import-access")) {
         return ImportAccess(rest, out, err);
