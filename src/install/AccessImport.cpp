@@ -420,9 +420,9 @@ std::optional<QString> ImportTables(MdbHandle* mdb, QSqlDatabase& db, const QStr
     QSqlQuery query(db);
     // The staged file is private until the rename: a crash leaves only a file to throw away.
     for (const QString& statement :
-         DatabaseInfoSchema(DatabaseFileFormat(target), kJapaneseLocale) +
-             QStringList{QStringLiteral("PRAGMA journal_mode = OFF"),
-                         QStringLiteral("PRAGMA synchronous = OFF"), QStringLiteral("BEGIN")}) {
+         QStringList{QStringLiteral("PRAGMA journal_mode = OFF"),
+                     QStringLiteral("PRAGMA synchronous = OFF"), QStringLiteral("BEGIN")} +
+             DatabaseInfoSchema(DatabaseFileFormat(target), kJapaneseLocale)) {
         if (!query.exec(statement)) {
             return QStringLiteral("新しいファイルに書き込めません: %1")
                 .arg(query.lastError().text());
