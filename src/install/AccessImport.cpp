@@ -6,7 +6,6 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QTemporaryFile>
 #include <QUuid>
 #include <QVariant>
 #include <QtEndian>
@@ -30,6 +29,7 @@ namespace {
 constexpr int kRowOffsetMask = 0x1fff;
 constexpr int kLongValueHeader = 12;
 constexpr qint64 kProgressEvery = 1000;
+constexpr double kLastAccessDay = 2958466.0;  // 1 January 10000
 
 struct HandleCloser {
     void operator()(MdbHandle* mdb) const { mdb_close(mdb); }
@@ -176,7 +176,8 @@ std::optional<QVariant> FieldValue(MdbHandle* mdb, const CarriedColumn& carried,
                                   AccessCurrencyText(qFromLittleEndian<qint64>(bytes)))
                             : std::nullopt;
         case MDB_DATETIME:
-            if (!fixed(8) || !std::isfinite(qFromLittleEndian<double>(bytes))) {
+            // Access holds the years 100 to 9999; a day number beyond them is damage.
+            if (!fixed(8) || !(std::fabs(qFromLittleEndian<double>(bytes)) < kLastAccessDay)) {
                 return std::nullopt;
             }
             return QVariant(AccessDateText(qFromLittleEndian<double>(bytes)));
@@ -556,8 +557,7 @@ std::optional<QString> ReaderComplaint(int log) {
         const QString lower = line.toLower();
         if (lower.contains(QStringLiteral("eof")) || lower.contains(QStringLiteral("fail")) ||
             lower.contains(QStringLiteral("error")) ||
-            lower.contains(QStringLiteral("unrecognized")) ||
-            lower.contains(QStringLiteral("unknown"))) {
+            lower.contains(QStringLiteral("unrecognized"))) {
             return line;
         }
     }
@@ -667,21 +667,21 @@ AccessImportResult ImportAccessFile(const QString& source, const QString& target
         result.refusal = refusal;
         return result;
     }
-    QTemporaryFile staging(target + QStringLiteral(".XXXXXX"));
-    if (!staging.open()) {
-        result.refusal =
-            QStringLiteral("「%1」を作成できません: %2").arg(target, staging.errorString());
-        return result;
-    }
-    staging.close();
-    result = ReadInChild(source, staging.fileName(), target, options, progress);
+    // Made by the database engine itself, the file gets the modes every database file gets.
+    const QString staged = QStringLiteral("%1.%2.part")
+                               .arg(target, QUuid::createUuid().toString(QUuid::Id128).left(12));
+    result = ReadInChild(source, staged, target, options, progress);
+    bool renamed = false;
     if (!result.refusal && result.complete()) {
-        if (!SyncToDisk(staging.fileName()) || !QFile::rename(staging.fileName(), target)) {
+        renamed = SyncToDisk(staged) && QFile::rename(staged, target);
+        if (!renamed) {
             result.refusal = QStringLiteral("「%1」を作成できません。").arg(target);
         } else {
-            staging.setAutoRemove(false);
             SyncToDisk(targetInfo.absolutePath());
         }
+    }
+    if (!renamed) {
+        QFile::remove(staged);
     }
     if (result.refusal) {
         result.tables.clear();
