@@ -13,6 +13,9 @@
 
 namespace {
 constexpr int kFailed = 2;
+// Back to the start of the terminal's line, which is cleared: the next progress or report line
+// takes its place.
+constexpr const char* kClearLine = "\r\033[K";
 
 // The value of an option given as "--name VALUE", taken out of the arguments; nullopt when the
 // option stands without its value.
@@ -29,8 +32,9 @@ std::optional<QString> TakeOption(QStringList& arguments, const QString& name) {
 // Writes the import's report; true when every table agrees.
 bool PrintImportReport(const AccessImportResult& result, QTextStream& out, QTextStream& err,
                        const QString& file = {}) {
+    // What could not come over belongs to the report, whatever else happened.
     for (const QString& line : result.leftOut) {
-        err << line << '\n';
+        out << line << '\n';
     }
     if (result.refusal) {
         err << *result.refusal << '\n';
@@ -52,7 +56,8 @@ AccessImportProgress TerminalProgress(QTextStream& out) {
         return {};
     }
     return [&out](const QString& table, qint64 rows) {
-        out << '\r' << table << QStringLiteral(": ") << rows << QStringLiteral(" 行") << Qt::flush;
+        out << kClearLine << table << QStringLiteral(": ") << rows << QStringLiteral(" 行")
+            << Qt::flush;
     };
 }
 }  // namespace
@@ -69,7 +74,7 @@ int ImportAccess(const QStringList& arguments, QTextStream& out, QTextStream& er
     const AccessImportProgress progress = TerminalProgress(out);
     const AccessImportResult result = ImportAccessFile(rest[0], rest[1], {*charset}, progress);
     if (progress) {
-        out << '\r' << Qt::flush;
+        out << kClearLine << Qt::flush;
     }
     return PrintImportReport(result, out, err) ? 0 : kFailed;
 }
@@ -100,7 +105,7 @@ int Migrate(const QStringList& arguments, const QString& programFolder, QTextStr
     const AccessImportProgress progress = TerminalProgress(out);
     const MigrationResult result = MigrateInstallation(rest[0], rest[1], options, progress);
     if (progress) {
-        out << '\r' << Qt::flush;
+        out << kClearLine << Qt::flush;
     }
     for (const MigratedFile& file : result.files) {
         PrintImportReport(file.import, out, err, file.source + QStringLiteral(" → ") + file.target);
