@@ -156,8 +156,18 @@ DbResult CompleteConfiguration(const QString& config, const QString& business,
     });
 }
 
-DbResult CompleteBusiness(const QString& business, const MigrationOptions& options,
-                          MigrationResult& result) {
+MigrationResult Refused(MigrationResult result, const QString& why) {
+    for (const MigratedFile& file : result.files) {
+        QFile::remove(file.target);
+    }
+    result.files.clear();
+    result.refusal = why;
+    return result;
+}
+}  // namespace
+
+DbResult CompleteMigratedBusiness(const QString& business, const MigrationOptions& options,
+                                  MigrationResult& result) {
     return WithDatabaseFile(business, [&](QSqlDatabase& db) -> DbResult {
         if (auto completed = CompleteSchema(db, BusinessSchema(), InitialBusinessRows());
             !completed) {
@@ -196,16 +206,6 @@ DbResult CompleteBusiness(const QString& business, const MigrationOptions& optio
             {QStringLiteral("UPDATE Mユーザ SET システム特権暗証番号 = %1").arg(SqlQuote(stored))});
     });
 }
-
-MigrationResult Refused(MigrationResult result, const QString& why) {
-    for (const MigratedFile& file : result.files) {
-        QFile::remove(file.target);
-    }
-    result.files.clear();
-    result.refusal = why;
-    return result;
-}
-}  // namespace
 
 std::optional<QString> MapWindowsPath(const QString& value, const QList<PathMapping>& mappings) {
     if (!IsWindowsPath(value)) {
@@ -294,7 +294,7 @@ MigrationResult MigrateInstallation(const QString& oldBase, const QString& newBa
     if (const auto done = CompleteConfiguration(config, business, options, result); !done) {
         return Refused(result, done.error().description);
     }
-    if (const auto done = CompleteBusiness(business, options, result); !done) {
+    if (const auto done = CompleteMigratedBusiness(business, options, result); !done) {
         return Refused(result, done.error().description);
     }
     return result;

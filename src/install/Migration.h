@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <optional>
 
+#include "db/DbError.h"
 #include "install/AccessImport.h"
 
 // A Windows folder of the earlier installation and the folder that stands for it here.
@@ -47,3 +48,9 @@ struct MigrationResult {
 MigrationResult MigrateInstallation(const QString& oldBase, const QString& newBase,
                                     const MigrationOptions& options,
                                     const AccessImportProgress& progress = {});
+
+// The part of it that makes a converted business file work here: the tables the suite reads
+// added, the path columns mapped, the staff with an unreadable stored PIN named and the system
+// privileged PIN stored.
+DbResult CompleteMigratedBusiness(const QString& business, const MigrationOptions& options,
+                                  MigrationResult& result);

@@ -188,6 +188,34 @@ private Q_SLOTS:
         QVERIFY2(lastOutput_.endsWith("メニューは起動できます。\n"), qPrintable(lastOutput_));
     }
 
+    // The company's folders, the menu's programs and the staff of a converted business file.
+    void migratedBusinessWorksHere() {
+        TestInstallation install;
+        const QString business = install.businessPath();
+        ExecuteOn(business,
+                  "UPDATE Mユーザ SET 写真フォルダ = 'c:\\ヌモリカ\\写真', "
+                  "BACKUPフォルダ = 'E:\\backup', 会社ロゴfile = 'C:\\ヌモリカ\\logo.png'");
+        AddMenuRow(install, {"00012", 0, 1, "受注入力", "C:\\ヌモリカ\\prgbin\\受注.exe"});
+        AddStaff(install, "00100", "山田", {{"暗証番号", "Q1x9$#"}});
+        AddStaff(install, "00101", "佐藤",
+                 {{"暗証番号", CodeConverter::encode("1234", PinCost::Minimal)}});
+        MigrationResult result;
+        QVERIFY(CompleteMigratedBusiness(business, {{{"C:\\ヌモリカ", "/srv/n"}}, {}, "NEWPIN23"},
+                                         result));
+        QCOMPARE(RowTexts(QueryRows(business, "SELECT 写真フォルダ, 会社ロゴfile FROM Mユーザ"),
+                          {"写真フォルダ", "会社ロゴfile"}),
+                 QStringList{"/srv/n/写真|/srv/n/logo.png"});
+        QCOMPARE(QueryValue(business,
+                            "SELECT filepath FROM ヌモリカマイメニュ詳細 WHERE "
+                            "プログラム名 = '受注入力'"),
+                 QVariant("/srv/n/prgbin/受注.exe"));
+        QCOMPARE(result.unmappedPaths, QStringList{"Mユーザ.BACKUPフォルダ: E:\\backup"});
+        QCOMPARE(result.staffWithoutPin, QStringList{"00100 山田"});
+        const QString stored =
+            QueryValue(business, "SELECT システム特権暗証番号 FROM Mユーザ").toString();
+        QVERIFY(CodeConverter::verify(CodeConverter().convert(stored), "NEWPIN23"));
+    }
+
 private:
     static QStringList ZipColumns(const QStringList& names, const QStringList& types) {
         QStringList columns;
