@@ -77,7 +77,8 @@ QString Usage() {
         "  numorika-admin import-access SOURCE TARGET [--jet3-charset CP932]\n"
         "      Access のファイル (.mdb, .accdb) の表をすべて新しいデータベース TARGET に移し、\n"
         "      表ごとに読んだ行数・書いた行数・照合を表示します\n"
-        "  numorika-admin migrate OLD NEW [--map-path WINDOWS_PREFIX=LINUX_PREFIX]…\n"
+        "  numorika-admin migrate OLD NEW [--map-path WINDOWS_PREFIX=LINUX_PREFIX]… "
+        "[--jet3-charset CP932]\n"
         "      Windows から写した以前のインストール OLD から新しいインストール NEW を作ります\n");
 }
 
