@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the program need (only those missing).
 # "run" installs only what building and running the menu needs; "fuzz" adds clang and its
-# libFuzzer runtime for tests/fuzz/run.sh, "bench" the timing tools.
+# libFuzzer runtime for tests/fuzz/run.sh, "bench" the timing tools and the Access reader's own
+# export to time against.
 set -euo pipefail
 
 # What building and running the menu needs.
@@ -11,6 +12,7 @@ packages=(
     fonts-ipafont-gothic   # Japanese text renders as boxes without a Japanese font
     qt6-translations-l10n  # Qt's own boxes and dialogs in Japanese
     pkg-config libsodium-dev   # stored PINs are Argon2id hashes
+    mdbtools-dev libmdb3       # import-access reads an office's Access files
 )
 # What the tests need besides; "run" leaves them out (scripts/demo.sh).
 tests=(
@@ -27,7 +29,7 @@ for extra in "$@"; do
     case "$extra" in
         run) with_tests=0 ;;
         fuzz) packages+=(clang libclang-rt-14-dev) ;;
-        bench) packages+=(hyperfine time strace bindfs) ;;
+        bench) packages+=(hyperfine time strace bindfs mdbtools) ;;  # mdb-export: the pace to keep
         *) echo "install-deps.sh: unknown set $extra" >&2; exit 2 ;;
     esac
 done

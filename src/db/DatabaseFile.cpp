@@ -56,11 +56,25 @@ DbResult CheckDatabaseFile(const QString& path) {
             QStringLiteral("ファイル「%1」を読み込めません: %2").arg(path, file.errorString()));
     }
     if (IsAccessFile(file.read(32))) {
+        // The administrator learns the command that converts it; the Access file stays as it is.
         return FileError(QStringLiteral("「%1」は Microsoft Access のデータベースファイルです。"
-                                        "この環境では Access のファイルを開けません。")
+                                        "この環境では Access のファイルを開けません。"
+                                        "別の名前に移してから「numorika-admin import-access "
+                                        "元のファイル %1」で変換してください "
+                                        "(インストール全体は numorika-admin migrate)。")
                              .arg(path));
     }
     return {};
+}
+
+bool IsAccessDatabaseFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) && IsAccessFile(file.read(32));
+}
+
+QString DatabaseFileFormat(const QString& path) {
+    return path.endsWith(QStringLiteral(".mdb"), Qt::CaseInsensitive) ? QStringLiteral("mdb")
+                                                                      : QStringLiteral("accdb");
 }
 
 DbResult WithDatabaseFile(const QString& path, const std::function<DbResult(QSqlDatabase&)>& work) {
@@ -90,9 +104,7 @@ DbResult CreateDatabaseFile(const QString& path, const QStringList& statements,
                             const QString& locale) {
     const QString temporary = path + QStringLiteral(".new");
     QFile::remove(temporary);
-    const QString format = path.endsWith(QStringLiteral(".mdb"), Qt::CaseInsensitive)
-                               ? QStringLiteral("mdb")
-                               : QStringLiteral("accdb");
+    const QString format = DatabaseFileFormat(path);
     DbResult result = WithDatabaseFile(temporary, [&](QSqlDatabase& db) {
         return ExecuteAll(db, DatabaseInfoSchema(format, locale) + statements);
     });

@@ -17,6 +17,12 @@ QString DatabaseFileEnding(DatabaseFileKind kind);
 // The configuration database usrcnfg of a kind in a folder.
 QString ConfigDatabasePath(const QString& folder, DatabaseFileKind kind);
 
+// Whether a file is a real Access database (Jet or ACE), which only the converter can read.
+bool IsAccessDatabaseFile(const QString& path);
+
+// "mdb" or "accdb", as numorika_info records a file's format: by the ending of its name.
+QString DatabaseFileFormat(const QString& path);
+
 // Why a file cannot serve as a database here: missing, a folder, unreadable, or a real Access
 // file, which this platform cannot open. nullopt when the file may be opened.
 DbResult CheckDatabaseFile(const QString& path);

@@ -75,6 +75,8 @@ std::optional<QString> CreateServerSchema(const DatabaseDefinition& definition,
     return std::nullopt;
 }
 
+}  // namespace
+
 QStringList InitialConfigurationRows() {
     return {
         QStringLiteral(
@@ -87,7 +89,9 @@ QStringList InitialConfigurationRows() {
     };
 }
 
-}  // namespace
+QString BusinessFileDefinitionRow(const QString& businessPath) {
+    return DefinitionRow(FileDefinition(businessPath));
+}
 
 // A working start: the company and its head office, with sign-in switched off until the
 // administrator gives the staff their PINs.
@@ -100,7 +104,6 @@ QStringList InitialBusinessRows() {
     };
 }
 
-namespace {
 std::optional<QString> ExistingDatabase(const QString& stem) {
     for (const QString& ending : {QStringLiteral(".accdb"), QStringLiteral(".mdb")}) {
         if (QFileInfo::exists(stem + ending)) {
@@ -109,7 +112,6 @@ std::optional<QString> ExistingDatabase(const QString& stem) {
     }
     return std::nullopt;
 }
-}  // namespace
 
 QString NewSystemPin() {
     static const QLatin1StringView kLetters("ABCDEFGHJKLMNPQRSTUVWXYZ23456789");

@@ -34,6 +34,12 @@ std::optional<QString> CreateInstallation(const QString& base,
 
 // The company '0001' and its head office "000" of a new business database.
 QStringList InitialBusinessRows();
+// The database of a stem ("…/conf/usrcnfg") with either of the suite's endings, if one is there.
+std::optional<QString> ExistingDatabase(const QString& stem);
+// The environment row '001' of a new configuration database.
+QStringList InitialConfigurationRows();
+// The 'GNR' row of データベース定義 that names a business database file (kind A).
+QString BusinessFileDefinitionRow(const QString& businessPath);
 
 // Copies the menu and the setup program from fromFolder into the program folder; for a demo also
 // the demo program under the name of every demo program.

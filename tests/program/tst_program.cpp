@@ -235,6 +235,8 @@ private Q_SLOTS:
         Row("good", "", 0, "[OK] 会社: 自社");
         Row("configuration missing", "no config", 1, "[NG] 設定ファイル");
         Row("business file of another kind", "foreign", 1, "[NG] 業務データベース");
+        Row("business file from Access", "access", 1,
+            "「numorika-admin import-access 元のファイル ");
         Row("company row missing", "DELETE FROM Mユーザ", 1, "[NG] 会社");
         Row("backup folder not a folder", "UPDATE Mユーザ SET BACKUPフォルダ = 'CONFIG'", 0,
             "[NG] バックアップフォルダ");
@@ -247,8 +249,11 @@ private Q_SLOTS:
         const QString business = base + "/data/gnrdb.accdb";
         if (fault == "no config") {
             QVERIFY(QFile::remove(config));
-        } else if (fault == "foreign") {
-            QVERIFY(WriteFile(business, QByteArray(4096, 'x')));
+        } else if (fault == "foreign" || fault == "access") {
+            QVERIFY(WriteFile(
+                business,
+                (fault == "access" ? QByteArray("\0\1\0\0Standard Jet DB", 19) : QByteArray())
+                    .leftJustified(4096, 'x')));
         } else if (!fault.isEmpty()) {
             ExecuteOn(business, fault.replace("CONFIG", config));
         }

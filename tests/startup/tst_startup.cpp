@@ -159,7 +159,7 @@ private Q_SLOTS:
         Row("definition table missing", false, "DROP TABLE データベース定義", "");
         Row("unknown installation mode", false, "UPDATE 動作環境定義 SET インストール区分 = 2", "");
         Row("no configuration database", false, "", "");
-        Row("Access file", false, "", "Microsoft Access のデータベースファイル");
+        Row("Access file", false, "", "Microsoft Access のデータベースファイル.*import-access");
         Row("random bytes", false, "", "データベースとして読めません");
         Row("company row missing", true, "DELETE FROM Mユーザ", "");
         Row("company column missing", true, "ALTER TABLE Mユーザ DROP COLUMN 統計整理実行日", "");

@@ -1,5 +1,6 @@
 #include "AdminCommands.h"
 
+#include "AccessCommands.h"
 #include "AdminInstallation.h"
 #include "CheckCommand.h"
 #include "HistoryCommand.h"
@@ -72,7 +73,13 @@ QString Usage() {
         "      --scheduled は動作環境定義の曜日 (月曜バックアップ…) と開始時刻に合う日だけ、\n"
         "      その日まだバックアップしていなければ実行します\n"
         "  numorika-admin condition BASE NAME VALUE\n"
-        "      条件項目 NAME の値 VALUE がコマンドに渡す文字列を表示します\n");
+        "      条件項目 NAME の値 VALUE がコマンドに渡す文字列を表示します\n"
+        "  numorika-admin import-access SOURCE TARGET [--jet3-charset CP932]\n"
+        "      Access のファイル (.mdb, .accdb) の表をすべて新しいデータベース TARGET に移し、\n"
+        "      表ごとに読んだ行数・書いた行数・照合を表示します\n"
+        "  numorika-admin migrate OLD NEW [--map-path WINDOWS_PREFIX=LINUX_PREFIX]… "
+        "[--jet3-charset CP932]\n"
+        "      Windows から写した以前のインストール OLD から新しいインストール NEW を作ります\n");
 }
 
 int Init(const QStringList& arguments, const QString& programFolder, QTextStream& out,
@@ -301,6 +308,12 @@ int RunAdminCommand(const QStringList& arguments, const QString& programFolder, 
     }
     if (verb == QLatin1String("backup")) {
         return Backup(rest, out, err);
+    }
+    if (verb == QLatin1String("migrate")) {
+        return Migrate(rest, programFolder, out, err);
+    }
+    if (verb == QLatin1String("import-access")) {
+        return ImportAccess(rest, out, err);
     }
     if (verb == QLatin1String("condition") && rest.size() == 3) {
         return Condition(rest, out, err);
