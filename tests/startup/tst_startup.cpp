@@ -89,17 +89,29 @@ private Q_SLOTS:
         QVERIFY(Main(next.ctx, nextInstance) && next.dialogs.informations.isEmpty());
     }
 
-    // Whatever the answer, the configuration folder is left as it was.
+    // Whatever the answer, the configuration and data folders are left as they were.
     void theSetupAsksAndRefuses_data() {
-        Columns<QString, bool, bool, int>("argument", "answer", "installed", "status");
-        Row("declined", "BASE,ヌモリカマイメニュ", false, false, 1);
-        Row("existing databases are kept", "BASE,ヌモリカマイメニュ", true, true, 2);
-        Row("no program name", "BASE", true, false, 2);
+        Columns<QString, bool, QString, int>("argument", "answer", "present", "status");
+        Row("declined", "BASE,ヌモリカマイメニュ", false, "", 1);
+        Row("existing databases are kept", "BASE,ヌモリカマイメニュ", true, "all", 2);
+        Row("an existing business .mdb is kept", "BASE,ヌモリカマイメニュ", true, "data/gnrdb.mdb",
+            2);
+        Row("an existing business .accdb is kept", "BASE,ヌモリカマイメニュ", true,
+            "data/gnrdb.accdb", 2);
+        Row("configuration not created: no business file", "BASE,ヌモリカマイメニュ", true,
+            "conf/usrcnfg.accdb.new/x", 2);
+        Row("no program name", "BASE", true, "", 2);
     }
     void theSetupAsksAndRefuses() {
-        TestInstallation install(Cell<bool>("installed") ? TestInstallation::Databases
-                                                         : TestInstallation::Nothing);
+        QFETCH(QString, present);
+        TestInstallation install(present == "all" ? TestInstallation::Databases
+                                                  : TestInstallation::Nothing);
+        if (present.contains('/')) {
+            QVERIFY(QDir().mkpath(QFileInfo(install.path(present)).path()));
+            QVERIFY(WriteFile(install.path(present), "x"));
+        }
         const auto before = FileBytes(install.path("conf"), {"*"});
+        const auto data = FileBytes(install.path("data"), {"*"});
         FakeDialogs dialogs;
         FakeShell shell;
         dialogs.answers << Cell<bool>("answer");
@@ -107,6 +119,7 @@ private Q_SLOTS:
         QTEST(RunEnvironmentSetup(argument.replace("BASE", install.base()), dialogs, shell),
               "status");
         QCOMPARE(FileBytes(install.path("conf"), {"*"}), before);
+        QCOMPARE(FileBytes(install.path("data"), {"*"}), data);
         QVERIFY(shell.started.isEmpty());
     }
 
