@@ -16,6 +16,9 @@ scripts/install-deps.sh
 # The optimiser warns of more than a debug build does, and the warnings are errors.
 release_dir="${RELEASE_BUILD_DIR:-build-release}"
 BUILD_DIR="$release_dir" BUILD_TYPE=Release scripts/build.sh
+# Packed as scripts/package.sh packs it, for the test of what the package holds.
+rm -f dist/numorika_*.deb
+(cd "$release_dir" && cpack -G DEB >/dev/null)
 # The same suite once more with AddressSanitizer and UndefinedBehaviorSanitizer: any report fails.
 sanitize_dir="${SANITIZE_BUILD_DIR:-build-asan}"
 BUILD_DIR="$sanitize_dir" CMAKE_OPTIONS="-DNUMORIKA_SANITIZE=ON" scripts/build.sh

@@ -403,6 +403,49 @@ private Q_SLOTS:
         }
     }
 
+    // The Debian package of this version holds the programs where init finds them, and what
+    // a desktop and the system around it read; it depends on what the programs load.
+    void thePackageHoldsWhatItNames_data() {
+        Columns<QString, QString>("field", "expected");
+        Row("the tool", "", "-rwxr-xr-x root/root .* ./usr/bin/numorika-admin");
+        Row("the menu", "", "-rwxr-xr-x root/root .* ./usr/lib/numorika/ヌモリカマイメニュ");
+        Row("the setup", "", "-rwxr-xr-x root/root .* ./usr/lib/numorika/動作環境設定.exe");
+        Row("the demo program", "", " ./usr/lib/numorika/numorika-demo-program");
+        Row("manual page", "", " ./usr/share/man/man1/numorika-admin.1.gz");
+        Row("completion", "", " ./usr/share/bash-completion/completions/numorika-admin");
+        Row("desktop template", "", " ./usr/share/numorika/numorika.desktop.in");
+        Row("scalable icon", "", " ./usr/share/icons/hicolor/scalable/apps/numorika.svg");
+        Row("smallest icon", "", " ./usr/share/icons/hicolor/16x16/apps/numorika.png");
+        Row("largest icon", "", " ./usr/share/icons/hicolor/256x256/apps/numorika.png");
+        Row("metainfo", "", " ./usr/share/metainfo/org.numorika.admin.metainfo.xml");
+        Row("backup service", "", " ./lib/systemd/system/numorika-backup@.service");
+        Row("backup timer", "", " ./lib/systemd/system/numorika-backup@.timer");
+        Row("copyright", "", " ./usr/share/doc/numorika/copyright");
+        Row("linked Qt", "Depends", "libqt6widgets6 ");
+        Row("linked libsodium", "Depends", "libsodium23 ");
+        Row("loaded SQLite driver", "Depends", "libqt6sql6-sqlite");
+        Row("version", "Version", "^" NUMORIKA_VERSION "$");
+    }
+    void thePackageHoldsWhatItNames() {
+        QFETCH(QString, field);
+        const QStringList packages =
+            QDir(PACKAGE_FOLDER).entryList({"numorika_" NUMORIKA_VERSION "_*.deb"});
+        if (QStandardPaths::findExecutable("dpkg-deb").isEmpty() || packages.isEmpty()) {
+            QSKIP("no dpkg-deb or no dist/numorika_" NUMORIKA_VERSION
+                  "_*.deb "
+                  "(scripts/package.sh makes it)");
+        }
+        QProcess dpkg;
+        const QString deb = QDir(PACKAGE_FOLDER).filePath(packages.first());
+        dpkg.start("dpkg-deb",
+                   field.isEmpty() ? QStringList{"-c", deb} : QStringList{"-f", deb, field});
+        QVERIFY(dpkg.waitForFinished(30000));
+        const QString listed = QString::fromUtf8(dpkg.readAllStandardOutput());
+        const QRegularExpression expected(Cell<QString>("expected") + (field.isEmpty() ? "$" : ""),
+                                          QRegularExpression::MultilineOption);
+        QVERIFY2(expected.match(listed).hasMatch(), qPrintable(listed));
+    }
+
     // The tool resolves a condition with the day it runs on, the company's calendar and the
     // installation's office; the rules themselves are the text tests' to check.
     void conditionsResolveOnTheDayTheyRun_data() {
