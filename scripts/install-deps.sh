@@ -2,7 +2,7 @@
 # Installs the Debian packages the build, the tests and the program need (only those missing).
 # "run" installs only what building and running the menu needs; "fuzz" adds clang and its
 # libFuzzer runtime for tests/fuzz/run.sh, "bench" the timing tools and the Access reader's own
-# export to time against.
+# export to time against, "package" what scripts/package.sh builds and checks the package with.
 set -euo pipefail
 
 # What building and running the menu needs.
@@ -21,6 +21,7 @@ tests=(
     libqt6sql6-odbc unixodbc odbc-postgresql   # kind "O": other sources through ODBC
     sqlite3
     faketime               # the date tests run the admin tool on fixed days
+    dpkg-dev librsvg2-bin  # the package's Depends (dpkg-shlibdeps) and its PNG icons
     bindfs                 # a FUSE mount stands for a file server in the journal-mode test
 )
 
@@ -30,6 +31,7 @@ for extra in "$@"; do
         run) with_tests=0 ;;
         fuzz) packages+=(clang libclang-rt-14-dev) ;;
         bench) packages+=(hyperfine time strace bindfs mdbtools) ;;  # mdb-export: the pace to keep
+        package) packages+=(dpkg-dev librsvg2-bin lintian appstream) ;;
         *) echo "install-deps.sh: unknown set $extra" >&2; exit 2 ;;
     esac
 done

@@ -267,14 +267,18 @@ std::optional<QString> WriteDesktopEntry(const QString& base) {
     if (!svg.open(QIODevice::ReadOnly) || !WriteTextFile(icon, svg.readAll())) {
         return std::nullopt;
     }
-    // Exec quotes the path, so a base with blanks starts too.
+    // The package installs the same template for administrators to read. Exec quotes the path,
+    // so a base with blanks starts too.
+    QFile file(QStringLiteral(":/numorika/numorika.desktop.in"));
+    if (!file.open(QIODevice::ReadOnly)) {
+        return std::nullopt;
+    }
     const QString entry =
-        QStringLiteral(
-            "[Desktop Entry]\nType=Application\nName=ヌモリカマイメニュ\n"
-            "Comment=ヌモリカ 販売管理のメニュー\nExec=\"%1\"\nPath=%2\n"
-            "Icon=%3\nTerminal=false\nCategories=Office;\n"
-            "StartupWMClass=%4\n")
-            .arg(JoinPath(programs, MenuExecutableName()), programs, icon, kProgramId);
+        QString::fromUtf8(file.readAll())
+            .replace(QStringLiteral("@MENU@"), JoinPath(programs, MenuExecutableName()))
+            .replace(QStringLiteral("@FOLDER@"), programs)
+            .replace(QStringLiteral("@ICON@"), icon)
+            .replace(QStringLiteral("@WMCLASS@"), kProgramId);
     const QString path = DesktopEntryPath(root);
     if (!WriteTextFile(path, entry.toUtf8())) {
         return std::nullopt;

@@ -1,6 +1,7 @@
 #include "AdminCommands.h"
 
 #include "AccessCommands.h"
+#include "AdminCli.h"
 #include "AdminInstallation.h"
 #include "CheckCommand.h"
 #include "HistoryCommand.h"
@@ -8,6 +9,7 @@
 #include "PinCommands.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 #include "backup/Backup.h"
 #include "backup/BackupRules.h"
@@ -28,81 +30,26 @@ namespace {
 constexpr int kNothing = 1;
 constexpr int kFailed = 2;
 
-QString Usage() {
-    return QStringLiteral(
-        "使い方:\n"
-        "  numorika-admin init BASE [--demo] [--per-user] [--server \"host=… dbname=… user=…\"]\n"
-        "      BASE に共有インストール (prgbin, conf, data, report, manual) を作成し、\n"
-        "      メニューと動作環境設定をインストールします。--demo でデモの会社・担当者・メニュー\n"
-        "      とデモプログラムも入れます。--per-user はユーザ別インストール (区分 1) にし、\n"
-        "      report に帳票データベース (repdb, repfrmdb) を置きます。--server "
-        "は業務データベースを\n"
-        "      PostgreSQL に作成し、データベース定義を種別 S にします\n"
-        "  numorika-admin pin encode\n"
-        "      標準入力から読んだ暗証番号の保存形式 (M担当者.暗証番号 などに設定する値) を\n"
-        "      表示します (端末では入力を表示しません)\n"
-        "  numorika-admin pin set BASE STAFF\n"
-        "      標準入力から読んだ暗証番号を担当者 STAFF の暗証番号にします\n"
-        "  numorika-admin pin upgrade BASE\n"
-        "      古い保存形式の暗証番号 (M担当者, Mユーザ, M事業所) を新しい形式に書き換えます\n"
-        "  numorika-admin command BASE STAFF TAB BUTTON\n"
-        "      担当者 STAFF のタブ TAB (0-2)、ボタン BUTTON (0-7) "
-        "が今起動するコマンドを表示します\n"
-        "  numorika-admin menu show BASE STAFF\n"
-        "      担当者 STAFF の3つのタブと24のボタン、ボタンごとに今起動するコマンドを表示します\n"
-        "  numorika-admin menu export BASE STAFF [FILE]\n"
-        "      担当者 STAFF のメニュー (ヌモリカマイメニュ, ヌモリカマイメニュ詳細) を JSON で"
-        "書き出します\n"
-        "  numorika-admin menu import BASE STAFF FILE [--replace]\n"
-        "      JSON のメニューを担当者 STAFF のメニューとして書き込みます "
-        "(一つのトランザクション)\n"
-        "  numorika-admin menu copy BASE FROM TO... [--replace]\n"
-        "      担当者 FROM のメニューを TO の担当者に写します\n"
-        "  numorika-admin history BASE [--since yyyymmdd] [--until yyyymmdd] [--program ID]\n"
-        "                        [--staff CODE] [--user NAME] [--errors] [--csv]\n"
-        "      プログラム稼動履歴の行を古い順に表 (または CSV) で表示します (読み取りのみ)\n"
-        "  numorika-admin check BASE\n"
-        "      メニューが起動時に見るもの (設定ファイル、業務データベース、会社、運用事業所、\n"
-        "      カタログ、バックアップフォルダ) を一行ずつ確かめます (終了状態 0: 起動できる)\n"
-        "  numorika-admin desktop-entry BASE\n"
-        "      インストールのデスクトップエントリ (メニューとアイコン) を現在のユーザに登録します\n"
-        "  numorika-admin backup BASE [--folder DIR] [--scheduled]\n"
-        "      業務データを BACKUPフォルダ (または DIR) の曜日フォルダにバックアップし、\n"
-        "      テーブルごとにファイル・元の件数・バックアップの件数を表示します\n"
-        "      (終了状態 0: 完了, 1: 対象データなし, 2: エラーまたは件数の不一致)。\n"
-        "      --scheduled は動作環境定義の曜日 (月曜バックアップ…) と開始時刻に合う日だけ、\n"
-        "      その日まだバックアップしていなければ実行します\n"
-        "  numorika-admin condition BASE NAME VALUE\n"
-        "      条件項目 NAME の値 VALUE がコマンドに渡す文字列を表示します\n"
-        "  numorika-admin import-access SOURCE TARGET [--jet3-charset CP932]\n"
-        "      Access のファイル (.mdb, .accdb) の表をすべて新しいデータベース TARGET に移し、\n"
-        "      表ごとに読んだ行数・書いた行数・照合を表示します\n"
-        "  numorika-admin migrate OLD NEW [--map-path WINDOWS_PREFIX=LINUX_PREFIX]… "
-        "[--jet3-charset CP932]\n"
-        "      Windows から写した以前のインストール OLD から新しいインストール NEW を作ります\n");
+// Where init finds the programs it installs: beside the tool in a build, in the package's own
+// folder once installed.
+QString ProgramSource(const QString& programFolder) {
+    if (QFileInfo::exists(JoinPath(programFolder, MenuExecutableName()))) {
+        return programFolder;
+    }
+    return QDir::cleanPath(QDir(programFolder).filePath(QStringLiteral(NUMORIKA_PROGRAM_DIR)));
 }
 
-int Init(const QStringList& arguments, const QString& programFolder, QTextStream& out,
-         QTextStream& err) {
-    const bool demo = arguments.contains(QStringLiteral("--demo"));
-    const bool perUser = arguments.contains(QStringLiteral("--per-user"));
-    QStringList rest = arguments;
-    rest.removeAll(QStringLiteral("--demo"));
-    rest.removeAll(QStringLiteral("--per-user"));
-    QString server;
-    if (const qsizetype at = rest.indexOf(QStringLiteral("--server")); at >= 0) {
-        server = rest.value(at + 1);
-        rest.remove(at, qMin<qsizetype>(2, rest.size() - at));
-        if (server.isEmpty()) {
-            err << Usage();
-            return kFailed;
-        }
-    }
-    if (rest.size() != 1) {
-        err << Usage();
+int Init(const AdminCall& call, const QString& programFolder, QTextStream& out, QTextStream& err) {
+    const bool demo = call.has(QStringLiteral("--demo"));
+    const bool perUser = call.has(QStringLiteral("--per-user"));
+    const QString server = call.value(QStringLiteral("--server"));
+    const QString base = call.operands[0];
+    const QString programs = ProgramSource(programFolder);
+    if (!QFileInfo::exists(JoinPath(programs, MenuExecutableName()))) {
+        err << QStringLiteral("インストールするメニューが有りません: ")
+            << JoinPath(programs, MenuExecutableName()) << '\n';
         return kFailed;
     }
-    const QString base = rest[0];
     // Every installation gets a system privileged PIN of its own; the demo's is documented.
     const QString systemPin = demo ? kDemoSystemPin : NewSystemPin();
     if (const auto error =
@@ -112,7 +59,7 @@ int Init(const QStringList& arguments, const QString& programFolder, QTextStream
     }
     const QString root = QDir::toNativeSeparators(QDir(base).absolutePath());
     if (const auto error =
-            InstallPrograms(programFolder, JoinPath(root, QStringLiteral("prgbin")), demo)) {
+            InstallPrograms(programs, JoinPath(root, QStringLiteral("prgbin")), demo)) {
         err << QStringLiteral("プログラムをインストールできません: ") << *error << '\n';
         return kFailed;
     }
@@ -122,8 +69,8 @@ int Init(const QStringList& arguments, const QString& programFolder, QTextStream
     out << QStringLiteral("インストールを作成しました: ") << root << '\n';
     out << QStringLiteral("システム特権暗証番号: ") << systemPin << '\n'
         << QStringLiteral(
-               "運用事業所を本社 (000) に切り替えるときに使います。表示はこの一度"
-               "だけです。控えを鍵の掛かる場所に保管してください。")
+               "運用事業所を本社 (000) に切り替えるときに使います。表示はこの一度だけです。\n"
+               "控えを鍵の掛かる場所に保管してください。")
         << '\n';
     return 0;
 }
@@ -138,7 +85,10 @@ int Command(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     const auto tab = Position(arguments[2], kMenuTabs);
     const auto button = Position(arguments[3], kMenuButtons);
     if (!tab || !button) {
-        err << Usage();
+        err << QStringLiteral(
+                   "TAB は 0-2、BUTTON は 0-7 で指定してください。"
+                   "詳しくは numorika-admin command --help")
+            << '\n';
         return kFailed;
     }
     AdminInstallation installation(arguments[0], err);
@@ -166,23 +116,10 @@ private:
     QTextStream& err_;
 };
 
-int Backup(const QStringList& arguments, QTextStream& out, QTextStream& err) {
-    QStringList rest = arguments;
-    const bool scheduled = rest.removeAll(QStringLiteral("--scheduled")) > 0;
-    QString folder;
-    if (const qsizetype at = rest.indexOf(QStringLiteral("--folder")); at >= 0) {
-        folder = rest.value(at + 1);
-        rest.remove(at, qMin<qsizetype>(2, rest.size() - at));
-        if (folder.isEmpty()) {
-            err << Usage();
-            return kFailed;
-        }
-    }
-    if (rest.size() != 1) {
-        err << Usage();
-        return kFailed;
-    }
-    AdminInstallation installation(rest[0], err);
+int Backup(const AdminCall& call, QTextStream& out, QTextStream& err) {
+    const bool scheduled = call.has(QStringLiteral("--scheduled"));
+    QString folder = call.value(QStringLiteral("--folder"));
+    AdminInstallation installation(call.operands[0], err);
     if (!installation.load(err)) {
         return kFailed;
     }
@@ -257,67 +194,172 @@ int Condition(const QStringList& arguments, QTextStream& out, QTextStream& err) 
         << '\n';
     return 0;
 }
+
+int DesktopEntry(const QString& base, QTextStream& out, QTextStream& err) {
+    const auto installed = InstallDesktopEntry(base);
+    if (!installed) {
+        err << QStringLiteral("デスクトップエントリをインストールできません: ") << base << '\n';
+        return kFailed;
+    }
+    out << QStringLiteral("デスクトップエントリをインストールしました: ") << *installed << '\n';
+    return 0;
+}
+
+// One row per subcommand: its words, operands, options, the lines the help shows (at most 74
+// columns each) and what runs it.
+QList<AdminSubcommand> Table() {
+    const auto plain = [](auto run) {
+        return [run](const AdminCall& call, AdminStreams& io) {
+            return run(call.operands, io.out, io.err);
+        };
+    };
+    const auto withCall = [](auto run) {
+        return [run](const AdminCall& call, AdminStreams& io) { return run(call, io.out, io.err); };
+    };
+    const AdminOption replace{QStringLiteral("--replace"), {}};
+    return {
+        {QStringLiteral("init"),
+         {QStringLiteral("BASE")},
+         {{QStringLiteral("--demo"), {}},
+          {QStringLiteral("--per-user"), {}},
+          {QStringLiteral("--server"), QStringLiteral("CONNECTION")}},
+         QStringLiteral("BASE に共有インストール (prgbin, conf, data, report, manual) を作成し、\n"
+                        "メニューと動作環境設定をインストールします。\n"
+                        "--demo: デモの会社・担当者・メニューとデモプログラムも入れます。\n"
+                        "--per-user: ユーザ別インストール (区分 1) にし、report に帳票データ\n"
+                        "  ベース (repdb, repfrmdb) を置きます。\n"
+                        "--server: 業務データベースを PostgreSQL に作成します (CONNECTION は\n"
+                        "  \"host=… dbname=… user=…\")。データベース定義は種別 S になります。"),
+         [](const AdminCall& call, AdminStreams& io) {
+             return Init(call, io.programFolder, io.out, io.err);
+         }},
+        {QStringLiteral("pin encode"),
+         {},
+         {},
+         QStringLiteral("標準入力から読んだ暗証番号の保存形式 (M担当者.暗証番号 などに設定する\n"
+                        "値) を表示します。端末では入力を表示せず、確認のため二度尋ねます。"),
+         [](const AdminCall&, AdminStreams& io) { return EncodePin(io.in, io.out, io.err); }},
+        {QStringLiteral("pin set"),
+         {QStringLiteral("BASE"), QStringLiteral("STAFF")},
+         {},
+         QStringLiteral("標準入力から読んだ暗証番号を担当者 STAFF の暗証番号にします。\n"
+                        "端末では入力を表示せず、二度尋ねて一致しなければ設定しません。"),
+         [](const AdminCall& call, AdminStreams& io) {
+             return SetPin(call.operands, io.in, io.out, io.err);
+         }},
+        {QStringLiteral("pin upgrade"),
+         {QStringLiteral("BASE")},
+         {},
+         QStringLiteral("古い保存形式の暗証番号 (M担当者, Mユーザ, M事業所) を新しい形式に\n"
+                        "書き換えます (一つのトランザクション)。"),
+         plain(UpgradePins)},
+        {QStringLiteral("command"),
+         {QStringLiteral("BASE"), QStringLiteral("STAFF"), QStringLiteral("TAB"),
+          QStringLiteral("BUTTON")},
+         {},
+         QStringLiteral("担当者 STAFF のタブ TAB (0-2)、ボタン BUTTON (0-7) が今起動する\n"
+                        "コマンドを表示します (終了状態 1: ボタンに設定が無い)。"),
+         plain(Command)},
+        {QStringLiteral("menu show"),
+         {QStringLiteral("BASE"), QStringLiteral("STAFF")},
+         {},
+         QStringLiteral("担当者 STAFF の3つのタブと24のボタン、ボタンごとに今起動する\n"
+                        "コマンドを表示します。"),
+         plain(ShowMenu)},
+        {QStringLiteral("menu export"),
+         {QStringLiteral("BASE"), QStringLiteral("STAFF"), QStringLiteral("[FILE]")},
+         {},
+         QStringLiteral("担当者 STAFF のメニュー (ヌモリカマイメニュ, ヌモリカマイメニュ詳細) を\n"
+                        "JSON で FILE (無ければ標準出力) に書き出します。"),
+         plain(ExportMenu)},
+        {QStringLiteral("menu import"),
+         {QStringLiteral("BASE"), QStringLiteral("STAFF"), QStringLiteral("FILE")},
+         {replace},
+         QStringLiteral("JSON のメニューを担当者 STAFF のメニューとして書き込みます\n"
+                        "(一つのトランザクション)。--replace: 既に有るメニューを置き換えます。"),
+         withCall(ImportMenu)},
+        {QStringLiteral("menu copy"),
+         {QStringLiteral("BASE"), QStringLiteral("FROM"), QStringLiteral("TO...")},
+         {replace},
+         QStringLiteral("担当者 FROM のメニューを TO の担当者に写します。\n"
+                        "--replace: 既に有るメニューを置き換えます。"),
+         withCall(CopyMenu)},
+        {QStringLiteral("history"),
+         {QStringLiteral("BASE")},
+         {{QStringLiteral("--since"), QStringLiteral("yyyymmdd")},
+          {QStringLiteral("--until"), QStringLiteral("yyyymmdd")},
+          {QStringLiteral("--program"), QStringLiteral("ID")},
+          {QStringLiteral("--staff"), QStringLiteral("CODE")},
+          {QStringLiteral("--user"), QStringLiteral("NAME")},
+          {QStringLiteral("--errors"), {}},
+          {QStringLiteral("--csv"), {}}},
+         QStringLiteral("プログラム稼動履歴の行を古い順に表 (--csv: CSV) で表示します。\n"
+                        "設定ファイルは読み取りだけで開きます。--until はその日を含みます。\n"
+                        "--errors: エラーの行だけを表示します。"),
+         withCall(ShowHistory)},
+        {QStringLiteral("check"),
+         {QStringLiteral("BASE")},
+         {},
+         QStringLiteral("メニューが起動時に見るもの (設定ファイル、業務データベース、会社、\n"
+                        "運用事業所、カタログ、バックアップフォルダ) を一行ずつ確かめます\n"
+                        "(終了状態 0: 起動できる, 1: 起動できない)。ファイルは変えません。"),
+         [](const AdminCall& call, AdminStreams& io) {
+             return CheckInstallation(call.operands, io.out);
+         }},
+        {QStringLiteral("desktop-entry"),
+         {QStringLiteral("BASE")},
+         {},
+         QStringLiteral("インストールのデスクトップエントリ (メニューとアイコン) を\n"
+                        "現在のユーザに登録します。"),
+         [](const AdminCall& call, AdminStreams& io) {
+             return DesktopEntry(call.operands[0], io.out, io.err);
+         }},
+        {QStringLiteral("backup"),
+         {QStringLiteral("BASE")},
+         {{QStringLiteral("--folder"), QStringLiteral("DIR")}, {QStringLiteral("--scheduled"), {}}},
+         QStringLiteral(
+             "業務データを BACKUPフォルダ (または DIR) の曜日フォルダにバックアップし、\n"
+             "テーブルごとにファイル・元の件数・バックアップの件数を表示します\n"
+             "(終了状態 0: 完了, 1: 対象データなし, 2: エラーまたは件数の不一致)。\n"
+             "--scheduled: 動作環境定義の曜日 (月曜バックアップ…) と開始時刻に合う\n"
+             "  日だけ、その日まだバックアップしていなければ実行します。"),
+         withCall(Backup)},
+        {QStringLiteral("condition"),
+         {QStringLiteral("BASE"), QStringLiteral("NAME"), QStringLiteral("VALUE")},
+         {},
+         QStringLiteral("条件項目 NAME の値 VALUE がコマンドに渡す文字列を表示します。"),
+         plain(Condition)},
+        {QStringLiteral("import-access"),
+         {QStringLiteral("SOURCE"), QStringLiteral("TARGET")},
+         {{QStringLiteral("--jet3-charset"), QStringLiteral("CODEPAGE")}},
+         QStringLiteral("Access のファイル (.mdb, .accdb) の表をすべて新しいデータベース\n"
+                        "TARGET に移し、表ごとに読んだ行数・書いた行数・照合を表示します\n"
+                        "(終了状態 0: 一致, 2: 拒否・失敗または不一致)。\n"
+                        "--jet3-charset: Access 97 のファイルの文字コード (例 CP932)。"),
+         [](const AdminCall& call, AdminStreams& io) {
+             return ImportAccess(call.operands + call.given, io.out, io.err);
+         }},
+        {QStringLiteral("migrate"),
+         {QStringLiteral("OLD"), QStringLiteral("NEW")},
+         {{QStringLiteral("--map-path"), QStringLiteral("WINDOWS_PREFIX=LINUX_PREFIX")},
+          {QStringLiteral("--jet3-charset"), QStringLiteral("CODEPAGE")}},
+         QStringLiteral("Windows から写した以前のインストール OLD から新しいインストール\n"
+                        "NEW を作ります。--map-path は何度でも指定でき、パスの前の部分を\n"
+                        "置き換えます。最後に check NEW の結果を表示します。"),
+         [](const AdminCall& call, AdminStreams& io) {
+             return Migrate(call.operands + call.given, io.programFolder, io.out, io.err);
+         }},
+    };
+}
 }  // namespace
+
+const QList<AdminSubcommand>& AdminSubcommands() {
+    static const QList<AdminSubcommand> table = Table();
+    return table;
+}
 
 int RunAdminCommand(const QStringList& arguments, const QString& programFolder, QTextStream& in,
                     QTextStream& out, QTextStream& err) {
-    const QString verb = arguments.value(0);
-    const QStringList rest = arguments.mid(1);
-    if (verb == QLatin1String("init")) {
-        return Init(rest, programFolder, out, err);
-    }
-    if (verb == QLatin1String("pin") && rest == QStringList{QStringLiteral("encode")}) {
-        return EncodePin(in, out, err);
-    }
-    if (verb == QLatin1String("pin") && rest.size() == 3 && rest[0] == QLatin1String("set")) {
-        return SetPin(rest.mid(1), in, out, err);
-    }
-    if (verb == QLatin1String("pin") && rest.size() == 2 && rest[0] == QLatin1String("upgrade")) {
-        return UpgradePins(rest.mid(1), out, err);
-    }
-    if (verb == QLatin1String("command") && rest.size() == 4) {
-        return Command(rest, out, err);
-    }
-    if (verb == QLatin1String("menu") && rest.size() == 3 && rest[0] == QLatin1String("show")) {
-        return ShowMenu(rest.mid(1), out, err);
-    }
-    if (verb == QLatin1String("menu") && (rest.size() == 3 || rest.size() == 4) &&
-        rest[0] == QLatin1String("export")) {
-        return ExportMenu(rest.mid(1), out, err);
-    }
-    if (verb == QLatin1String("menu") && rest.value(0) == QLatin1String("import")) {
-        return ImportMenu(rest.mid(1), out, err);
-    }
-    if (verb == QLatin1String("menu") && rest.value(0) == QLatin1String("copy")) {
-        return CopyMenu(rest.mid(1), out, err);
-    }
-    if (verb == QLatin1String("history")) {
-        return ShowHistory(rest, out, err);
-    }
-    if (verb == QLatin1String("check")) {
-        return CheckInstallation(rest, out, err);
-    }
-    if (verb == QLatin1String("desktop-entry") && rest.size() == 1) {
-        const auto installed = InstallDesktopEntry(rest[0]);
-        if (!installed) {
-            err << QStringLiteral("デスクトップエントリをインストールできません。") << '\n';
-            return kFailed;
-        }
-        out << QStringLiteral("デスクトップエントリをインストールしました: ") << *installed << '\n';
-        return 0;
-    }
-    if (verb == QLatin1String("backup")) {
-        return Backup(rest, out, err);
-    }
-    if (verb == QLatin1String("migrate")) {
-        return Migrate(rest, programFolder, out, err);
-    }
-    if (verb == QLatin1String("import-access")) {
-        return ImportAccess(rest, out, err);
-    }
-    if (verb == QLatin1String("condition") && rest.size() == 3) {
-        return Condition(rest, out, err);
-    }
-    err << Usage();
-    return kFailed;
+    AdminStreams io{programFolder, in, out, err};
+    return RunSubcommands(AdminSubcommands(), arguments, io);
 }

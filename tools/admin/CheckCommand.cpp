@@ -49,11 +49,7 @@ QString FirstValue(const DbConnection& connection, const QString& sql) {
 }
 }  // namespace
 
-int CheckInstallation(const QStringList& arguments, QTextStream& out, QTextStream& err) {
-    if (arguments.size() != 1) {
-        err << QStringLiteral("使い方: numorika-admin check BASE") << '\n';
-        return 2;
-    }
+int CheckInstallation(const QStringList& arguments, QTextStream& out) {
     Report report(out);
     InstallPaths paths;
     DeriveInstallFolders(

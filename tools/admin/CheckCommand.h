@@ -5,5 +5,5 @@
 
 // check BASE: what the menu would find when it starts from BASE/prgbin, one line each, without
 // changing any file (the configuration file is opened read-only). Answers 0 when the menu can
-// start, 1 when it cannot, 2 on a usage error.
-int CheckInstallation(const QStringList& arguments, QTextStream& out, QTextStream& err);
+// start, 1 when it cannot.
+int CheckInstallation(const QStringList& arguments, QTextStream& out);

@@ -47,10 +47,10 @@ QString CsvField(const QString& text) {
     return QLatin1Char('"') + quoted + QLatin1Char('"');
 }
 
-int ShowHistory(const QStringList& arguments, QTextStream& out, QTextStream& err) {
-    QStringList rest = arguments;
-    const bool csv = rest.removeAll(QStringLiteral("--csv")) > 0;
-    const bool errors = rest.removeAll(QStringLiteral("--errors")) > 0;
+int ShowHistory(const AdminCall& call, QTextStream& out, QTextStream& err) {
+    const QStringList& rest = call.operands;
+    const bool csv = call.has(QStringLiteral("--csv"));
+    const bool errors = call.has(QStringLiteral("--errors"));
     QStringList conditions;
     QVariantList values;
     const QList<std::pair<QString, QString>> options = {
@@ -61,15 +61,16 @@ int ShowHistory(const QStringList& arguments, QTextStream& out, QTextStream& err
         {QStringLiteral("--user"), QStringLiteral("ユーザID = ?")},
     };
     for (const auto& [option, condition] : options) {
-        const qsizetype at = rest.indexOf(option);
-        if (at < 0) {
+        if (!call.has(option)) {
             continue;
         }
-        QString value = rest.value(at + 1);
-        rest.remove(at, qMin<qsizetype>(2, rest.size() - at));
+        QString value = call.value(option);
         const bool day = option == QLatin1String("--since") || option == QLatin1String("--until");
-        if (value.isEmpty() || (day && !IsDay(value))) {
-            err << QStringLiteral("%1 の値が正しくありません (日付は yyyymmdd)。").arg(option)
+        if (day && !IsDay(value)) {
+            err << QStringLiteral(
+                       "%1 の「%2」は日付 (yyyymmdd) ではありません。"
+                       "詳しくは numorika-admin history --help")
+                       .arg(option, value)
                 << '\n';
             return kFailed;
         }
@@ -84,14 +85,6 @@ int ShowHistory(const QStringList& arguments, QTextStream& out, QTextStream& err
     }
     if (errors) {
         conditions << QStringLiteral("摘要 LIKE 'エラー %'");
-    }
-    if (rest.size() != 1) {
-        err << QStringLiteral(
-                   "使い方: numorika-admin history BASE [--since yyyymmdd] [--until "
-                   "yyyymmdd] [--program ID] [--staff CODE] [--user NAME] [--errors] "
-                   "[--csv]")
-            << '\n';
-        return kFailed;
     }
     // Read-only: the programs of the suite go on writing while the rows are read.
     const ReadOnlyFile config(SharedConfigurationFile(rest[0]));
@@ -111,7 +104,8 @@ int ShowHistory(const QStringList& arguments, QTextStream& out, QTextStream& err
         query.addBindValue(value);
     }
     if (!query.exec()) {
-        err << query.lastError().text() << '\n';
+        err << QStringLiteral("プログラム稼動履歴を読めません: ") << query.lastError().text()
+            << '\n';
         return kFailed;
     }
     if (csv) {

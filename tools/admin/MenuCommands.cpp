@@ -63,7 +63,8 @@ std::optional<QJsonObject> ReadMenu(AppContext& ctx, const QString& staff, QText
                 .arg(table, table == kMenuTable ? QString() : QStringLiteral(", メニュ詳細位置")));
         query.addBindValue(staff);
         if (!query.exec()) {
-            err << query.lastError().text() << '\n';
+            err << QStringLiteral("「%1」を読めません: ").arg(table) << query.lastError().text()
+                << '\n';
             return std::nullopt;
         }
         QJsonArray rows;
@@ -85,7 +86,7 @@ std::optional<QJsonObject> ReadMenu(AppContext& ctx, const QString& staff, QText
 bool Execute(AppContext& ctx, const QString& sql, const QVariantList& values, QTextStream& err) {
     QSqlQuery query(ctx.business.database());
     if (!ExecBound(query, sql, values)) {
-        err << query.lastError().text() << '\n';
+        err << QStringLiteral("メニューを書き込めません: ") << query.lastError().text() << '\n';
         return false;
     }
     // Written out between the marks, so that a value holding "?" is not taken for one.
@@ -109,7 +110,8 @@ bool WriteMenu(AppContext& ctx, const QJsonObject& menu, const QString& staff, b
     const bool server = ctx.business.isServer();
     WriteTogether writes(ctx.business);
     if (!writes.begun()) {
-        err << writes.begun().error().description << '\n';
+        err << QStringLiteral("トランザクションを始められません: ")
+            << writes.begun().error().description << '\n';
         return false;
     }
     for (const QString& table : MenuTables()) {
@@ -118,7 +120,8 @@ bool WriteMenu(AppContext& ctx, const QJsonObject& menu, const QString& staff, b
             QStringLiteral("SELECT count(*) FROM %1 WHERE 担当者コード = ?").arg(table));
         existing.addBindValue(staff);
         if (!existing.exec() || !existing.next()) {
-            err << existing.lastError().text() << '\n';
+            err << QStringLiteral("「%1」を読めません: ").arg(table) << existing.lastError().text()
+                << '\n';
             return false;
         }
         if (existing.value(0).toLongLong() > 0) {
@@ -162,7 +165,8 @@ bool WriteMenu(AppContext& ctx, const QJsonObject& menu, const QString& staff, b
         }
     }
     if (const auto committed = writes.commit(); !committed) {
-        err << committed.error().description << '\n';
+        err << QStringLiteral("メニューを確定できません: ") << committed.error().description
+            << '\n';
         return false;
     }
     return true;
@@ -215,20 +219,16 @@ int ExportMenu(const QStringList& arguments, QTextStream& out, QTextStream& err)
     }
     QSaveFile file(arguments[2]);
     if (!file.open(QIODevice::WriteOnly) || file.write(json) != json.size() || !file.commit()) {
-        err << file.errorString() << ": " << arguments[2] << '\n';
+        err << QStringLiteral("「%1」に書き出せません: ").arg(arguments[2]) << file.errorString()
+            << '\n';
         return kFailed;
     }
     return 0;
 }
 
-int ImportMenu(const QStringList& arguments, QTextStream& out, QTextStream& err) {
-    QStringList rest = arguments;
-    const bool replace = rest.removeAll(QStringLiteral("--replace")) > 0;
-    if (rest.size() != 3) {
-        err << QStringLiteral("使い方: numorika-admin menu import BASE STAFF FILE [--replace]")
-            << '\n';
-        return kFailed;
-    }
+int ImportMenu(const AdminCall& call, QTextStream& out, QTextStream& err) {
+    const QStringList& rest = call.operands;
+    const bool replace = call.has(QStringLiteral("--replace"));
     QFile file(rest[2]);
     QJsonParseError error{};
     const QJsonDocument document = file.open(QIODevice::ReadOnly)
@@ -250,13 +250,9 @@ int ImportMenu(const QStringList& arguments, QTextStream& out, QTextStream& err)
     return 0;
 }
 
-int CopyMenu(const QStringList& arguments, QTextStream& out, QTextStream& err) {
-    QStringList rest = arguments;
-    const bool replace = rest.removeAll(QStringLiteral("--replace")) > 0;
-    if (rest.size() < 3) {
-        err << QStringLiteral("使い方: numorika-admin menu copy BASE FROM TO… [--replace]") << '\n';
-        return kFailed;
-    }
+int CopyMenu(const AdminCall& call, QTextStream& out, QTextStream& err) {
+    const QStringList& rest = call.operands;
+    const bool replace = call.has(QStringLiteral("--replace"));
     AdminInstallation installation(rest[0], err);
     if (!installation.load(err)) {
         return kFailed;

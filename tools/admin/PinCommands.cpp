@@ -19,11 +19,19 @@ namespace {
 constexpr int kNothing = 1;
 constexpr int kFailed = 2;
 
+bool InputIsTerminal() {
+#ifdef Q_OS_UNIX
+    return ::isatty(STDIN_FILENO) != 0;
+#else
+    return false;
+#endif
+}
+
 // One line of standard input; on a terminal the typing is not shown.
 QString ReadSecretLine(QTextStream& in, QTextStream& err, const QString& prompt) {
 #ifdef Q_OS_UNIX
     termios saved{};
-    const bool terminal = ::isatty(STDIN_FILENO) != 0 && ::tcgetattr(STDIN_FILENO, &saved) == 0;
+    const bool terminal = InputIsTerminal() && ::tcgetattr(STDIN_FILENO, &saved) == 0;
     if (terminal) {
         err << prompt << Qt::flush;
         termios hidden = saved;
@@ -52,6 +60,11 @@ std::optional<QString> ReadNewPin(QTextStream& in, QTextStream& err) {
     }
     if (pin.size() > kPinMaxLength) {
         err << QStringLiteral("暗証番号は%1文字以内にしてください。").arg(kPinMaxLength) << '\n';
+        return std::nullopt;
+    }
+    // Typed unseen, a PIN is asked twice: a slip of the finger would lock its owner out.
+    if (InputIsTerminal() && ReadSecretLine(in, err, QStringLiteral("暗証番号 (確認): ")) != pin) {
+        err << QStringLiteral("暗証番号が一致しません。設定していません。") << '\n';
         return std::nullopt;
     }
     if (pin.size() < 6) {
@@ -88,7 +101,7 @@ std::variant<int, QString> UpgradeColumn(QSqlDatabase& db, const PinColumn& pin)
         QSqlQuery rows(db);
         if (!rows.exec(QStringLiteral("SELECT %1, %2 FROM %3 WHERE %2 LIKE 'NMK1$%'")
                            .arg(pin.key, pin.column, pin.table))) {
-            return rows.lastError().text();
+            return QStringLiteral("読めません: ") + rows.lastError().text();
         }
         while (rows.next()) {
             if (CodeConverter::isOlderForm(rows.value(1).toString())) {
@@ -112,7 +125,7 @@ std::variant<int, QString> UpgradeColumn(QSqlDatabase& db, const PinColumn& pin)
         update.addBindValue(key);
         update.addBindValue(stored);
         if (!update.exec()) {
-            return update.lastError().text();
+            return QStringLiteral("書き換えられません: ") + update.lastError().text();
         }
         rewritten += update.numRowsAffected();
     }
@@ -151,7 +164,7 @@ int SetPin(const QStringList& arguments, QTextStream& in, QTextStream& out, QTex
     update.addBindValue(stored);
     update.addBindValue(staff);
     if (!update.exec()) {
-        err << update.lastError().text() << '\n';
+        err << QStringLiteral("暗証番号を設定できません: ") << update.lastError().text() << '\n';
         return kFailed;
     }
     if (update.numRowsAffected() != 1) {
@@ -172,7 +185,8 @@ int UpgradePins(const QStringList& arguments, QTextStream& out, QTextStream& err
     // All or nothing: a file would otherwise hold some PINs of each form after a failure.
     WriteTogether writes(ctx.business);
     if (!writes.begun()) {
-        err << writes.begun().error().description << '\n';
+        err << QStringLiteral("トランザクションを始められません: ")
+            << writes.begun().error().description << '\n';
         return kFailed;
     }
     int rewritten = 0;
@@ -186,7 +200,8 @@ int UpgradePins(const QStringList& arguments, QTextStream& out, QTextStream& err
         rewritten += std::get<int>(result);
     }
     if (const auto committed = writes.commit(); !committed) {
-        err << committed.error().description << '\n';
+        err << QStringLiteral("書き換えを確定できません: ") << committed.error().description
+            << '\n';
         return kFailed;
     }
     out << QStringLiteral("%1 件の暗証番号を新しい保存形式に書き換えました。").arg(rewritten)
