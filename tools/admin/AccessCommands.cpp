@@ -135,5 +135,5 @@ int Migrate(const QStringList& arguments, const QString& programFolder, QTextStr
     out << QStringLiteral("新しいシステム特権暗証番号: ") << options.systemPin
         << QStringLiteral(" (表示はこの一度だけです。控えを鍵の掛かる場所に保管してください)")
         << '\n';
-    return CheckInstallation({root}, out, err);
+    return CheckInstallation({root}, out);
 }

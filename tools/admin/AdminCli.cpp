@@ -15,7 +15,8 @@ bool IsHelp(const QString& argument) {
 }
 
 bool NamesPath(const QString& operand) {
-    static const QRegularExpression path(QStringLiteral("^\\[?(BASE|FILE|DIR|SOURCE|TARGET|OLD|NEW)\\]?$"));
+    static const QRegularExpression path(
+        QStringLiteral("^\\[?(BASE|FILE|DIR|SOURCE|TARGET|OLD|NEW)\\]?$"));
     return path.match(operand).hasMatch();
 }
 
