@@ -50,6 +50,7 @@ struct AppContext final : DbSession {
     qint16 pinRequired = 0;  // 暗証番号有無 of the company, or of the operating office
     qint16 officeCount = 0;  // offices other than "000"
     StaffRecord staff;
+    WrongPinRuns wrongPins;  // by staff code, for the whole run
     MenuEditTarget menuEditTarget;
     CodeConverter codeConverter;
     // The main window's notice panel, once the window exists.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QDateTime>
+#include <QHash>
 #include <QString>
 #include <array>
 
@@ -19,3 +21,11 @@ struct StaffRecord {
     // イメージ出力許可
     std::array<QString, 8> operationPermissions;
 };
+
+// The wrong PINs typed in a row for one staff code during the run, and the moment before which
+// no further try for that code is checked.
+struct WrongPinRun {
+    int count = 0;
+    QDateTime nextTry;
+};
+using WrongPinRuns = QHash<QString, WrongPinRun>;

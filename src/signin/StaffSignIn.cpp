@@ -100,10 +100,9 @@ bool LookupStaffByLoginId(AppContext& ctx, const QString& loginId, SignInFields&
     return LookupStaffByCode(ctx, fields.code, fields);
 }
 
-PinCheck CheckEnteredPin(Dialogs& dialogs, const QString& typed, const QStringList& accepted) {
+PinCheck MatchPin(const QString& typed, const QStringList& accepted) {
     const QString entry = typed.toUpper();
     if (!IsPinLongEnough(entry)) {
-        dialogs.information(QStringLiteral("暗証番号を入力してください。"));
         return PinCheck::TooShort;
     }
     // In the given order: the office's privileged PIN is tried before the person's own.
@@ -112,16 +111,50 @@ PinCheck CheckEnteredPin(Dialogs& dialogs, const QString& typed, const QStringLi
         })) {
         return PinCheck::Accepted;
     }
-    dialogs.information(QStringLiteral("暗証番号が違います。"));
     return PinCheck::Wrong;
 }
 
+namespace {
+const QString kEnterPin = QStringLiteral("暗証番号を入力してください。");
+const QString kWrongPin = QStringLiteral("暗証番号が違います。");
+}  // namespace
+
+PinCheck CheckEnteredPin(Dialogs& dialogs, const QString& typed, const QStringList& accepted) {
+    const PinCheck check = MatchPin(typed, accepted);
+    if (check != PinCheck::Accepted) {
+        dialogs.information(check == PinCheck::TooShort ? kEnterPin : kWrongPin);
+    }
+    return check;
+}
+
+int PinTryWaitSeconds(int wrongInARow) {
+    return wrongInARow < kFreeWrongPins ? 0 : 2 * (wrongInARow - kFreeWrongPins + 1);
+}
+
 PinCheck ConfirmPin(AppContext& ctx, const SignInFields& fields, const QString& typed) {
+    WrongPinRun& run = ctx.wrongPins[fields.code];
+    const QDateTime now = ctx.clock.now();
+    if (run.nextTry.isValid() && now < run.nextTry) {
+        // Refused unchecked, so that waiting is the only way on; the event loop runs meanwhile.
+        const qint64 left = (now.msecsTo(run.nextTry) + 999) / 1000;
+        ctx.dialogs.information(
+            QStringLiteral("暗証番号を続けて間違えたため、あと%1秒お待ちください。").arg(left));
+        return PinCheck::TooSoon;
+    }
     const PinCheck check =
-        CheckEnteredPin(ctx.dialogs, typed,
-                        {ctx.office.text(QStringLiteral("特権暗証番号")), fields.rememberedPin});
+        MatchPin(typed, {ctx.office.text(QStringLiteral("特権暗証番号")), fields.rememberedPin});
     ctx.staff.code = check == PinCheck::Accepted ? fields.code : QString();
-    if (check == PinCheck::Accepted) {
+    if (check == PinCheck::TooShort) {
+        ctx.dialogs.information(kEnterPin);
+    } else if (check == PinCheck::Wrong) {
+        run.count += 1;
+        const int wait = PinTryWaitSeconds(run.count);
+        run.nextTry = now.addSecs(wait);
+        ctx.dialogs.information(
+            wait == 0 ? kWrongPin
+                      : kWrongPin + QStringLiteral("\n次の入力は%1秒後にできます。").arg(wait));
+    } else {
+        run = {};
         SaveSignedInCode(ctx);
     }
     return check;

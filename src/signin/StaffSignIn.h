@@ -26,10 +26,12 @@ QString StaffLookupSql(const QString& condition, const QString& today, const QSt
 bool LookupStaffByCode(AppContext& ctx, const QString& code, SignInFields& fields);
 bool LookupStaffByLoginId(AppContext& ctx, const QString& loginId, SignInFields& fields);
 
-enum class PinCheck { TooShort, Wrong, Accepted };
+enum class PinCheck { TooShort, Wrong, Accepted, TooSoon };
 
 // The OK of the sign-in: the typed PIN, upper-cased, against the office's privileged PIN or the
-// remembered PIN. Tells the user what is wrong; on success stores the signed-in code.
+// remembered PIN. Tells the user what is wrong; on success stores the signed-in code. After
+// kFreeWrongPins wrong PINs in a row for a code, the next try for it is refused unchecked (TooSoon)
+// until PinTryWaitSeconds have passed; a right PIN starts the count again.
 PinCheck ConfirmPin(AppContext& ctx, const SignInFields& fields, const QString& typed);
 
 // Copies the staff row of a code into the staff record; Null columns keep their values.
@@ -44,6 +46,14 @@ inline bool IsPinLongEnough(const QString& entry) {
 inline constexpr int kPinMaxLength = 128;
 
 class Dialogs;
+
+// The wrong PINs in a row a code may have without a wait, and the wait in seconds before the
+// next try after that many: 2 s after the third, 2 s more after each further one.
+inline constexpr int kFreeWrongPins = 3;
+int PinTryWaitSeconds(int wrongInARow);
+
+// The typed PIN, upper-cased, against the accepted verifiers, telling nothing.
+PinCheck MatchPin(const QString& typed, const QStringList& accepted);
 
 // The OK of a PIN dialog: the typed PIN, upper-cased, must have four characters or more and
 // match one of the accepted verifiers (the converted stored PINs). Tells the user what is wrong.

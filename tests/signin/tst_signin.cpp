@@ -228,16 +228,19 @@ private Q_SLOTS:
         code->setFocus();
         code->setText(QStringLiteral("00012"));
         QTest::keyClick(code, Qt::Key_Tab);
-        for (const char* attempt : {"ab1", "zz99", "zz98", "ab13"}) {
+        for (const char* attempt : {"ab1", "zz99", "zz98", "ab13", "ab12"}) {
             pin->setText(QString::fromLatin1(attempt));
             ok->click();
             QVERIFY(dialog.isVisible());
         }
         QCOMPARE(s.dialogs.informations,
-                 (QStringList{kWrongPin, kEnterPin, kWrongPin, kWrongPin, kWrongPin}));
+                 (QStringList{kWrongPin, kEnterPin, kWrongPin, kWrongPin,
+                              kWrongPin + "\n次の入力は2秒後にできます。",
+                              "暗証番号を続けて間違えたため、あと2秒お待ちください。"}));
         QVERIFY(pin->hasFocus());
         QCOMPARE(StoredSetting(install, "起動担当者コード"), QString());
 
+        s.clock.current = s.clock.current.addSecs(2);
         pin->setText(QStringLiteral("ab12"));  // typed in lower case, stored in upper case
         ok->click();
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
@@ -262,6 +265,48 @@ private Q_SLOTS:
             QVERIFY2(written.filter(secret, Qt::CaseInsensitive).isEmpty(),
                      qPrintable(written.filter(secret, Qt::CaseInsensitive).join('|')));
         }
+    }
+
+    // After the third wrong PIN in a row for a code each further try waits 2 s more than the one
+    // before, and a try within the wait is refused unchecked. Tries in turn: a PIN for the code
+    // shown, "+N" lets N seconds pass, "@code" shows another code. Told: 違 wrong (and the wait),
+    // 待 refused (and the seconds left), 入 too short, OK signed in.
+    void wrongPinsInARowWait_data() {
+        Columns<QString, QString>("tries", "told");
+        Row("the third tells the wait", "zz91 zz92 zz93", "違 違 違2");
+        Row("even the right PIN waits", "zz91 zz92 zz93 +1 ab12", "違 違 違2 待1");
+        Row("the right PIN after the wait", "zz91 zz92 zz93 +2 ab12", "違 違 違2 OK");
+        Row("each wait 2 s longer", "zz91 zz92 zz93 +2 zz94 +3 zz95 +4 zz96",
+            "違 違 違2 違4 待1 違6");
+        Row("a right PIN starts again", "zz91 zz92 ab12 zz93 zz94", "違 違 OK 違 違");
+        Row("a short PIN is no wrong one", "zz91 zz92 ab1 zz93", "違 違 入 違2");
+        Row("each code its own count", "zz91 zz92 zz93 @12345 cd34 @00012 ab12",
+            "違 違 違2 OK 待2");
+    }
+    void wrongPinsInARowWait() {
+        TestInstallation install;
+        AddStandardStaff(install);
+        Session s(install);
+        SignInFields fields;
+        LookupStaffByCode(s.ctx, QStringLiteral("00012"), fields);
+        QStringList told;
+        for (const QString& step : Cell<QString>("tries").split(' ')) {
+            if (step.startsWith('+')) {
+                s.clock.current = s.clock.current.addSecs(step.mid(1).toInt());
+            } else if (step.startsWith('@')) {
+                LookupStaffByCode(s.ctx, step.mid(1), fields);
+            } else {
+                s.dialogs.informations.clear();
+                const bool in = ConfirmPin(s.ctx, fields, step) == PinCheck::Accepted;
+                const QString text = s.dialogs.informations.join('|');
+                const QString seconds = QRegularExpression("\\d+").match(text).captured();
+                told << (in                           ? QStringLiteral("OK")
+                         : text.startsWith(kWrongPin) ? "違" + seconds
+                         : text == kEnterPin          ? QStringLiteral("入")
+                                                      : "待" + seconds);
+            }
+        }
+        QTEST(told.join(' '), "told");
     }
 
     void theOfficePinSignsInNobody() {
