@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 
@@ -16,7 +17,7 @@ QString FrontRequestName(const ProcessInfo& process);
 // The second start's side: true when a running menu had the pipe open and took the request.
 bool AskRunningMenuToFront(const QString& name);
 
-// The running menu's side; lives as long as the window.
+// The running menu's side; lives as long as the window, and removes its pipe at the end.
 class FrontRequestListener final : public QObject {
     Q_OBJECT
 public:
@@ -24,5 +25,6 @@ public:
     ~FrontRequestListener() override;
 
 private:
+    QByteArray path_;
     int pipe_ = -1;
 };

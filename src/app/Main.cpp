@@ -23,11 +23,21 @@
 std::unique_ptr<MainMenuWindow> Main(AppContext& ctx, SingleInstance& instance) {
     auto window = std::make_unique<MainMenuWindow>(ctx);
     ConnectMenuSettings(ctx, *window);
-    if (!instance.acquire()) {
+    const SingleInstance::Lock lock = instance.acquire();
+    if (lock == SingleInstance::Lock::HeldByAnother) {
         // Ends at once and touches no database, but the running menu comes to the front.
         if (AskRunningMenuToFront(FrontRequestName(ctx.process))) {
             qInfo("%s", qUtf8Printable(QStringLiteral("起動中のメニューを前面に表示しました。")));
         }
+        return nullptr;
+    }
+    if (lock == SingleInstance::Lock::Failed) {
+        // Not another menu: a folder the user cannot use. Told, never a silent end.
+        const QString text =
+            QStringLiteral("メニューの起動を確認するファイルを作れないため、終了します。\n") +
+            (instance.fileName().isEmpty() ? ctx.process.lockProblem : instance.fileName());
+        qWarning("%s", qUtf8Printable(text));
+        ctx.dialogs.information(text);
         return nullptr;
     }
     // From here a second start brings this one to the front, the sign-in dialog or a box too.
@@ -93,7 +103,7 @@ int RunMenuProgram(AppContext& ctx) {
     ctx.pleaseWait = &pleaseWait;
     const auto window = Main(ctx, instance);
     if (!window) {
-        return 0;
+        return instance.acquire() == SingleInstance::Lock::Failed ? 1 : 0;
     }
     return QApplication::exec();
 }

@@ -2,10 +2,13 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 #ifdef Q_OS_UNIX
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -33,16 +36,52 @@ QString JoinCommandText(const QStringList& arguments) {
     return TrimBlanks(arguments.join(QLatin1Char(' ')));
 }
 
-QString LockFolder() {
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && QFileInfo(runtime).isDir()) {
-        return runtime;
-    }
+bool IsOwnFolder(const QString& folder) {
 #ifdef Q_OS_UNIX
-    return QStringLiteral("/tmp");
+    struct stat status {};
+    const QByteArray path = QFile::encodeName(folder);
+    return !folder.isEmpty() && ::lstat(path.constData(), &status) == 0 &&
+           S_ISDIR(status.st_mode) && status.st_uid == ::geteuid() &&
+           (status.st_mode & (S_IWGRP | S_IWOTH)) == 0 &&
+           ::access(path.constData(), W_OK | X_OK) == 0;
 #else
-    return QDir::tempPath();
+    return QFileInfo(folder).isDir() && QFileInfo(folder).isWritable();
 #endif
+}
+
+LockFolderChoice ChooseLockFolder(const QString& runtimeFolder, const QString& cacheFolder,
+                                  const QString& programName) {
+    if (IsOwnFolder(runtimeFolder)) {
+        return {runtimeFolder, {}};
+    }
+    if (cacheFolder.isEmpty()) {
+        return {{}, QStringLiteral("利用者のキャッシュフォルダが有りません。")};
+    }
+    const QString own = QDir(cacheFolder).filePath(programName);
+#ifdef Q_OS_UNIX
+    // Made closed; one made earlier by the user is closed again, anyone else's is refused.
+    QDir().mkpath(cacheFolder);
+    ::mkdir(QFile::encodeName(own).constData(), 0700);
+    struct stat status {};
+    if (::lstat(QFile::encodeName(own).constData(), &status) == 0 && S_ISDIR(status.st_mode) &&
+        status.st_uid == ::geteuid()) {
+        ::chmod(QFile::encodeName(own).constData(), 0700);
+    }
+#else
+    QDir().mkpath(own);
+#endif
+    if (!IsOwnFolder(own)) {
+        return {{},
+                QStringLiteral("フォルダ %1 が利用者本人だけのフォルダではありません。")
+                    .arg(QDir::toNativeSeparators(own))};
+    }
+    return {own, {}};
+}
+
+LockFolderChoice LockFolder() {
+    return ChooseLockFolder(qEnvironmentVariable("XDG_RUNTIME_DIR"),
+                            QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation),
+                            kProgramId);
 }
 
 QString CurrentUserName() {
@@ -62,6 +101,8 @@ ProcessInfo ReadProcessInfo(const QStringList& arguments) {
     info.programFolder = QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
     info.executableName = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
     info.commandText = JoinCommandText(arguments);
-    info.lockFolder = LockFolder();
+    const LockFolderChoice lock = LockFolder();
+    info.lockFolder = lock.folder;
+    info.lockProblem = lock.problem;
     return info;
 }

@@ -3,14 +3,24 @@
 #include <QDir>
 
 SingleInstance::SingleInstance(const QString& lockFolder, const QString& executableName,
-                               const QString& userName)
-    : lock_(std::make_unique<QLockFile>(
-          QDir(lockFolder)
-              .filePath(executableName + QLatin1Char('-') + userName + QStringLiteral(".lock")))) {}
-
-bool SingleInstance::acquire() {
-    if (lock_->isLocked()) {
-        return true;
+                               const QString& userName) {
+    if (!lockFolder.isEmpty()) {
+        lock_ = std::make_unique<QLockFile>(
+            QDir(lockFolder)
+                .filePath(executableName + QLatin1Char('-') + userName + QStringLiteral(".lock")));
     }
-    return lock_->tryLock(0);
+}
+
+SingleInstance::Lock SingleInstance::acquire() {
+    if (!lock_) {
+        return Lock::Failed;
+    }
+    if (lock_->isLocked() || lock_->tryLock(0)) {
+        return Lock::Taken;
+    }
+    return lock_->error() == QLockFile::LockFailedError ? Lock::HeldByAnother : Lock::Failed;
+}
+
+QString SingleInstance::fileName() const {
+    return lock_ ? QDir::toNativeSeparators(lock_->fileName()) : QString();
 }

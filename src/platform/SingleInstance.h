@@ -8,10 +8,16 @@
 // lock is named after the executable and the user. A lock left by a crashed run is taken over.
 class SingleInstance {
 public:
+    // An empty lockFolder is one where no folder of the user's own was found.
     SingleInstance(const QString& lockFolder, const QString& executableName,
                    const QString& userName);
-    // True when this process holds the lock; false when another instance runs.
-    bool acquire();
+
+    enum class Lock { Taken, HeldByAnother, Failed };
+    // Taken when this process holds the lock; HeldByAnother when another instance runs; Failed
+    // when the lock file cannot be made at all.
+    Lock acquire();
+    // The lock file's path, shown when it cannot be made.
+    QString fileName() const;
 
 private:
     std::unique_ptr<QLockFile> lock_;

@@ -322,12 +322,16 @@ private Q_SLOTS:
         QVERIFY(HistoryNotes(install.configPath()).size() == 1);  // the start row only
     }
 
-    // A second start while the sign-in dialog lies minimised brings it back to the front.
+    // A second start while the sign-in dialog lies minimised brings it back to the front. A
+    // symbolic link planted in the pipe's place is replaced, and the pipe goes with the menu.
     void aSecondStartBringsTheSignInBack() {
         TestInstallation install;
         ExecuteOn(install.businessPath(), "UPDATE Mユーザ SET 暗証番号有無 = 1");
         TestContext t(install.programFolder());
         SingleInstance instance = InstanceOf(t);
+        const QString pipe = FrontRequestName(t.ctx.process);
+        QVERIFY(WriteFile(install.path("planted"), "kept"));
+        QVERIFY(QFile::link(install.path("planted"), pipe));
         bool asked = false;
         bool minimisedAfter = true;
         WhenModal("msg暗証番号確認", [&](QDialog& dialog) {
@@ -339,6 +343,8 @@ private Q_SLOTS:
         QVERIFY(!Main(t.ctx, instance));
         QVERIFY(asked);
         QVERIFY(!minimisedAfter);
+        QCOMPARE(QFileInfo(pipe).isSymLink() || QFileInfo::exists(pipe), false);
+        QCOMPARE(FileBytes(install.base(), {"planted"}).first(), QByteArray("kept"));
     }
 
     void cancellingEndsTheProgram() {

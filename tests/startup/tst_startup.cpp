@@ -27,14 +27,31 @@ private Q_SLOTS:
                  (QStringList{FirstRunMessage(), "動作環境設定ができません。"}));
     }
 
-    void aSecondInstanceEndsAtOnce() {
+    // A start ends at once, touching no database: silently while another menu of the user runs;
+    // told, with the file or the reason, when the lock cannot be made at all.
+    void aStartThatCannotTakeTheLockEnds_data() {
+        Columns<QString, QString>("lock", "told");
+        const QString told =
+            QStringLiteral("メニューの起動を確認するファイルを作れないため、終了します。\n");
+        Row("another menu runs", "running", "");
+        Row("the lock folder is a file", "file", told + "~/file/ヌモリカマイメニュ-taro.lock");
+        Row("no folder of the user's own", "none", told + "not own");
+    }
+    void aStartThatCannotTakeTheLockEnds() {
+        const QString lock = Cell<QString>("lock");
         TestInstallation install;
         TestContext t(install.programFolder());
         auto running = InstanceOf(t);
-        QVERIFY(running.acquire());
+        QCOMPARE(running.acquire(), SingleInstance::Lock::Taken);
+        if (lock != "running") {
+            QVERIFY(WriteFile(t.lockFolder.filePath("file")));
+            t.ctx.process.lockFolder = lock == "file" ? t.lockFolder.filePath("file") : QString();
+            t.ctx.process.lockProblem = QStringLiteral("not own");
+        }
         auto second = InstanceOf(t);
         QVERIFY(!Main(t.ctx, second) && !t.ctx.config.openFlag() && t.shell.started.isEmpty());
-        QVERIFY(t.dialogs.informations.isEmpty() && HistoryNotes(install.configPath()).isEmpty());
+        QVERIFY(HistoryNotes(install.configPath()).isEmpty());
+        QTEST(t.dialogs.informations.join('|').replace(t.lockFolder.path(), "~"), "told");
     }
 
     void theMenuOpensAndClosingItEndsTheRun() {

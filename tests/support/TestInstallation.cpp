@@ -112,8 +112,12 @@ TestContext::TestContext(const QString& programFolder, const QString& commandTex
     : registry(lockFolder.filePath(QStringLiteral("hklm.json")),
                lockFolder.filePath(QStringLiteral("hkcu.json"))),
       ctx(dialogs, shell, clock, registry,
-          ProcessInfo{userName, programFolder, QStringLiteral("ヌモリカマイメニュ"), commandText,
-                      lockFolder.path()}) {}
+          ProcessInfo{userName,
+                      programFolder,
+                      QStringLiteral("ヌモリカマイメニュ"),
+                      commandText,
+                      lockFolder.path(),
+                      {}}) {}
 
 LoadedContext::LoadedContext(const TestInstallation& install, const QString& staff,
                              const QString& userName)

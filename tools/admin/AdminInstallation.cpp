@@ -64,7 +64,9 @@ ProcessInfo Process(const QString& base) {
     info.programFolder =
         JoinPath(QDir::toNativeSeparators(QDir(base).absolutePath()), QStringLiteral("prgbin"));
     info.executableName = kProgramId;
-    info.lockFolder = LockFolder();
+    const LockFolderChoice lock = LockFolder();
+    info.lockFolder = lock.folder;
+    info.lockProblem = lock.problem;
     return info;
 }
 }  // namespace
