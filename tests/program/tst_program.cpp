@@ -1,5 +1,8 @@
 #include "TestSupport.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <csignal>
 
 // The installed programs as an administrator and a member of staff use them.
@@ -68,10 +71,13 @@ private Q_SLOTS:
     }
 
     // A signal ends the run in order at any point: SIGINT as SIGTERM; during the first-run message
-    // without starting the setup program; a further one closes a box that holds the end up.
+    // without starting the setup program; a further one closes a box that holds the end up. A
+    // runtime folder that is not the user's own does not stop the start: the lock goes to the
+    // user's cache folder, and the pipe beside it goes with the menu.
     void endsInOrderOnASignal_data() {
         Columns<int, QString>("signal", "fault");
         Row("SIGINT", SIGINT, "");
+        Row("a runtime folder not the user's own", SIGTERM, "foreign runtime");
         Row("during the first-run message", SIGTERM, "no config");
         Row("a box holds the end up", SIGTERM, "ALTER TABLE 動作環境定義 RENAME TO 控え");
     }
@@ -86,8 +92,17 @@ private Q_SLOTS:
         QVERIFY(WriteFile(setup, "#!/bin/sh\ntouch \"$0.started\"\n"));
         QVERIFY(QFile::setPermissions(setup, QFile::ReadOwner | QFile::ExeOwner));
         QVERIFY(fault != "no config" || QFile::remove(config));
+        QProcessEnvironment environment = environment_;
+        const QString own = dir.filePath("cache/ヌモリカマイメニュ/");
+        if (fault == "foreign runtime") {
+            const QByteArray runtime = QFile::encodeName(dir.filePath("run"));
+            QCOMPARE(::mkdir(runtime.constData(), 0500), 0);
+            QVERIFY(::geteuid() != 0 || ::chown(runtime.constData(), 65534, 65534) == 0);
+            environment.insert("XDG_RUNTIME_DIR", QString::fromLocal8Bit(runtime));
+            environment.insert("XDG_CACHE_HOME", dir.filePath("cache"));
+        }
         QProcess menu;
-        QVERIFY(Start(menu, base + "/prgbin/ヌモリカマイメニュ"));
+        QVERIFY(Start(menu, base + "/prgbin/ヌモリカマイメニュ", {}, environment));
         const pid_t pid = pid_t(menu.processId());
         if (fault == "no config") {
             // The handlers are in place; the message waits in its own event loop.
@@ -101,8 +116,14 @@ private Q_SLOTS:
             ::kill(pid, SIGTERM);
             QThread::msleep(1000);
         }
+        const QStringList held = QDir(own).entryList(QDir::Files | QDir::System);
         ::kill(pid, Cell<int>("signal"));
         QVERIFY(menu.waitForFinished(15000));
+        if (fault == "foreign runtime") {
+            QCOMPARE(held.filter(".lock").size() + held.filter(".front").size(), 2);
+            QCOMPARE(QDir(own).entryList(QDir::Files | QDir::System).filter(".front"),
+                     QStringList());
+        }
         QCOMPARE(menu.exitStatus(), QProcess::NormalExit);
         QThread::msleep(300);
         QCOMPARE(QFileInfo::exists(setup + ".started"), false);
