@@ -103,7 +103,7 @@ int RunMenuProgram(AppContext& ctx) {
     ctx.pleaseWait = &pleaseWait;
     const auto window = Main(ctx, instance);
     if (!window) {
-        return instance.acquire() == SingleInstance::Lock::Failed ? 1 : 0;
+        return instance.state() == SingleInstance::Lock::Failed ? 1 : 0;
     }
     return QApplication::exec();
 }

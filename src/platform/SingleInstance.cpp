@@ -13,12 +13,13 @@ SingleInstance::SingleInstance(const QString& lockFolder, const QString& executa
 
 SingleInstance::Lock SingleInstance::acquire() {
     if (!lock_) {
-        return Lock::Failed;
+        state_ = Lock::Failed;
+    } else if (lock_->isLocked() || lock_->tryLock(0)) {
+        state_ = Lock::Taken;
+    } else {
+        state_ = lock_->error() == QLockFile::LockFailedError ? Lock::HeldByAnother : Lock::Failed;
     }
-    if (lock_->isLocked() || lock_->tryLock(0)) {
-        return Lock::Taken;
-    }
-    return lock_->error() == QLockFile::LockFailedError ? Lock::HeldByAnother : Lock::Failed;
+    return state_;
 }
 
 QString SingleInstance::fileName() const {

@@ -16,9 +16,12 @@ public:
     // Taken when this process holds the lock; HeldByAnother when another instance runs; Failed
     // when the lock file cannot be made at all.
     Lock acquire();
+    // What the last acquire answered.
+    Lock state() const { return state_; }
     // The lock file's path, shown when it cannot be made.
     QString fileName() const;
 
 private:
     std::unique_ptr<QLockFile> lock_;
+    Lock state_ = Lock::Failed;
 };
