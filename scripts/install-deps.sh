@@ -13,6 +13,7 @@ packages=(
     qt6-translations-l10n  # Qt's own boxes and dialogs in Japanese
     pkg-config libsodium-dev   # stored PINs are Argon2id hashes
     mdbtools-dev libmdb3       # import-access reads an office's Access files
+    libsqlite3-dev             # a signal stops a runaway statement through the engine's handle
 )
 # What the tests need besides; "run" leaves them out (scripts/demo.sh).
 tests=(

@@ -9,6 +9,7 @@
 #include "backup/ExitProgram.h"
 #include "context/AppContext.h"
 #include "db/DbAccess.h"
+#include "db/DbConnection.h"
 #include "env/CompanySettings.h"
 #include "env/Environment.h"
 #include "env/InstallPaths.h"
@@ -86,7 +87,7 @@ std::unique_ptr<MainMenuWindow> Main(AppContext& ctx, SingleInstance& instance) 
 }
 
 int RunMenuProgram(AppContext& ctx) {
-    TerminationSignals termination;
+    TerminationSignals termination(nullptr, InterruptLongStatements);
     QObject::connect(&termination, &TerminationSignals::received, &termination, [&ctx] {
         // A further signal while the end is under way closes the box that holds it up.
         if (ctx.ending) {

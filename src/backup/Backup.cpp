@@ -258,18 +258,20 @@ BackupTableReport CopyTableToBackup(AppContext& ctx, QString& target, const DbCo
     BackupTableReport report{table, {FileName(target)}, 0, 0, false};
     // The rows are read under the listed name; the backup holds the table under its own name.
     const QString name = listed.isEmpty() ? table : listed;
-    const QString from = name == table ? table : SqlIdentifier(name);
+    // Names come from the file: quoted, so that no name can change a statement.
+    const QString from = SqlIdentifier(name);
+    const QString into = SqlIdentifier(table);
     const QString key = SliceKeyColumn(table);
-    const QString into = QStringLiteral(" IN ") + SqlQuote(target);
     // A table without its key column (an older file) is copied whole, like a table without a key.
     if (key.isEmpty() || !HasColumn(source, from, key)) {
         Progress(ctx, table + QLatin1Char(' '));
         const auto counted = CountRows(source, from);
         report.sourceRows = counted.value_or(0);
-        report.failed = !counted || !Execute(ctx, source,
-                                             QStringLiteral("SELECT * INTO ") + table + into +
-                                                 QStringLiteral(" FROM ") + from,
-                                             {}, {}, &report.fileRows);
+        report.failed =
+            !counted || !Execute(ctx, source,
+                                 QStringLiteral("SELECT * INTO ") + into + QStringLiteral(" IN ") +
+                                     SqlQuote(target) + QStringLiteral(" FROM ") + from,
+                                 {}, {}, &report.fileRows);
         return report;
     }
     // Counting the rows per key takes a while on a large table: the user sees which one.
@@ -295,8 +297,8 @@ BackupTableReport CopyTableToBackup(AppContext& ctx, QString& target, const DbCo
         const QString file = QStringLiteral(" IN ") + SqlQuote(target);
         const QString head =
             fileRows == 0
-                ? QStringLiteral("SELECT * INTO ") + table + file + QStringLiteral(" FROM ")
-                : QStringLiteral("INSERT INTO ") + table + file + QStringLiteral(" SELECT * FROM ");
+                ? QStringLiteral("SELECT * INTO ") + into + file + QStringLiteral(" FROM ")
+                : QStringLiteral("INSERT INTO ") + into + file + QStringLiteral(" SELECT * FROM ");
         Progress(ctx, table + QLatin1Char(' ') + slice.condition);
         qint64 written = 0;
         if (!Execute(ctx, source, head + rows,

@@ -12,6 +12,10 @@
 #include "db/SqlText.h"
 #include "platform/ProcessInfo.h"
 
+#include <sqlite3.h>
+
+#include <atomic>
+
 DbError ToDbError(const QSqlError& error) {
     bool numeric = false;
     const qint64 number = error.nativeErrorCode().toLongLong(&numeric);
@@ -66,6 +70,25 @@ DbResult DbConnection::openOdbc(const QString& connect) {
 }
 
 namespace {
+// Set from a signal handler, so it is the one state the connections share that way.
+std::atomic<bool> endAsked{false};
+
+// Far more steps than any statement of the menu takes, so that the end's own rows still arrive.
+constexpr int kStepsBetweenChecks = 1000000;
+
+int StopWhenEndAsked(void*) {
+    return endAsked.load() ? 1 : 0;
+}
+
+// Lets a statement of the connection be stopped once the end is asked.
+void WatchForTheEnd(const QSqlDatabase& db) {
+    const QVariant handle = db.driver()->handle();
+    if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0) {
+        if (sqlite3* engine = *static_cast<sqlite3* const*>(handle.constData())) {
+            sqlite3_progress_handler(engine, kStepsBetweenChecks, StopWhenEndAsked, nullptr);
+        }
+    }
+}
 // The configuration file takes the run history and the link rows of every program of the suite
 // at once. On a disk of this machine it uses a write-ahead log: a commit is one append, readers
 // never block the writer. On a file server every process would need the log's shared memory,
@@ -129,6 +152,10 @@ QString ExistingFileUri(const QString& path) {
 }
 }  // namespace
 
+void InterruptLongStatements() noexcept {
+    endAsked.store(true);
+}
+
 DbConnection::~DbConnection() {
     close();
 }
@@ -164,6 +191,7 @@ DbResult DbConnection::openFile(const QString& connectionString) {
         if (!db.open()) {
             result = ToDbError(db.lastError());
         } else {
+            WatchForTheEnd(db);
             // The header is read first inside a read transaction, so that the schema and the
             // list come under the same lock instead of one lock each.
             QSqlQuery probe(db);

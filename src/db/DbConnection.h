@@ -16,6 +16,10 @@ enum class DbRole { Configuration, Business, Other };
 // A connection to one database. The open flag is the system's own record of the connection and
 // is kept apart from the engine's state: every open sets it, closing leaves it as it is, so that a
 // later re-open knows the connection had been in use.
+// Asks every statement that runs long from now on to stop, the end of the program being asked:
+// a trigger that never ends must not hold the end up. Safe to call in a signal handler.
+void InterruptLongStatements() noexcept;
+
 class DbConnection {
 public:
     // name only tells connections apart; role chooses how a file is opened.

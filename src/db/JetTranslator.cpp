@@ -6,6 +6,8 @@
 namespace {
 // A quoted file name inside an IN clause, with its quotes doubled.
 const QString kQuotedFile = QStringLiteral(R"('((?:[^']|'')*)')");
+// The table a statement writes into: a name between double quotes (doubled inside) or a word.
+const QString kTargetTable = QStringLiteral(R"(("(?:[^"]|"")*"|\S+))");
 
 // Both forms of a statement on another file name it as IN 'file'. A statement without that is
 // left to the engine as it is, without compiling the patterns: the start of the menu runs none.
@@ -30,6 +32,14 @@ QString Unquoted(const QString& text) {
     QString file = text;
     file.replace(QStringLiteral("''"), QStringLiteral("'"));
     return file;
+}
+
+// A table name as the file holds it, without the quotes of an identifier.
+QString UnquotedTable(const QString& text) {
+    if (text.size() < 2 || !text.startsWith(QLatin1Char('"')) || !text.endsWith(QLatin1Char('"'))) {
+        return text;
+    }
+    return text.mid(1, text.size() - 2).replace(QStringLiteral("\"\""), QStringLiteral("\""));
 }
 }  // namespace
 
@@ -79,12 +89,12 @@ EngineStatement TranslateStatement(const QString& sql) {
         return {TranslateForEngine(sql), {}, {}, {}, {}, false};
     }
     static const QRegularExpression selectInto(
-        QStringLiteral(R"(^\s*SELECT\s+\*\s+INTO\s+(\S+)\s+IN\s+)") + kQuotedFile +
-            QStringLiteral(R"(\s+FROM\s+(.*)$)"),
+        QStringLiteral(R"(^\s*SELECT\s+\*\s+INTO\s+)") + kTargetTable +
+            QStringLiteral(R"(\s+IN\s+)") + kQuotedFile + QStringLiteral(R"(\s+FROM\s+(.*)$)"),
         QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
     static const QRegularExpression insertInto(
-        QStringLiteral(R"(^\s*INSERT\s+INTO\s+(\S+)\s+IN\s+)") + kQuotedFile +
-            QStringLiteral(R"(\s+SELECT\s+(.*)$)"),
+        QStringLiteral(R"(^\s*INSERT\s+INTO\s+)") + kTargetTable + QStringLiteral(R"(\s+IN\s+)") +
+            kQuotedFile + QStringLiteral(R"(\s+SELECT\s+(.*)$)"),
         QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
     if (const auto match = selectInto.match(sql); match.hasMatch()) {
         return {QStringLiteral("CREATE TABLE %1.%2 AS SELECT * FROM %3 LIMIT 0")
@@ -92,7 +102,7 @@ EngineStatement TranslateStatement(const QString& sql) {
                 QStringLiteral("INSERT INTO %1.%2 SELECT * FROM %3")
                     .arg(kTargetSchema, match.captured(1), match.captured(3)),
                 Unquoted(match.captured(2)),
-                match.captured(1),
+                UnquotedTable(match.captured(1)),
                 QStringLiteral("SELECT * FROM ") + match.captured(3),
                 true};
     }
@@ -101,7 +111,7 @@ EngineStatement TranslateStatement(const QString& sql) {
                     .arg(kTargetSchema, match.captured(1), match.captured(3)),
                 {},
                 Unquoted(match.captured(2)),
-                match.captured(1),
+                UnquotedTable(match.captured(1)),
                 QStringLiteral("SELECT ") + match.captured(3),
                 false};
     }

@@ -3,6 +3,7 @@
 #include "context/AppContext.h"
 #include "db/DbAccess.h"
 #include "db/SqlText.h"
+#include "platform/CodeConverter.h"
 
 namespace {
 // The office columns whose non-empty values replace the company's.
@@ -25,6 +26,11 @@ bool FillRecord(AppContext& ctx, const Recordset& recordset, const QList<ColumnS
 
 void ConvertPin(AppContext& ctx, ColumnRecord& record, const QString& column) {
     if (!record.value(column).isNull()) {
+        if (CodeConverter::isTooCostly(record.text(column))) {
+            WriteErrorRecord(
+                ctx,
+                QStringLiteral("「%1」は照合の負荷が大きすぎるため照合しません。").arg(column));
+        }
         record.set(column, ctx.codeConverter.convert(record.text(column)));
     }
 }

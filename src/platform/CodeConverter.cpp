@@ -1,6 +1,7 @@
 #include "platform/CodeConverter.h"
 
 #include <QCryptographicHash>
+#include <QStringList>
 
 #include <sodium.h>
 
@@ -56,6 +57,11 @@ QString ReadOlderForm(const QString& stored) {
     return QString::fromUtf8(plain);
 }
 
+// Far beyond what encode writes (32 MiB, 2 passes): a hash that asks more is no PIN of the suite
+// but a way to make every sign-in take seconds and gigabytes.
+constexpr qint64 kMaxHashMemoryKiB = 256 * 1024;
+constexpr qint64 kMaxHashPasses = 10;
+
 bool SodiumReady() {
     // Safe to call again; only a failure of the library itself answers below zero.
     return sodium_init() >= 0;
@@ -63,6 +69,9 @@ bool SodiumReady() {
 }  // namespace
 
 QString CodeConverter::convert(const QString& stored) const {
+    if (isTooCostly(stored)) {
+        return {};
+    }
     if (isCurrentForm(stored)) {
         return stored;
     }
@@ -93,6 +102,26 @@ bool CodeConverter::isCurrentForm(const QString& stored) {
     return stored.startsWith(kHashPrefix) && stored.size() < crypto_pwhash_STRBYTES;
 }
 
+bool CodeConverter::isTooCostly(const QString& stored) {
+    if (!isCurrentForm(stored)) {
+        return false;
+    }
+    // "$argon2id$v=19$m=…,t=…,p=…$salt$hash": a part that cannot be read counts as too costly.
+    qint64 memory = -1;
+    qint64 passes = -1;
+    for (const QString& parameter :
+         stored.section(QLatin1Char('$'), 3, 3).split(QLatin1Char(','))) {
+        bool ok = false;
+        const qint64 value = parameter.mid(2).toLongLong(&ok);
+        if (parameter.startsWith(QLatin1String("m=")) && ok) {
+            memory = value;
+        } else if (parameter.startsWith(QLatin1String("t=")) && ok) {
+            passes = value;
+        }
+    }
+    return memory < 0 || passes < 0 || memory > kMaxHashMemoryKiB || passes > kMaxHashPasses;
+}
+
 bool CodeConverter::isOlderForm(const QString& stored) {
     return stored.startsWith(kOlderPrefix);
 }
@@ -105,7 +134,7 @@ bool CodeConverter::verify(const QString& verifier, const QString& entry) {
         // The older form and the built-in default are held as the PIN itself.
         return verifier == entry;
     }
-    if (!SodiumReady()) {
+    if (isTooCostly(verifier) || !SodiumReady()) {
         return false;
     }
     const QByteArray hash = verifier.toLatin1();

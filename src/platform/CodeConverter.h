@@ -17,7 +17,7 @@ enum class PinCost {
 class CodeConverter {
 public:
     // The verifier of a stored PIN: a hash as it is stored; the PIN of the older form; "" for a
-    // text in no known form, which no entry matches.
+    // text in no known form or a hash too costly to check, which no entry matches.
     QString convert(const QString& stored) const;
 
     // The stored form of a PIN; the PIN is upper-cased first, as entries are. Empty when the
@@ -26,6 +26,9 @@ public:
 
     // Whether a stored text is in the form encode writes.
     static bool isCurrentForm(const QString& stored);
+    // Whether a hash asks far more memory (over 256 MiB) or passes (over 10) than encode writes,
+    // or its cost cannot be read: it matches no entry.
+    static bool isTooCostly(const QString& stored);
     // Whether a stored text is in the older masked form.
     static bool isOlderForm(const QString& stored);
 

@@ -14,10 +14,14 @@ namespace {
 // A signal handler receives no context, so the write end of the pipe is the one thing it can find
 // only here; it is set once while the handlers are installed.
 std::atomic<int> signalWriteFd{-1};
+std::atomic<void (*)() noexcept> signalAlso{nullptr};
 
 void OnTerminationSignal(int) {
     const int savedErrno = errno;
     const char byte = 1;
+    if (const auto also = signalAlso.load()) {
+        also();
+    }
     const int fd = signalWriteFd.load();
     if (fd >= 0) {
         [[maybe_unused]] const ssize_t written = ::write(fd, &byte, 1);
@@ -26,7 +30,9 @@ void OnTerminationSignal(int) {
 }
 }  // namespace
 
-TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent) {
+TerminationSignals::TerminationSignals(QObject* parent, void (*alsoAtOnce)() noexcept)
+    : QObject(parent) {
+    signalAlso.store(alsoAtOnce);
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds_) != 0) {
         return;
     }
@@ -49,6 +55,7 @@ TerminationSignals::~TerminationSignals() {
     signal(SIGTERM, SIG_DFL);
     signal(SIGINT, SIG_DFL);
     signalWriteFd.store(-1);
+    signalAlso.store(nullptr);
     delete notifier_;
     for (int fd : fds_) {
         if (fd >= 0) {
@@ -59,7 +66,7 @@ TerminationSignals::~TerminationSignals() {
 
 #else
 
-TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent) {}
+TerminationSignals::TerminationSignals(QObject* parent, void (*)() noexcept) : QObject(parent) {}
 TerminationSignals::~TerminationSignals() = default;
 
 #endif

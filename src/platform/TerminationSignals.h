@@ -9,7 +9,9 @@ class QSocketNotifier;
 class TerminationSignals final : public QObject {
     Q_OBJECT
 public:
-    explicit TerminationSignals(QObject* parent = nullptr);
+    // alsoAtOnce, when given, runs inside the signal handler itself (so it must be safe there):
+    // for what must happen while the event loop is held up.
+    explicit TerminationSignals(QObject* parent = nullptr, void (*alsoAtOnce)() noexcept = nullptr);
     ~TerminationSignals() override;
 
 Q_SIGNALS:

@@ -76,6 +76,12 @@ bool LookupStaffByCode(AppContext& ctx, const QString& code, SignInFields& field
     const auto pin = recordset.field(QStringLiteral("暗証番号"));
     fields.rememberedPin =
         pin && !pin->isNull() ? ctx.codeConverter.convert(pin->toString()) : QString();
+    if (pin && CodeConverter::isTooCostly(pin->toString())) {
+        // Someone wrote a hash that would cost every sign-in seconds and gigabytes.
+        WriteErrorRecord(
+            ctx, QStringLiteral("担当者「%1」の暗証番号は照合の負荷が大きすぎるため照合しません。")
+                     .arg(code));
+    }
     StaffRecord& staff = ctx.staff;
     staff.loginId = recordset.text(QStringLiteral("ログインID"));
     staff.accessLevel = ToInt16(recordset.text(QStringLiteral("アクセス権限")));

@@ -75,11 +75,18 @@ private Q_SLOTS:
     // runtime folder that is not the user's own does not stop the start: the lock goes to the
     // user's cache folder, and the pipe beside it goes with the menu.
     void endsInOrderOnASignal_data() {
-        Columns<int, QString>("signal", "fault");
-        Row("SIGINT", SIGINT, "");
-        Row("a runtime folder not the user's own", SIGTERM, "foreign runtime");
-        Row("during the first-run message", SIGTERM, "no config");
-        Row("a box holds the end up", SIGTERM, "ALTER TABLE 動作環境定義 RENAME TO 控え");
+        Columns<int, QString, QString>("signal", "fault", "last");
+        Row("SIGINT", SIGINT, "", "終了");
+        Row("a runtime folder not the user's own", SIGTERM, "foreign runtime", "終了");
+        Row("during the first-run message", SIGTERM, "no config", "");
+        Row("a box holds the end up", SIGTERM, "ALTER TABLE 動作環境定義 RENAME TO 控え", "終了");
+        // 8 × 10^9 rows for every history row: the end row is stopped, not waited for.
+        Row("a trigger that never ends", SIGTERM,
+            QString("CREATE TRIGGER 無限 AFTER INSERT ON プログラム稼動履歴 BEGIN SELECT count(*) "
+                    "FROM json_each(J) a, json_each(J) b, json_each(J) c; END")
+                .replace("J",
+                         "(SELECT '[' || replace(printf('%.*c', 1999, 'x'), 'x', '1,') || '1]')"),
+            "開始 ");
     }
     void endsInOrderOnASignal() {
         QFETCH(QString, fault);
@@ -110,6 +117,9 @@ private Q_SLOTS:
         } else {
             QTRY_COMPARE_WITH_TIMEOUT(HistoryNotes(config).size(), 1, 15000);
         }
+        if (fault.startsWith("CREATE")) {
+            ExecuteOn(config, fault);
+        }
         if (fault.startsWith("ALTER")) {
             // The signed-in code cannot be cleared: a box holds the end up.
             ExecuteOn(config, fault);
@@ -127,8 +137,7 @@ private Q_SLOTS:
         QCOMPARE(menu.exitStatus(), QProcess::NormalExit);
         QThread::msleep(300);
         QCOMPARE(QFileInfo::exists(setup + ".started"), false);
-        QCOMPARE(QFileInfo::exists(config) ? HistoryNotes(config).last() : QString(),
-                 fault == "no config" ? "" : "終了");
+        QTEST(QFileInfo::exists(config) ? HistoryNotes(config).last() : QString(), "last");
     }
 
     // On a file system of another machine (FUSE here, as for a mounted share) the configuration
@@ -254,10 +263,15 @@ private Q_SLOTS:
             }
             return rows;
         };
+        ExecuteOn(business, "INSERT INTO M担当者 (コード) VALUES ('00012'), ('00099'), ('00100')");
         const QString file = dir.filePath("menu.json");
+        const QStringList before = rowsOf("00012");
         QCOMPARE(RunAdmin({"menu", "export", base, "00012", file}), 0);
-        QCOMPARE(RunAdmin({"menu", "import", base, "00020", file}), 0);
-        QCOMPARE(rowsOf("00020"), rowsOf("00012"));
+        const qsizetype notes = HistoryNotes(base + "/conf/usrcnfg.accdb").size();
+        QCOMPARE(RunAdmin({"menu", "import", base, "00012", file, "--replace"}), 0);
+        QCOMPARE(rowsOf("00012"), before);
+        // One row for the member, whatever the number of menu rows.
+        QCOMPARE(HistoryNotes(base + "/conf/usrcnfg.accdb").size(), notes + 1);
         QVERIFY(HistoryNotes(base + "/conf/usrcnfg.accdb").last().startsWith("出力終了 INSERT"));
 
         QCOMPARE(RunAdmin({"menu", "import", base, "00099", file}), 2);
@@ -265,6 +279,88 @@ private Q_SLOTS:
         QCOMPARE(RunAdmin({"menu", "copy", base, "00012", "00099", "00100", "--replace"}), 0);
         QCOMPARE(rowsOf("00099") + rowsOf("00100"), rowsOf("00012") + rowsOf("00012"));
         QCOMPARE(rowsOf("00012").size(), 3);
+    }
+
+    // A slip of the administrator (a wrong file, a wrong code) is refused with one line and
+    // leaves the menu and the run history as they were.
+    void aMenuSlipChangesNothing_data() {
+        Columns<QStringList, QString, int, QString>("command", "json", "status", "line");
+        const QStringList import{"menu", "import", "BASE", "00012", "FILE", "--replace"};
+        const QString tab = "{\"ヌモリカマイメニュ\": [%1], \"ヌモリカマイメニュ詳細\": [%2]}";
+        const QString row = "{\"メニュタブ位置\": 0, \"メニュ詳細位置\": %1}";
+        Row("a whole menu", import, tab.arg("{\"メニュタブ位置\": 2, \"機能名\": null}", ""), 0,
+            "");
+        Row("empty", import, "{}", 2, "表「ヌモリカマイメニュ」が行の配列で有りません。");
+        Row("misspelled table", import,
+            "{\"ヌモリカマイメニュ\": [], \"ヌモリカマイメニュ明細\": []}", 2,
+            "知らない表「ヌモリカマイメニュ明細」が有ります。");
+        Row("table not an array", import, tab.arg("", "").replace("[]", "{}"), 2,
+            "表「ヌモリカマイメニュ」が行の配列で有りません。");
+        Row("row not an object", import, tab.arg("", "1"), 2,
+            "の 1 行目が行 (オブジェクト) で有りません。");
+        Row("unknown column", import, tab.arg("", row.arg("0, \"色\": \"\"")), 2,
+            "「色」は知らない列です。");
+        Row("position missing", import, tab.arg("{}", ""), 2, "に「メニュタブ位置」が有りません。");
+        Row("tab 3", import, tab.arg("{\"メニュタブ位置\": 3}", ""), 2,
+            "0 から 2 の整数で有りません。");
+        Row("button 100", import, tab.arg("", row.arg("100")), 2, "0 から 99 の整数で有りません。");
+        Row("button 99", import, tab.arg("", row.arg("99")), 0, "");
+        Row("position as text", import, tab.arg("{\"メニュタブ位置\": \"0\"}", ""), 2,
+            "0 から 2 の整数で有りません。");
+        Row("another member's row", import, tab.arg("", row.arg("0, \"担当者コード\": \"00099\"")),
+            2, "担当者コードが「00012」で有りません。");
+        Row("number for a text", import, tab.arg("", row.arg("0, \"説明\": 1")), 2,
+            "「説明」が文字列で有りません。");
+        Row("title of 21 bytes", import,
+            tab.arg("{\"メニュタブ位置\": 0, \"機能名\": \"全角十文字ですよ全角a\"}", ""), 2,
+            "「機能名」が 20 バイトを超えています。");
+        Row("title of 20 bytes", import,
+            tab.arg("{\"メニュタブ位置\": 0, \"機能名\": \"全角十文字ですよ全角\"}", ""), 0, "");
+        Row("value of 126 bytes", import,
+            tab.arg("", row.arg("0, \"条件項目値Z\": \"" + QString(126, 'z') + "\"")), 2,
+            "「条件項目値Z」が 125 バイトを超えています。");
+        Row("four tabs", import, tab.arg(QStringList(4, "{\"メニュタブ位置\": 0}").join(','), ""),
+            2, "表「ヌモリカマイメニュ」の行が 3 を超えています。");
+        Row("301 buttons", import, tab.arg("", QStringList(301, row.arg("0")).join(',')), 2,
+            "表「ヌモリカマイメニュ詳細」の行が 300 を超えています。");
+        Row("over 10 MB", import,
+            tab.arg("", row.arg("0, \"filepath\": \"" + QString(10 << 20, 'p') + "\"")), 2,
+            "は 10 MB を超えています。");
+        Row("import to nobody", QStringList{"menu", "import", "BASE", "00077", "FILE"},
+            tab.arg("", ""), 2,
+            "担当者「00077」は M担当者 に有りません (それでも書き込むには --force)。");
+        Row("import to nobody, forced",
+            QStringList{"menu", "import", "BASE", "00077", "FILE", "--force"}, tab.arg("", ""), 0,
+            "");
+        Row("copy to nobody", QStringList{"menu", "copy", "BASE", "00012", "00077"}, "", 2,
+            "担当者「00077」は M担当者 に有りません (それでも書き込むには --force)。");
+        Row("copy to nobody, forced",
+            QStringList{"menu", "copy", "BASE", "00012", "00077", "--force"}, "", 0, "");
+        Row("show nobody", QStringList{"menu", "show", "BASE", "00077"}, "", 1,
+            "担当者「00077」は M担当者 に有りません。");
+    }
+    void aMenuSlipChangesNothing() {
+        QFETCH(int, status);
+        QTemporaryDir dir;
+        const QString base = Installed(dir);
+        const QString business = base + "/data/gnrdb.accdb";
+        ExecuteOn(business, "INSERT INTO M担当者 (コード) VALUES ('00012')");
+        ExecuteOn(business, "INSERT INTO ヌモリカマイメニュ VALUES ('00012', 1, '元')");
+        QVERIFY(WriteFile(dir.filePath("menu.json"), Cell<QString>("json").toUtf8()));
+        const auto data = FileBytes(base + "/data", {"*"});
+        const QStringList notes = HistoryNotes(base + "/conf/usrcnfg.accdb");
+        QStringList command = Cell<QStringList>("command");
+        command.replaceInStrings(QRegularExpression("^BASE$"), base)
+            .replaceInStrings(QRegularExpression("^FILE$"), dir.filePath("menu.json"));
+        QCOMPARE(RunAdmin(command), status);
+        if (status != 0) {
+            QCOMPARE(lastError_.count('\n'), 1);
+            QVERIFY2(lastError_.endsWith(Cell<QString>("line") + "\n"), qPrintable(lastError_));
+            QCOMPARE(FileBytes(base + "/data", {"*"}), data);
+            QCOMPARE(HistoryNotes(base + "/conf/usrcnfg.accdb"), notes);
+        } else if (command[1] != "show") {
+            QCOMPARE(HistoryNotes(base + "/conf/usrcnfg.accdb").size(), notes.size() + 1);
+        }
     }
 
     // The run history by day, program, person and errors, oldest first; CSV quotes what needs it.

@@ -8,7 +8,7 @@ Snapshot Take(const QString& path) {
     Snapshot snapshot;
     for (const QString& name : RowTexts(
              QueryRows(path, "SELECT name FROM sqlite_master WHERE type = 'table'"), {"name"})) {
-        QList<QVariantMap> rows = QueryRows(path, "SELECT * FROM \"" + name + "\"");
+        QList<QVariantMap> rows = QueryRows(path, "SELECT * FROM " + SqlIdentifier(name));
         for (QVariantMap& row : rows) {
             for (const char* set : {"運用事業所コード", "起動担当者コード", "バックアップ日付"}) {
                 row.remove(set);
@@ -51,6 +51,10 @@ private Q_SLOTS:
                   {"暗証番号", CodeConverter::encode("ab12")}});
         AddCatalogue(install, "ヌモリカ", value, {value, value});
         ExecuteOn(business, "CREATE TABLE M得意先 (コード TEXT, 担当者コード TEXT)");
+        // A table the backup copies, named by the value.
+        const QString named = SqlIdentifier("K表" + value);
+        ExecuteOn(business, "CREATE TABLE " + named + " (x TEXT)");
+        ExecuteOn(business, "INSERT INTO " + named + " VALUES ('1')");
         for (const QVariant& key : QVariantList{value, "a", "z", QVariant(), value + "'"}) {
             InsertRow(business, "M得意先",
                       {{"コード", "k" + key.toString()}, {"担当者コード", key}});
@@ -103,6 +107,8 @@ private Q_SLOTS:
         QVERIFY(BackupDatabases(t.ctx, folder.path() + "/", {.sliceRows = 1}).copied);
         QCOMPARE(Take(folder.filePath("mstdb.mdb")).value("M得意先"),
                  businessBefore.value("M得意先"));
+        QCOMPARE(Take(folder.filePath("mstdb.mdb")).value("K表" + value),
+                 businessBefore.value("K表" + value));
 
         // The answer to the request, and the end.
         t.ctx.link.endInfo = value;

@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include <sodium.h>
+
 namespace {
 const QString kEnterPin = QStringLiteral("暗証番号を入力してください。");
 const QString kWrongPin = QStringLiteral("暗証番号が違います。");
@@ -120,6 +122,16 @@ private Q_SLOTS:
         Row("older form, wrong", older, "ab13", wrong);
         Row("a PIN stored as typed is no known form", "AB12", "ab12", wrong);
         Row("Null", QString(), "ab12", wrong);
+        // Genuine hashes of ab12: up to 10 passes are checked, more are refused unchecked.
+        Row("hash of 10 passes", Hash(10, crypto_pwhash_MEMLIMIT_MIN), "ab12", accepted);
+        Row("hash of 11 passes", Hash(11, crypto_pwhash_MEMLIMIT_MIN), "ab12", wrong);
+        Row("hash of 256 MiB and 1 KiB", Hash(1, (256 << 20) + 1024), "ab12", wrong);
+    }
+    static QString Hash(unsigned long long passes, size_t memory) {
+        char hash[crypto_pwhash_STRBYTES];
+        const int made =
+            crypto_pwhash_str_alg(hash, "AB12", 4, passes, memory, crypto_pwhash_ALG_ARGON2ID13);
+        return made == 0 ? QString::fromLatin1(hash) : QString();
     }
     void entriesAgainstStoredForms() {
         FakeDialogs dialogs;
@@ -170,16 +182,21 @@ private Q_SLOTS:
     }
 
     void whoMaySignIn_data() {
-        Columns<QVariantMap, bool>("row", "found");
-        Row("employed, office 001", QVariantMap{{"事業所コード", "001"}}, true);
-        Row("all offices", QVariantMap{{"事業所コード", "000"}}, true);
-        Row("other office", QVariantMap{{"事業所コード", "002"}}, false);
-        Row("left, leaving today", QVariantMap{{"在籍区分", "1"}, {"退社日付", "20261207"}}, false);
-        Row("leaving tomorrow", QVariantMap{{"在籍区分", "1"}, {"退社日付", "20261208"}}, true);
-        Row("left, no leaving date", QVariantMap{{"在籍区分", "1"}, {"退社日付", ""}}, false);
-        Row("other status", QVariantMap{{"在籍区分", "2"}}, false);
+        Columns<QVariantMap, bool, int>("row", "found", "errors");
+        Row("employed, office 001", QVariantMap{{"事業所コード", "001"}}, true, 0);
+        Row("all offices", QVariantMap{{"事業所コード", "000"}}, true, 0);
+        Row("other office", QVariantMap{{"事業所コード", "002"}}, false, 0);
+        Row("left, leaving today", QVariantMap{{"在籍区分", "1"}, {"退社日付", "20261207"}}, false,
+            0);
+        Row("leaving tomorrow", QVariantMap{{"在籍区分", "1"}, {"退社日付", "20261208"}}, true, 0);
+        Row("left, no leaving date", QVariantMap{{"在籍区分", "1"}, {"退社日付", ""}}, false, 0);
+        Row("other status", QVariantMap{{"在籍区分", "2"}}, false, 0);
         Row("stored office missing from M事業所",
-            QVariantMap{{"事業所コード", "015"}, {"運用事業所コード", "015"}}, true);
+            QVariantMap{{"事業所コード", "015"}, {"運用事業所コード", "015"}}, true, 0);
+        // A hash asking 4 GiB is never checked: both look-ups say so.
+        Row("PIN hash far too costly",
+            QVariantMap{{"暗証番号", "$argon2id$v=19$m=4194304,t=3,p=1$c2FsdHNhbHQ$aGFzaA"}}, true,
+            2);
     }
     void whoMaySignIn() {
         QFETCH(QVariantMap, row);
@@ -197,6 +214,8 @@ private Q_SLOTS:
         QCOMPARE(LookupStaffByCode(s.ctx, QStringLiteral("00007"), fields), found);
         QCOMPARE(LookupStaffByLoginId(s.ctx, QStringLiteral("o'brien"), fields), found);
         QCOMPARE(fields.name, found ? QStringLiteral("佐藤") : QString());
+        QTEST(int(HistoryNotes(install.configPath()).filter(QRegularExpression("^エラー")).size()),
+              "errors");
     }
 
     // The login finds the person; a PIN counts for the code shown only. Wrong and short PINs are

@@ -217,6 +217,7 @@ QList<AdminSubcommand> Table() {
         return [run](const AdminCall& call, AdminStreams& io) { return run(call, io.out, io.err); };
     };
     const AdminOption replace{QStringLiteral("--replace"), {}};
+    const AdminOption force{QStringLiteral("--force"), {}};
     return {
         {QStringLiteral("init"),
          {QStringLiteral("BASE")},
@@ -264,7 +265,7 @@ QList<AdminSubcommand> Table() {
          {QStringLiteral("BASE"), QStringLiteral("STAFF")},
          {},
          QStringLiteral("担当者 STAFF の3つのタブと24のボタン、ボタンごとに今起動する\n"
-                        "コマンドを表示します。"),
+                        "コマンドを表示します (終了状態 1: M担当者 に無い担当者)。"),
          plain(ShowMenu)},
         {QStringLiteral("menu export"),
          {QStringLiteral("BASE"), QStringLiteral("STAFF"), QStringLiteral("[FILE]")},
@@ -274,15 +275,19 @@ QList<AdminSubcommand> Table() {
          plain(ExportMenu)},
         {QStringLiteral("menu import"),
          {QStringLiteral("BASE"), QStringLiteral("STAFF"), QStringLiteral("FILE")},
-         {replace},
+         {replace, force},
          QStringLiteral("JSON のメニューを担当者 STAFF のメニューとして書き込みます\n"
-                        "(一つのトランザクション)。--replace: 既に有るメニューを置き換えます。"),
+                        "(一つのトランザクション)。ファイルは 10 MB まで、行の担当者コードは\n"
+                        "STAFF、位置はタブ 0-2・ボタン 0-99、文字列は列の長さまで。\n"
+                        "--replace: 既に有るメニューを置き換えます。\n"
+                        "--force: M担当者 に無い担当者にも書き込みます。"),
          withCall(ImportMenu)},
         {QStringLiteral("menu copy"),
          {QStringLiteral("BASE"), QStringLiteral("FROM"), QStringLiteral("TO...")},
-         {replace},
+         {replace, force},
          QStringLiteral("担当者 FROM のメニューを TO の担当者に写します。\n"
-                        "--replace: 既に有るメニューを置き換えます。"),
+                        "--replace: 既に有るメニューを置き換えます。\n"
+                        "--force: M担当者 に無い担当者にも写します。"),
          withCall(CopyMenu)},
         {QStringLiteral("history"),
          {QStringLiteral("BASE")},

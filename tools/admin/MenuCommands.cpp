@@ -14,6 +14,8 @@
 #include "db/SqlText.h"
 #include "menu/Launch.h"
 #include "menu/MenuStore.h"
+#include "menu_settings/MenuSettings.h"
+#include "text/StringHelpers.h"
 
 namespace {
 constexpr int kFailed = 2;
@@ -23,6 +25,132 @@ QStringList MenuTables() {
 }
 
 const QString kStaffColumn = QStringLiteral("担当者コード");
+
+// A file larger than this is no menu: 300 full rows take well under a megabyte.
+constexpr qint64 kMaxMenuFileBytes = 10 * 1024 * 1024;
+// The highest button position a file may hold: room beyond the 8 buttons a tab shows.
+constexpr int kMaxDetailPosition = 99;
+
+// What a column of a menu table takes: a position (an integer from 0 to maxPosition), or a text
+// (or Null) of at most byteLimit Shift-JIS bytes (no limit when 0).
+struct MenuColumn {
+    int maxPosition = -1;
+    int byteLimit = 0;
+};
+
+// The columns of each menu table by their names in lower case (a server folds them).
+QHash<QString, MenuColumn> MenuColumns(const QString& table) {
+    QHash<QString, MenuColumn> columns{
+        {kStaffColumn, {}},
+        {QStringLiteral("メニュタブ位置"), {kMenuTabs - 1, 0}},
+    };
+    if (table == kMenuTable) {
+        columns.insert(QStringLiteral("機能名"), {-1, kTitleLimit});
+        return columns;
+    }
+    columns.insert(QStringLiteral("メニュ詳細位置"), {kMaxDetailPosition, 0});
+    columns.insert(QStringLiteral("プログラム名"), {-1, kProgramNameLimit});
+    columns.insert(QStringLiteral("説明"), {-1, kDescriptionLimit});
+    columns.insert(QStringLiteral("filepath"), {});
+    for (char letter = 'a'; letter <= 'z'; ++letter) {
+        columns.insert(QStringLiteral("条件項目値") + QLatin1Char(letter),
+                       {-1, kConditionValueLimit});
+    }
+    return columns;
+}
+
+// The first thing that keeps a menu file from being written under staff, or nothing: the file
+// is checked whole before any row is touched.
+std::optional<QString> MenuProblem(const QJsonObject& menu, const QString& staff) {
+    const QStringList tables = MenuTables();
+    for (const QString& key : menu.keys()) {
+        if (!tables.contains(key)) {
+            return QStringLiteral("知らない表「%1」が有ります。").arg(key);
+        }
+    }
+    for (const QString& table : tables) {
+        const QJsonValue rows = menu.value(table);
+        if (!rows.isArray()) {
+            return QStringLiteral("表「%1」が行の配列で有りません。").arg(table);
+        }
+        const qsizetype maxRows =
+            table == kMenuTable ? kMenuTabs : qsizetype(kMenuTabs) * (kMaxDetailPosition + 1);
+        if (rows.toArray().size() > maxRows) {
+            return QStringLiteral("表「%1」の行が %2 を超えています。").arg(table).arg(maxRows);
+        }
+        const QHash<QString, MenuColumn> columns = MenuColumns(table);
+        int number = 0;
+        for (const QJsonValue& item : rows.toArray()) {
+            ++number;
+            const QString where = QStringLiteral("表「%1」の %2 行目").arg(table).arg(number);
+            if (!item.isObject()) {
+                return where + QStringLiteral("が行 (オブジェクト) で有りません。");
+            }
+            const QJsonObject row = item.toObject();
+            for (const auto& [name, column] : columns.asKeyValueRange()) {
+                if (column.maxPosition >= 0 && !row.contains(name)) {
+                    return where + QStringLiteral("に「%1」が有りません。").arg(name);
+                }
+            }
+            for (auto it = row.begin(); it != row.end(); ++it) {
+                const auto column = columns.constFind(it.key().toLower());
+                if (column == columns.cend()) {
+                    return where + QStringLiteral("の「%1」は知らない列です。").arg(it.key());
+                }
+                const QJsonValue value = it.value();
+                if (column->maxPosition >= 0) {
+                    const double position = value.toDouble(-1);
+                    if (!value.isDouble() || position != double(int(position)) || position < 0 ||
+                        position > column->maxPosition) {
+                        return where + QStringLiteral("の「%1」が 0 から %2 の整数で有りません。")
+                                           .arg(it.key())
+                                           .arg(column->maxPosition);
+                    }
+                } else if (column.key() == kStaffColumn) {
+                    if (value.toString() != staff) {
+                        return where +
+                               QStringLiteral("の担当者コードが「%1」で有りません。").arg(staff);
+                    }
+                } else if (!value.isString() && !value.isNull()) {
+                    return where + QStringLiteral("の「%1」が文字列で有りません。").arg(it.key());
+                } else if (column->byteLimit > 0 &&
+                           ShiftJisLength(value.toString()) > column->byteLimit) {
+                    return where + QStringLiteral("の「%1」が %2 バイトを超えています。")
+                                       .arg(it.key())
+                                       .arg(column->byteLimit);
+                }
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+// Whether staff is a member of staff of the business file; nothing when it cannot be read.
+std::optional<bool> StaffExists(AppContext& ctx, const QString& staff, QTextStream& err) {
+    QSqlQuery query(ctx.business.database());
+    if (!ExecBound(query, QStringLiteral("SELECT count(*) FROM M担当者 WHERE コード = ?"),
+                   {staff}) ||
+        !query.next()) {
+        err << QStringLiteral("「M担当者」を読めません: ") << query.lastError().text() << '\n';
+        return std::nullopt;
+    }
+    return query.value(0).toLongLong() > 0;
+}
+
+// Refuses a target who is not a member of staff, unless forced.
+bool KnownTarget(AppContext& ctx, const QString& staff, bool force, QTextStream& err) {
+    if (force) {
+        return true;
+    }
+    const auto exists = StaffExists(ctx, staff, err);
+    if (exists && !*exists) {
+        err << QStringLiteral(
+                   "担当者「%1」は M担当者 に有りません (それでも書き込むには --force)。")
+                   .arg(staff)
+            << '\n';
+    }
+    return exists.value_or(false);
+}
 
 // A value as JSON: Null stays null, numbers stay numbers, every text exactly as stored.
 QJsonValue ToJson(const QVariant& value) {
@@ -81,25 +209,13 @@ std::optional<QJsonObject> ReadMenu(AppContext& ctx, const QString& staff, QText
     return menu;
 }
 
-// Runs one statement of the import with its values bound; the run history records it as the
-// menu records its own, the values written out.
+// Runs one statement of the import with its values bound.
 bool Execute(AppContext& ctx, const QString& sql, const QVariantList& values, QTextStream& err) {
     QSqlQuery query(ctx.business.database());
     if (!ExecBound(query, sql, values)) {
         err << QStringLiteral("メニューを書き込めません: ") << query.lastError().text() << '\n';
         return false;
     }
-    // Written out between the marks, so that a value holding "?" is not taken for one.
-    const QStringList parts = sql.split(QLatin1Char('?'));
-    QString shown = parts.value(0);
-    for (qsizetype i = 0; i < values.size(); ++i) {
-        const QVariant& value = values[i];
-        shown += (value.isNull()                                ? QStringLiteral("NULL")
-                  : value.metaType().id() == QMetaType::QString ? SqlQuote(value.toString())
-                                                                : value.toString()) +
-                 parts.value(i + 1);
-    }
-    WriteStatementRecord(ctx, shown);
     return true;
 }
 
@@ -108,6 +224,7 @@ bool WriteMenu(AppContext& ctx, const QJsonObject& menu, const QString& staff, b
                QTextStream& err) {
     QSqlDatabase db = ctx.business.database();
     const bool server = ctx.business.isServer();
+    bool replaced = false;
     WriteTogether writes(ctx.business);
     if (!writes.begun()) {
         err << QStringLiteral("トランザクションを始められません: ")
@@ -138,6 +255,7 @@ bool WriteMenu(AppContext& ctx, const QJsonObject& menu, const QString& staff, b
             if (!Execute(ctx, sql, {staff}, err)) {
                 return false;
             }
+            replaced = true;
         }
         // Only the table's own columns are written; their names come from the table itself.
         const QSqlRecord columns = db.record(server ? table.toLower() : table);
@@ -169,6 +287,14 @@ bool WriteMenu(AppContext& ctx, const QJsonObject& menu, const QString& staff, b
             << '\n';
         return false;
     }
+    // One row for the member, not one per row: a large menu must not swell the shared file.
+    WriteStatementRecord(
+        ctx, QStringLiteral("INSERT INTO %1 (%2 行), %3 (%4 行) 担当者コード = %5%6")
+                 .arg(MenuTables()[0])
+                 .arg(menu.value(MenuTables()[0]).toArray().size())
+                 .arg(MenuTables()[1])
+                 .arg(menu.value(MenuTables()[1]).toArray().size())
+                 .arg(SqlQuote(staff), replaced ? QStringLiteral(" (置き換え)") : QString()));
     return true;
 }
 }  // namespace
@@ -179,6 +305,14 @@ int ShowMenu(const QStringList& arguments, QTextStream& out, QTextStream& err) {
         return kFailed;
     }
     AppContext& ctx = installation.context();
+    const auto exists = StaffExists(ctx, arguments[1], err);
+    if (!exists) {
+        return kFailed;
+    }
+    if (!*exists) {
+        err << QStringLiteral("担当者「%1」は M担当者 に有りません。").arg(arguments[1]) << '\n';
+        return 1;
+    }
     ctx.staff.code = arguments[1];
     for (int tab = 0; tab < kMenuTabs; ++tab) {
         const MenuTabView view = ReadMenuTab(ctx, kMenuTable, tab);
@@ -230,16 +364,27 @@ int ImportMenu(const AdminCall& call, QTextStream& out, QTextStream& err) {
     const QStringList& rest = call.operands;
     const bool replace = call.has(QStringLiteral("--replace"));
     QFile file(rest[2]);
+    if (file.open(QIODevice::ReadOnly) && file.size() > kMaxMenuFileBytes) {
+        err << QStringLiteral("「%1」は 10 MB を超えています。").arg(rest[2]) << '\n';
+        return kFailed;
+    }
     QJsonParseError error{};
-    const QJsonDocument document = file.open(QIODevice::ReadOnly)
-                                       ? QJsonDocument::fromJson(file.readAll(), &error)
-                                       : QJsonDocument();
+    const QJsonDocument document =
+        file.isOpen() ? QJsonDocument::fromJson(file.read(kMaxMenuFileBytes), &error)
+                      : QJsonDocument();
     if (!document.isObject()) {
         err << QStringLiteral("「%1」はメニューの JSON ではありません。").arg(rest[2]) << '\n';
         return kFailed;
     }
+    if (const auto problem = MenuProblem(document.object(), rest[1])) {
+        err << QStringLiteral("「%1」: ").arg(rest[2]) << *problem << '\n';
+        return kFailed;
+    }
     AdminInstallation installation(rest[0], err);
     if (!installation.load(err)) {
+        return kFailed;
+    }
+    if (!KnownTarget(installation.context(), rest[1], call.has(QStringLiteral("--force")), err)) {
         return kFailed;
     }
     if (!WriteMenu(installation.context(), document.object(), rest[1], replace, err)) {
@@ -262,7 +407,11 @@ int CopyMenu(const AdminCall& call, QTextStream& out, QTextStream& err) {
     if (!menu) {
         return kFailed;
     }
+    const bool force = call.has(QStringLiteral("--force"));
     for (const QString& staff : rest.mid(2)) {
+        if (!KnownTarget(ctx, staff, force, err)) {
+            return kFailed;
+        }
         if (!WriteMenu(ctx, *menu, staff, replace, err)) {
             err << QStringLiteral("担当者「%1」のメニューは書き込んでいません。").arg(staff)
                 << '\n';
