@@ -1,4 +1,5 @@
 #include "TestSupport.h"
+#include "app/FrontRequest.h"
 
 namespace {
 // The company's columns set (assignments each after a comma), office "001" with the columns given
@@ -31,8 +32,12 @@ private Q_SLOTS:
         TestContext t(install.programFolder());
         auto running = InstanceOf(t);
         QVERIFY(running.acquire());
+        QWidget menu;  // the running menu, minimised
+        menu.showMinimized();
+        new FrontRequestListener(FrontRequestName(t.ctx.process), menu);
         auto second = InstanceOf(t);
         QVERIFY(!Main(t.ctx, second) && !t.ctx.config.openFlag() && t.shell.started.isEmpty());
+        QTRY_VERIFY(!menu.isMinimized());
         QVERIFY(t.dialogs.informations.isEmpty() && HistoryNotes(install.configPath()).isEmpty());
     }
 
@@ -87,6 +92,26 @@ private Q_SLOTS:
         TestContext next(install.programFolder());
         auto nextInstance = InstanceOf(next);
         QVERIFY(Main(next.ctx, nextInstance) && next.dialogs.informations.isEmpty());
+    }
+
+    // The setup made where it was asked, the menu started when it is there.
+    void theSetupStartsTheMenuItMade_data() {
+        Columns<QString, bool>("folder", "menu");
+        Row("a comma in the base", "a,b/", true);
+        Row("no menu to start", "a/", false);
+    }
+    void theSetupStartsTheMenuItMade() {
+        QFETCH(bool, menu);
+        TestInstallation install(TestInstallation::Nothing);
+        const QString base = install.path(Cell<QString>("folder"));
+        QVERIFY(QDir().mkpath(base + "prgbin"));
+        QVERIFY(!menu || WriteFile(base + "prgbin/ヌモリカマイメニュ"));
+        FakeDialogs dialogs;
+        FakeShell shell;
+        dialogs.answers << true;
+        QCOMPARE(RunEnvironmentSetup(base + ",ヌモリカマイメニュ", dialogs, shell), 0);
+        QVERIFY(QFileInfo::exists(base + "conf/usrcnfg.accdb"));
+        QCOMPARE(shell.started.size(), menu ? 1 : 0);
     }
 
     // Whatever the answer, the configuration and data folders are left as they were.
