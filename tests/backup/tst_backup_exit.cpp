@@ -329,20 +329,23 @@ private Q_SLOTS:
     }
 
     void choices_data() {
-        Columns<QString, bool, QStringList, int, bool>("button", "data", "messages", "powerOffs",
-                                                       "sourceGone");
-        Row("end", "btn_終了", true, QStringList{}, 0, false);
-        Row("back up", "btn_BACKUP", true, QStringList{"バックアップを完了しました。"}, 0, false);
-        Row("back up and switch off", "btn_BackupShutdown", true, QStringList{}, 1, false);
+        Columns<QString, bool, QStringList, int, QString>("button", "data", "messages", "powerOffs",
+                                                          "fault");
+        Row("end", "btn_終了", true, QStringList{}, 0, "");
+        Row("back up", "btn_BACKUP", true, QStringList{"バックアップを完了しました。"}, 0, "");
+        Row("back up and switch off", "btn_BackupShutdown", true, QStringList{}, 1, "");
         Row("nothing to back up, switch off", "btn_BackupShutdown", false,
-            QStringList{"対象データが有りません。"}, 1, false);
+            QStringList{"対象データが有りません。"}, 1, "");
         Row("business database unreachable: never 'no data'", "btn_BACKUP", true,
-            QStringList{kBackupSourceFailed}, 0, true);
+            QStringList{kBackupSourceFailed}, 0, "source");
+        Row("a table fails: never 'completed'", "btn_BACKUP", true,
+            QStringList{kBackupPartlyFailed}, 0, "table");
     }
     void choices() {
         QFETCH(QString, button);
         QFETCH(bool, data);
-        QFETCH(bool, sourceGone);
+        QFETCH(QString, fault);
+        const bool sourceGone = fault == "source";
         // The menu of an installation whose company backs up into a folder of its own, with its
         // photos and documents.
         TestInstallation install;
@@ -360,6 +363,10 @@ private Q_SLOTS:
             ExecuteOn(install.businessPath(), "ALTER TABLE " + table + " RENAME TO x" + table);
             ExecuteOn(install.businessPath(),
                       "CREATE VIEW " + table + " AS SELECT * FROM x" + table);
+        }
+        if (fault == "table") {  // a second table of the same backup name
+            ExecuteOn(install.businessPath(), "CREATE TABLE T承認 (番号 INTEGER)");
+            ExecuteOn(install.businessPath(), "CREATE TABLE \"dbo.T承認\" (番号 INTEGER)");
         }
         ExecuteOn(install.configPath(), "UPDATE 動作環境定義 SET 起動担当者コード = '00012'");
         auto instance = InstanceOf(t);
@@ -381,8 +388,10 @@ private Q_SLOTS:
         QCOMPARE(HistoryNotes(install.configPath()).last(), QStringLiteral("終了"));
         const QString weekday = backups.path() + "/ヌモリカ/Monday/";
         QCOMPARE(QFileInfo::exists(weekday + "mstdb.mdb"), button != "btn_終了" && !sourceGone);
+        // The configuration is compacted before every backup.
+        QCOMPARE(QFileInfo::exists(install.path("conf/usrcnfgbak.accdb")), button != "btn_終了");
         const bool copied = button != "btn_終了" && data && !sourceGone;
-        QCOMPARE(!StoredSetting(install, "バックアップ日付").isEmpty(), copied);
+        QCOMPARE(!StoredSetting(install, "バックアップ日付").isEmpty(), copied && fault.isEmpty());
         QCOMPARE(QFileInfo::exists(weekday + "写真/a.jpg"), copied);
         QCOMPARE(QFileInfo::exists(weekday + "doc/a.jpg"), copied);
     }
@@ -392,6 +401,7 @@ private Q_SLOTS:
         Columns<QRect, QPoint>("notice", "placed");
         Row("room above", QRect(0, 500, 1000, 30), QPoint(399, 412));
         Row("no room above: below", QRect(0, 40, 1000, 30), QPoint(399, 77));
+        Row("just room above", QRect(0, 88, 1000, 30), QPoint(399, 0));
         Row("kept on the screen", QRect(900, 500, 200, 30), QPoint(824, 412));
     }
     void thePleaseWaitWindowKeepsOffTheNotice() {

@@ -53,15 +53,16 @@ private Q_SLOTS:
         PrepareApplication(QStringLiteral("ヌモリカマイメニュ"));
         QStringList seen;
         WhenShown<QMessageBox>(this, [&seen](QMessageBox& box) {
-            seen << box.windowTitle();
+            seen << box.windowTitle() << box.text();
             for (QAbstractButton* button : box.buttons()) {
                 seen << button->text();
             }
             box.button(QMessageBox::No)->click();
         });
         QtDialogs dialogs;
-        QVERIFY(!dialogs.question(QStringLiteral("削除しますか?")));
-        QCOMPARE(seen, (QStringList{"ヌモリカマイメニュ", "はい(&Y)", "いいえ(&N)"}));
+        QVERIFY(!dialogs.question(QStringLiteral("削除\rしますか?")));  // the suite's line break
+        QCOMPARE(seen,
+                 (QStringList{"ヌモリカマイメニュ", "削除\nしますか?", "はい(&Y)", "いいえ(&N)"}));
         QVERIFY(!QApplication::windowIcon().isNull());
     }
 

@@ -386,7 +386,7 @@ private Q_SLOTS:
         if (QByteArrayView(QTest::currentDataTag()) == "everything") {  // as CSV
             QVERIFY(lastOutput_.contains("\"it's, \"\"quoted\"\"\n行\"\r\n"));
             QVERIFY(lastOutput_.endsWith(",\"\n\"\r\n"));
-            QVERIFY(lastOutput_.indexOf("20261201 000000") < lastOutput_.indexOf("20261210"));
+            QVERIFY(lastOutput_.indexOf("20261201 100290") < lastOutput_.indexOf("20261210"));
         }
     }
 
@@ -444,9 +444,15 @@ private Q_SLOTS:
         TestInstallation install;
         ExecuteOn(install.businessPath(), "CREATE TABLE T承認 (番号 INTEGER)");
         ExecuteOn(install.businessPath(), "INSERT INTO T承認 VALUES (1), (2)");
+        ExecuteOn(install.businessPath(), "CREATE TABLE S担当者予算 (対象年月 TEXT)");
+        QVERIFY(WriteFile(install.path("manual/a.jpg")));
+        ExecuteOn(install.businessPath(),
+                  "UPDATE Mユーザ SET 写真フォルダ = '" + install.path("manual") + "'");
         QTemporaryDir folder;
         const QStringList arguments{"backup", install.base(), "--folder", folder.path()};
         QCOMPARE(RunAdmin(arguments), 0);
+        QVERIFY(
+            QFileInfo::exists(WeekdayFolder(folder.path(), QDate::currentDate()) + "写真/a.jpg"));
         QVERIFY(lastOutput_.contains("\ntridb.mdb\tT承認\t2\t2\t一致\n"));
         ExecuteOn(install.businessPath(), "CREATE TABLE \"dbo.T承認\" (番号 INTEGER)");
         QCOMPARE(RunAdmin(arguments), 2);

@@ -1,4 +1,5 @@
 #include "TestSupport.h"
+#include "app/FrontRequest.h"
 #include "env/WindowTitle.h"
 
 namespace {
@@ -43,6 +44,9 @@ private Q_SLOTS:
         TestContext t(install.programFolder());
         auto running = InstanceOf(t);
         QCOMPARE(running.acquire(), SingleInstance::Lock::Taken);
+        QWidget menu;  // the running menu, minimised
+        menu.showMinimized();
+        FrontRequestListener listener(FrontRequestName(t.ctx.process), menu);
         if (lock != "running") {
             QVERIFY(WriteFile(t.lockFolder.filePath("file")));
             t.ctx.process.lockFolder = lock == "file" ? t.lockFolder.filePath("file") : QString();
@@ -52,6 +56,10 @@ private Q_SLOTS:
         QVERIFY(!Main(t.ctx, second) && !t.ctx.config.openFlag() && t.shell.started.isEmpty());
         QVERIFY(HistoryNotes(install.configPath()).isEmpty());
         QTEST(t.dialogs.informations.join('|').replace(t.lockFolder.path(), "~"), "told");
+        // Only a running menu is brought to the front.
+        if (lock == "running") {
+            QTRY_VERIFY(!menu.isMinimized());
+        }
     }
 
     void theMenuOpensAndClosingItEndsTheRun() {
@@ -105,6 +113,26 @@ private Q_SLOTS:
         TestContext next(install.programFolder());
         auto nextInstance = InstanceOf(next);
         QVERIFY(Main(next.ctx, nextInstance) && next.dialogs.informations.isEmpty());
+    }
+
+    // The setup made where it was asked, the menu started when it is there.
+    void theSetupStartsTheMenuItMade_data() {
+        Columns<QString, bool>("folder", "menu");
+        Row("a comma in the base", "a,b/", true);
+        Row("no menu to start", "a/", false);
+    }
+    void theSetupStartsTheMenuItMade() {
+        QFETCH(bool, menu);
+        TestInstallation install(TestInstallation::Nothing);
+        const QString base = install.path(Cell<QString>("folder"));
+        QVERIFY(QDir().mkpath(base + "prgbin"));
+        QVERIFY(!menu || WriteFile(base + "prgbin/ヌモリカマイメニュ"));
+        FakeDialogs dialogs;
+        FakeShell shell;
+        dialogs.answers << true;
+        QCOMPARE(RunEnvironmentSetup(base + ",ヌモリカマイメニュ", dialogs, shell), 0);
+        QVERIFY(QFileInfo::exists(base + "conf/usrcnfg.accdb"));
+        QCOMPARE(shell.started.size(), menu ? 1 : 0);
     }
 
     // Whatever the answer, the configuration and data folders are left as they were.

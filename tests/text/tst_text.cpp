@@ -99,7 +99,7 @@ private Q_SLOTS:
             "SELECT TOP 1 * FROM M他業務連携 WHERE コード = '003'→SELECT * FROM M他業務連携 WHERE "
             "コード = '003' LIMIT 1",
             "select distinct top 10 a FROM t→select distinct a FROM t LIMIT 10",
-            "SELECT * FROM t→SELECT * FROM t",
+            "SELECT TOP 9 * FROM t→SELECT * FROM t LIMIT 9", "SELECT * FROM t→SELECT * FROM t",
             "SELECT * FROM t WHERE a = 'SELECT TOP 1 '→SELECT * FROM t WHERE a = 'SELECT TOP 1 '"};
         QCOMPARE(Applied(pairs, TranslateForEngine), pairs);
     }
@@ -275,6 +275,7 @@ private Q_SLOTS:
                 // 28 February, in and out of leap years
                 "2/28/20240201→20230301 20240229 20240229|2/28/20240301→20240301 20250228 20240331|"
                 "2/28/20230301→20230301 20240229 20230331|2/28/20240229→20230301 20240229 20240229|"
+                "2/29/20230315→20230301 20240229 20230331|"
                 // the 20th: before, on it, after it in December; the 30th rolls over
                 "3/20/20240515→20240321 20250320 20240520|3/20/20240320→20230321 20240320 20240320|"
                 "3/20/20241225→20240321 20250320 20250120|3/30/20240215→20230331 20240330 20240301")
