@@ -38,6 +38,19 @@ private Q_SLOTS:
         QVERIFY(HistoryNotes(install.configPath()).isEmpty());
     }
 
+    // SQLite's "table locked" (here a statement of the same connection still reads the table) is
+    // waited for and retried as a busy file is.
+    void aLockedTableIsWaitedFor() {
+        TestInstallation install;
+        TestContext t(install.programFolder());
+        QVERIFY(LoadEnvironment(t.ctx));
+        QSqlQuery reading(t.ctx.config.database());
+        QVERIFY(reading.exec("SELECT * FROM 動作環境定義"));
+        QVERIFY(reading.next());
+        QTimer::singleShot(300, [&reading] { reading.finish(); });
+        QVERIFY(ExecuteShared(t.ctx.config, "DROP TABLE 動作環境定義"));
+    }
+
     void failuresLeaveErrorRows_data() {
         Columns<bool, QString, bool>("business", "sql", "recorded");
         Row("configuration", false, "UPDATE 無い表 SET a = 1", true);

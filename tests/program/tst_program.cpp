@@ -65,6 +65,49 @@ private Q_SLOTS:
         QCOMPARE(HistoryNotes(config), (QStringList{start, QStringLiteral("終了")}));
     }
 
+    // A signal ends the run in order at any point: SIGINT as SIGTERM; during the first-run message
+    // without starting the setup program; a further one closes a box that holds the end up.
+    void endsInOrderOnASignal_data() {
+        Columns<int, QString>("signal", "fault");
+        Row("SIGINT", SIGINT, "");
+        Row("during the first-run message", SIGTERM, "no config");
+        Row("a box holds the end up", SIGTERM, "ALTER TABLE 動作環境定義 RENAME TO 控え");
+    }
+    void endsInOrderOnASignal() {
+        QFETCH(QString, fault);
+        QTemporaryDir dir;
+        const QString base = Installed(dir);
+        const QString config = base + "/conf/usrcnfg.accdb";
+        // A stand-in for the setup program that leaves a mark when it is started.
+        const QString setup = base + "/prgbin/動作環境設定.exe";
+        QVERIFY(QFile::remove(setup));
+        QVERIFY(WriteFile(setup, "#!/bin/sh\ntouch \"$0.started\"\n"));
+        QVERIFY(QFile::setPermissions(setup, QFile::ReadOwner | QFile::ExeOwner));
+        QVERIFY(fault != "no config" || QFile::remove(config));
+        QProcess menu;
+        QVERIFY(Start(menu, base + "/prgbin/ヌモリカマイメニュ"));
+        const pid_t pid = pid_t(menu.processId());
+        if (fault == "no config") {
+            // The handlers are in place; the message waits in its own event loop.
+            QTRY_VERIFY_WITH_TIMEOUT(Catches(pid, SIGTERM), 15000);
+        } else {
+            QTRY_COMPARE_WITH_TIMEOUT(HistoryNotes(config).size(), 1, 15000);
+        }
+        if (fault.startsWith("ALTER")) {
+            // The signed-in code cannot be cleared: a box holds the end up.
+            ExecuteOn(config, fault);
+            ::kill(pid, SIGTERM);
+            QThread::msleep(1000);
+        }
+        ::kill(pid, Cell<int>("signal"));
+        QVERIFY(menu.waitForFinished(15000));
+        QCOMPARE(menu.exitStatus(), QProcess::NormalExit);
+        QThread::msleep(300);
+        QCOMPARE(QFileInfo::exists(setup + ".started"), false);
+        QCOMPARE(QFileInfo::exists(config) ? HistoryNotes(config).last() : QString(),
+                 fault == "no config" ? "" : "終了");
+    }
+
     // On a file system of another machine (FUSE here, as for a mounted share) the configuration
     // file uses the rollback journal, also when it was left with a write-ahead log.
     void aSharedFolderUsesTheRollbackJournal() {
@@ -204,7 +247,7 @@ private Q_SLOTS:
     // The run history by day, program, person and errors, oldest first; CSV quotes what needs it.
     void theHistoryIsFiltered_data() {
         Columns<QStringList, int>("options", "rows");
-        Row("everything", QStringList{}, 300);
+        Row("everything", QStringList{}, 301);
         Row("one day, its last second included",
             QStringList{"--since", "20261203", "--until", "20261203"}, 30);
         Row("one program", QStringList{"--program", "売上入力"}, 100);
@@ -221,8 +264,9 @@ private Q_SLOTS:
             QTEST(int(lastOutput_.count(csv ? "\r\n" : "\n")) - 1, "rows");
             options << "--csv";
         }
-        if (options.size() == 1) {  // everything, as CSV
+        if (QByteArrayView(QTest::currentDataTag()) == "everything") {  // as CSV
             QVERIFY(lastOutput_.contains("\"it's, \"\"quoted\"\"\n行\"\r\n"));
+            QVERIFY(lastOutput_.endsWith(",\"\n\"\r\n"));
             QVERIFY(lastOutput_.indexOf("20261201 000000") < lastOutput_.indexOf("20261210"));
         }
     }
@@ -329,6 +373,8 @@ private Q_SLOTS:
         QCOMPARE(RunAdmin({"pin", "set", base, "99999"}, {}, "xy98zw\n"), 1);
         QCOMPARE(RunAdmin({"pin", "set", base, "00012"}, {}, "xy9\n"), 2);
         QVERIFY(CodeConverter::verify(pinOf("00012"), "XY98ZW"));
+        QCOMPARE(RunAdmin({"pin", "set", base, "00012"}, {}, QByteArray(129, 'p') + "\n"), 2);
+        QCOMPARE(RunAdmin({"pin", "set", base, "00012"}, {}, QByteArray(128, 'p') + "\n"), 0);
     }
 
     // The tool resolves a condition with the day it runs on, the company's calendar and the
@@ -399,8 +445,9 @@ private:
         return admin.exitCode();
     }
 
-    // An installation whose run history holds 300 rows over ten days: three programs, three
-    // members of staff, a tenth of them errors, one note with a comma, quotes and a line break.
+    // An installation whose run history holds 301 rows over ten days: three programs, three
+    // members of staff, a tenth of them errors, one note with a comma, quotes and a line break,
+    // the last of only a line break.
     QString historyBase() {
         const QString base = historyDir_.filePath("x");
         if (QFileInfo::exists(base) || RunAdmin({"init", base}) != 0) {
@@ -419,7 +466,8 @@ private:
         ExecuteOn(config,
                   "INSERT INTO プログラム稼動履歴 (実行日付, プログラムID, proccounter, 摘要, "
                   "起動担当者コード, ユーザID) VALUES ('20261210 100299', 'ヌモリカマイメニュ', "
-                  "'299', 'it''s, \"quoted\"' || char(10) || '行', '00003', 'jiro')");
+                  "'299', 'it''s, \"quoted\"' || char(10) || '行', '00003', 'jiro'), ('20261210 "
+                  "100300', 'ヌモリカマイメニュ', '300', char(10), '00003', 'jiro')");
         return base;
     }
 
@@ -428,6 +476,14 @@ private:
         process.setProcessEnvironment(environment.value_or(environment_));
         process.start(program, arguments);
         return process.waitForStarted();
+    }
+
+    // Whether the process has a handler of that signal in place.
+    static bool Catches(pid_t pid, int signal) {
+        QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+        const QByteArray all = status.open(QIODevice::ReadOnly) ? status.readAll() : QByteArray();
+        const QByteArray mask = all.mid(all.indexOf("SigCgt:") + 7).trimmed().left(16);
+        return (mask.toULongLong(nullptr, 16) >> (signal - 1)) & 1;
     }
 
     // Ends a program as the session's end does, with SIGTERM.

@@ -90,17 +90,29 @@ private Q_SLOTS:
         QVERIFY(Main(next.ctx, nextInstance) && next.dialogs.informations.isEmpty());
     }
 
-    // Whatever the answer, the configuration folder is left as it was.
+    // Whatever the answer, the configuration and data folders are left as they were.
     void theSetupAsksAndRefuses_data() {
-        Columns<QString, bool, bool, int>("argument", "answer", "installed", "status");
-        Row("declined", "BASE,ヌモリカマイメニュ", false, false, 1);
-        Row("existing databases are kept", "BASE,ヌモリカマイメニュ", true, true, 2);
-        Row("no program name", "BASE", true, false, 2);
+        Columns<QString, bool, QString, int>("argument", "answer", "present", "status");
+        Row("declined", "BASE,ヌモリカマイメニュ", false, "", 1);
+        Row("existing databases are kept", "BASE,ヌモリカマイメニュ", true, "all", 2);
+        Row("an existing business .mdb is kept", "BASE,ヌモリカマイメニュ", true, "data/gnrdb.mdb",
+            2);
+        Row("an existing business .accdb is kept", "BASE,ヌモリカマイメニュ", true,
+            "data/gnrdb.accdb", 2);
+        Row("configuration not created: no business file", "BASE,ヌモリカマイメニュ", true,
+            "conf/usrcnfg.accdb.new/x", 2);
+        Row("no program name", "BASE", true, "", 2);
     }
     void theSetupAsksAndRefuses() {
-        TestInstallation install(Cell<bool>("installed") ? TestInstallation::Databases
-                                                         : TestInstallation::Nothing);
+        QFETCH(QString, present);
+        TestInstallation install(present == "all" ? TestInstallation::Databases
+                                                  : TestInstallation::Nothing);
+        if (present.contains('/')) {
+            QVERIFY(QDir().mkpath(QFileInfo(install.path(present)).path()));
+            QVERIFY(WriteFile(install.path(present), "x"));
+        }
         const auto before = FileBytes(install.path("conf"), {"*"});
+        const auto data = FileBytes(install.path("data"), {"*"});
         FakeDialogs dialogs;
         FakeShell shell;
         dialogs.answers << Cell<bool>("answer");
@@ -108,6 +120,7 @@ private Q_SLOTS:
         QTEST(RunEnvironmentSetup(argument.replace("BASE", install.base()), dialogs, shell),
               "status");
         QCOMPARE(FileBytes(install.path("conf"), {"*"}), before);
+        QCOMPARE(FileBytes(install.path("data"), {"*"}), data);
         QVERIFY(shell.started.isEmpty());
     }
 
@@ -149,7 +162,7 @@ private Q_SLOTS:
     }
 
     // A broken configuration or company fails its load: a file that is no database with its
-    // reason told, anything else without a box.
+    // reason told, anything else without a box; without its company the program ends in order.
     void failsTheLoad_data() {
         Columns<bool, QString, QString>("company", "change", "told");
         Row("environment column missing", false,
@@ -161,8 +174,9 @@ private Q_SLOTS:
         Row("no configuration database", false, "", "");
         Row("Access file", false, "", "Microsoft Access のデータベースファイル");
         Row("random bytes", false, "", "データベースとして読めません");
-        Row("company row missing", true, "DELETE FROM Mユーザ", "");
-        Row("company column missing", true, "ALTER TABLE Mユーザ DROP COLUMN 統計整理実行日", "");
+        Row("company row missing", true, "DELETE FROM Mユーザ", "ユーザ情報が有りません");
+        Row("company column missing", true, "ALTER TABLE Mユーザ DROP COLUMN 統計整理実行日",
+            "ユーザ情報が有りません");
     }
     void failsTheLoad() {
         QFETCH(bool, company);
@@ -180,8 +194,13 @@ private Q_SLOTS:
                               told.contains("Access") ? access : QByteArray(4096, 'Z')));
         }
         TestContext t(install.programFolder());
-        QVERIFY(company ? OpenEnvironment(t.ctx) && !LoadCompanySettings(t.ctx)
-                        : !LoadEnvironment(t.ctx) && (told.isEmpty() || !t.ctx.config.openFlag()));
+        if (company) {
+            QCOMPARE(RunMenuProgram(t.ctx), 0);
+            QCOMPARE(t.dialogs.informations, QStringList{told});
+            QCOMPARE(HistoryNotes(install.configPath()).last(), "終了");
+            return;
+        }
+        QVERIFY(!LoadEnvironment(t.ctx) && (told.isEmpty() || !t.ctx.config.openFlag()));
         const QRegularExpression message("^SYB_OPEN ERROR.*" + told + ".*\rsysopen error$",
                                          QRegularExpression::DotMatchesEverythingOption);
         const QStringList& boxes = t.dialogs.informations;

@@ -82,6 +82,7 @@ private Q_SLOTS:
         Row("full-width, exact", "アイウ", 6, "アイウ", "");
         Row("limit 0", "アイウ", 0, "", "3文字オーバーです。");
         Row("half-width katakana", "ｱｲｳ", 2, "ｱｲ", "1文字オーバーです。");
+        Row("half-width semi-voiced mark", "ﾊﾟﾟ", 2, "ﾊﾟ", "1文字オーバーです。");
         Row("11 in 20", QString(11, u'あ'), 20, QString(10, u'あ'), "1文字オーバーです。");
         Row("mixed", "aあb", 3, "aあ", "1文字オーバーです。");
         Row("emoji is one character", "a😀b", 2, "a", "2文字オーバーです。");
