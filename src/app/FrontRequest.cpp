@@ -1,5 +1,6 @@
 #include "app/FrontRequest.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QSocketNotifier>
@@ -70,6 +71,11 @@ FrontRequestListener::FrontRequestListener(const QString& name, QWidget& window)
         window.show();
         window.raise();
         window.activateWindow();
+        // A window that waits for work or an answer stays in front of the menu.
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            modal->raise();
+            modal->activateWindow();
+        }
     });
 }
 
