@@ -177,6 +177,33 @@ private Q_SLOTS:
         QVERIFY(reason ? !waits.isEmpty() && reason->contains(waits) : waits.isEmpty());
     }
 
+    // Another workstation writes an order line and its twin in one go while the backup runs:
+    // the backup holds both of every pair or neither, and every table matches its source.
+    void aBackupIsOfOneMoment() {
+        Backup b;
+        b.salesDetail(100, 10, true);
+        b.table("K検証", 100);
+        int next = 1000;
+        const BackupResult result = BackUp(
+            PlanBackup(b.t.ctx, b.folder, {.sliceRows = 10}),
+            [&](const BackupStep&) {
+                ++next;
+                ExecuteOn(
+                    b.install.businessPath(),
+                    QStringLiteral("INSERT INTO T営業受注明細 VALUES (%1, '20240001')").arg(next));
+                ExecuteOn(b.install.businessPath(),
+                          QStringLiteral("INSERT INTO K検証 VALUES (%1)").arg(next));
+            },
+            StopToken());
+        QVERIFY(next > 1005);
+        const QString twins = "SELECT group_concat(番号) FROM (SELECT 番号 FROM %1 ORDER BY 番号)";
+        QCOMPARE(QueryValue(b.file("tridb.mdb"), twins.arg("T営業受注明細")),
+                 QueryValue(b.file("mstdb.mdb"), twins.arg("K検証")));
+        for (const BackupTableReport& table : result.tables) {
+            QVERIFY2(table.whole(), qPrintable(table.table));
+        }
+    }
+
     // Whatever keeps the source from being read, last week's files stay as they were.
     void anUnreadableSourceKeepsThePreviousBackup() {
         Backup b;
