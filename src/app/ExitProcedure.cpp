@@ -1,9 +1,9 @@
 #include "app/ExitProcedure.h"
 
-#include <QCoreApplication>
 #include <QLabel>
 #include <QPushButton>
 
+#include "app/ProgressWindow.h"
 #include "backup/Backup.h"
 #include "backup/BackupRules.h"
 #include "backup/ExitDialog.h"
@@ -15,24 +15,35 @@
 void RunBackup(AppContext& ctx, MainMenuWindow& window) {
     window.noticePanel()->show();
     window.exitButton()->hide();
-    QCoreApplication::processEvents();
     if (ctx.pleaseWait != nullptr) {
         // The progress is read in the notice panel: the please-wait window stays off it.
         const QWidget* notice = window.noticePanel();
         ctx.pleaseWait->placeClearOf(QRect(notice->mapToGlobal(QPoint(0, 0)), notice->size()));
         ctx.pleaseWait->show();
     }
-    QCoreApplication::processEvents();
     const QString folder = WeekdayFolder(BackupFolder(ctx), ctx.clock.now().date());
     OptimiseConfiguration(ctx);
-    const BackupResult result = BackupDatabases(ctx, folder);
-    if (result.copied) {
+    // The copy runs on a worker; the window waits for it and takes no input meanwhile.
+    const BackupPlan plan = PlanBackup(ctx, folder);
+    ProgressWindow progress(ctx.notice, &window);
+    ctx.workStop = &progress.stopToken();
+    const BackupResult result =
+        progress.run([&plan](const BackupProgress& sink, const StopToken& stop) {
+            return BackUp(plan, sink, stop);
+        });
+    ctx.workStop = nullptr;
+    FinishBackup(ctx, result);
+    if (result.copied && !result.stopped) {
         CopyUserFolders(ctx, folder);
     }
     window.noticePanel()->hide();
     window.exitButton()->show();
     if (ctx.pleaseWait != nullptr) {
         ctx.pleaseWait->hide();
+    }
+    // Stopped because the program is being ended: no box may hold the end up.
+    if (result.stopped) {
+        return;
     }
     // A failure is never reported as no data: the user learns that last week's copy is kept.
     if (result.sourceFailed) {

@@ -86,18 +86,26 @@ std::unique_ptr<MainMenuWindow> Main(AppContext& ctx, SingleInstance& instance) 
     return window;
 }
 
+void OnEndRequested(AppContext& ctx) {
+    // The backup stops at its next slice; the exit procedure then ends the program.
+    if (ctx.workStop != nullptr) {
+        ctx.workStop->request();
+        return;
+    }
+    // A further signal while the end is under way closes the box that holds it up.
+    if (ctx.ending) {
+        if (QWidget* box = QApplication::activeModalWidget()) {
+            box->close();
+        }
+        return;
+    }
+    ExitProgram(ctx);
+}
+
 int RunMenuProgram(AppContext& ctx) {
     TerminationSignals termination(nullptr, InterruptLongStatements);
-    QObject::connect(&termination, &TerminationSignals::received, &termination, [&ctx] {
-        // A further signal while the end is under way closes the box that holds it up.
-        if (ctx.ending) {
-            if (QWidget* box = QApplication::activeModalWidget()) {
-                box->close();
-            }
-            return;
-        }
-        ExitProgram(ctx);
-    });
+    QObject::connect(&termination, &TerminationSignals::received, &termination,
+                     [&ctx] { OnEndRequested(ctx); });
     SingleInstance instance(ctx.process.lockFolder, ctx.process.executableName,
                             ctx.process.userName);
     PleaseWaitWindow pleaseWait;

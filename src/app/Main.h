@@ -14,6 +14,9 @@ std::unique_ptr<MainMenuWindow> Main(AppContext& ctx, SingleInstance& instance);
 
 // The whole program: start-up, then the event loop until the window or a termination signal
 // ends it. Answers the exit status.
+// SIGTERM or SIGINT: the program ends in order, a backup under way first stopped.
+void OnEndRequested(AppContext& ctx);
+
 int RunMenuProgram(AppContext& ctx);
 
 // RunMenuProgram with the real dialogs, shell, clock and registry of this user and process, in

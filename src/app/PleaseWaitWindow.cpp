@@ -22,12 +22,13 @@ PleaseWaitWindow::PleaseWaitWindow(QWidget* parent)
 void PleaseWaitWindow::show() {
     QWidget::show();
     raise();
-    // The copy that follows blocks the event loop: let the window appear first.
-    QCoreApplication::processEvents();
+    // The copy that follows blocks the event loop: let the window appear first. Paint only: no
+    // click may start anything now.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     // Only a shown window knows the frame the window manager gave it.
     if (clearOf_.isValid()) {
         moveClear();
-        QCoreApplication::processEvents();
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     }
 }
 

@@ -1,11 +1,11 @@
 #include "backup/Backup.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QSaveFile>
+#include <QScopeGuard>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -23,21 +23,30 @@
 #include "text/NumberText.h"
 
 namespace {
-void Progress(AppContext& ctx, const QString& text) {
-    if (ctx.notice != nullptr) {
-        ctx.notice->setNotice(text);
+// One run of the backup: its plan, where its progress and errors go, and its stop request.
+struct Run {
+    const BackupPlan& plan;
+    const BackupProgress& progress;
+    const StopToken& stop;
+    QStringList& errors;
+    qint64 rowsDone = 0;
+    qint64 rowsCounted = 0;
+};
+
+void Progress(Run& run, const QString& table, const QString& text) {
+    if (run.progress) {
+        run.progress({text, table, run.rowsDone, run.rowsCounted});
     }
-    QCoreApplication::processEvents();
 }
 
 // The backup statements run on the backup's own connection. A failure is recorded under the
 // statement as the user reads it (its values written out) and answered false; rows, when given,
 // receives the rows the statement wrote.
-bool Execute(AppContext& ctx, const DbConnection& source, const QString& sql,
-             const QString& shown = {}, const QVariantList& bindings = {}, qint64* rows = nullptr) {
+bool Execute(Run& run, const DbConnection& source, const QString& sql, const QString& shown = {},
+             const QVariantList& bindings = {}, qint64* rows = nullptr) {
     int written = 0;
     if (const auto result = ExecuteStatement(source, sql, &written, bindings); !result) {
-        WriteErrorRecord(ctx, result.error().description + (shown.isEmpty() ? sql : shown));
+        run.errors << result.error().description + (shown.isEmpty() ? sql : shown);
         return false;
     }
     if (rows != nullptr) {
@@ -46,6 +55,8 @@ bool Execute(AppContext& ctx, const DbConnection& source, const QString& sql,
     return true;
 }
 
+const QString kFileProvider = QStringLiteral("Provider=Microsoft.ACE.OLEDB.12.0;Data Source=");
+
 bool CreateBackupFile(const QString& path) {
     QFile::remove(path);
     return static_cast<bool>(CreateDatabaseFile(path, {}));
@@ -53,12 +64,11 @@ bool CreateBackupFile(const QString& path) {
 
 // The business database as the backup reads it: the file the direct-open text names, or the
 // server of kind S or O through the connection the menu uses.
-bool OpenBackupSource(AppContext& ctx, DbConnection& source) {
-    const DatabaseDefinition& definition = ctx.databaseDefinition;
+bool OpenBackupSource(Run& run, DbConnection& source) {
+    const DatabaseDefinition& definition = run.plan.source;
     DbResult opened;
     if (definition.kind == QLatin1String("A")) {
-        opened = source.open(QStringLiteral("Provider=Microsoft.ACE.OLEDB.12.0;Data Source=") +
-                             ComposeDaoOpenArguments(definition).name);
+        opened = source.open(kFileProvider + ComposeDaoOpenArguments(definition).name);
     } else if (definition.kind == QLatin1String("S") || definition.kind == QLatin1String("O")) {
         opened = OpenBusinessDatabase(definition, source);
     } else {
@@ -67,14 +77,15 @@ bool OpenBackupSource(AppContext& ctx, DbConnection& source) {
                              .arg(definition.kind)};
     }
     if (!opened) {
-        WriteOpenErrorRecord(ctx, opened.error());
+        run.errors << QStringLiteral("DB_OPEN ERROR") + QString::number(opened.error().number) +
+                          QLatin1Char(' ') + opened.error().description;
         return false;
     }
     return true;
 }
 
 // The tables of the business database; nullopt when they cannot be listed.
-std::optional<QStringList> TableNames(AppContext& ctx, const DbConnection& source) {
+std::optional<QStringList> TableNames(Run& run, const DbConnection& source) {
     QStringList names;
     QSqlQuery query(source.database());
     const QString sql = TableListQuery(source.isServer());
@@ -92,7 +103,7 @@ std::optional<QStringList> TableNames(AppContext& ctx, const DbConnection& sourc
             return names;
         }
     }
-    WriteErrorRecord(ctx, ToDbError(query.lastError()).description + sql);
+    run.errors << ToDbError(query.lastError()).description + sql;
     return std::nullopt;
 }
 
@@ -143,7 +154,7 @@ bool LosesPrecision(const QVariant& key) {
 // The rows per key value, in key order; nullopt when they cannot be read. Without an index on
 // the key, the keys and row ids are first gathered once into a temporary table ordered by key (a
 // flag first, since such a key may not be Null), so that no slice reads the whole table again.
-std::optional<QList<KeyGroup>> ReadKeyGroups(AppContext& ctx, const DbConnection& source,
+std::optional<QList<KeyGroup>> ReadKeyGroups(Run& run, const DbConnection& source,
                                              const QString& table, const QString& key, bool indexed,
                                              bool asText = false) {
     const QString selected =
@@ -151,11 +162,11 @@ std::optional<QList<KeyGroup>> ReadKeyGroups(AppContext& ctx, const DbConnection
     QString sql = QStringLiteral("SELECT ") + selected + QStringLiteral(",count(*) as 件数 FROM ") +
                   table + QStringLiteral(" GROUP BY ") + key + QStringLiteral(" ORDER BY ") + key;
     if (!indexed) {
-        Execute(ctx, source, QStringLiteral("DROP TABLE IF EXISTS temp.numorika_slices"));
-        if (!Execute(ctx, source,
+        Execute(run, source, QStringLiteral("DROP TABLE IF EXISTS temp.numorika_slices"));
+        if (!Execute(run, source,
                      QStringLiteral("CREATE TEMP TABLE numorika_slices (n, k, rid, PRIMARY KEY "
                                     "(n, k, rid)) WITHOUT ROWID")) ||
-            !Execute(ctx, source,
+            !Execute(run, source,
                      QStringLiteral("INSERT INTO temp.numorika_slices SELECT %1 IS NULL, "
                                     "coalesce(%1, 0), rowid FROM %2")
                          .arg(key, table))) {
@@ -169,7 +180,7 @@ std::optional<QList<KeyGroup>> ReadKeyGroups(AppContext& ctx, const DbConnection
     QSqlQuery query(source.database());
     query.setForwardOnly(true);
     if (!query.exec(sql)) {
-        WriteErrorRecord(ctx, ToDbError(query.lastError()).description + sql);
+        run.errors << ToDbError(query.lastError()).description + sql;
         return std::nullopt;
     }
     // Read whole before the slices run: the target file is attached to the same connection.
@@ -181,7 +192,7 @@ std::optional<QList<KeyGroup>> ReadKeyGroups(AppContext& ctx, const DbConnection
     }
     query.finish();
     if (inexact && source.isServer() && !asText) {
-        return ReadKeyGroups(ctx, source, table, key, indexed, true);
+        return ReadKeyGroups(run, source, table, key, indexed, true);
     }
     return groups;
 }
@@ -252,9 +263,13 @@ QString FileName(const QString& path) {
 }
 }  // namespace
 
-BackupTableReport CopyTableToBackup(AppContext& ctx, QString& target, const DbConnection& source,
-                                    const QString& table, const BackupLimits& limits,
-                                    const QString& listed) {
+namespace {
+// One table into the file target (moved on to a follow-on file when the file is full). listed is
+// the name the database lists the table under when that differs from its backup name
+// ("dbo.M担当者").
+BackupTableReport CopyTableToBackup(Run& run, QString& target, const DbConnection& source,
+                                    const QString& table, const QString& listed) {
+    const BackupLimits& limits = run.plan.limits;
     BackupTableReport report{table, {FileName(target)}, 0, 0, false};
     // The rows are read under the listed name; the backup holds the table under its own name.
     const QString name = listed.isEmpty() ? table : listed;
@@ -264,20 +279,21 @@ BackupTableReport CopyTableToBackup(AppContext& ctx, QString& target, const DbCo
     const QString key = SliceKeyColumn(table);
     // A table without its key column (an older file) is copied whole, like a table without a key.
     if (key.isEmpty() || !HasColumn(source, from, key)) {
-        Progress(ctx, table + QLatin1Char(' '));
+        Progress(run, table, table + QLatin1Char(' '));
         const auto counted = CountRows(source, from);
         report.sourceRows = counted.value_or(0);
         report.failed =
-            !counted || !Execute(ctx, source,
+            !counted || !Execute(run, source,
                                  QStringLiteral("SELECT * INTO ") + into + QStringLiteral(" IN ") +
                                      SqlQuote(target) + QStringLiteral(" FROM ") + from,
                                  {}, {}, &report.fileRows);
+        run.rowsDone += report.fileRows;
         return report;
     }
     // Counting the rows per key takes a while on a large table: the user sees which one.
-    Progress(ctx, table + QLatin1Char(' '));
+    Progress(run, table, table + QLatin1Char(' '));
     const bool indexed = KeyIsIndexed(source, name, key);
-    const auto groups = ReadKeyGroups(ctx, source, from, key, indexed);
+    const auto groups = ReadKeyGroups(run, source, from, key, indexed);
     if (!groups) {
         report.failed = true;
         return report;
@@ -286,6 +302,10 @@ BackupTableReport CopyTableToBackup(AppContext& ctx, QString& target, const DbCo
     qint64 fileRows = 0;
     for (qsizetype i = 0; i < slices.size(); ++i) {
         const Slice& slice = slices[i];
+        if (run.stop.requested()) {
+            report.failed = true;
+            break;
+        }
         report.sourceRows += slice.rows;
         // Without an index the slice is a join of its row ids, in key order, with the table.
         const QString rows = indexed
@@ -299,9 +319,9 @@ BackupTableReport CopyTableToBackup(AppContext& ctx, QString& target, const DbCo
             fileRows == 0
                 ? QStringLiteral("SELECT * INTO ") + into + file + QStringLiteral(" FROM ")
                 : QStringLiteral("INSERT INTO ") + into + file + QStringLiteral(" SELECT * FROM ");
-        Progress(ctx, table + QLatin1Char(' ') + slice.condition);
+        Progress(run, table, table + QLatin1Char(' ') + slice.condition);
         qint64 written = 0;
-        if (!Execute(ctx, source, head + rows,
+        if (!Execute(run, source, head + rows,
                      head + from + QStringLiteral(" WHERE ") + slice.condition, slice.bounds,
                      &written)) {
             report.failed = true;
@@ -310,6 +330,7 @@ BackupTableReport CopyTableToBackup(AppContext& ctx, QString& target, const DbCo
         fileRows += written;
         StartWritingToDisk(target);
         report.fileRows += written;
+        run.rowsDone += written;
         // Also after the table's last slice: the group's next table starts in the new file.
         if (fileRows > limits.fileRows) {
             target = NextFollowOnFile(target);
@@ -319,10 +340,11 @@ BackupTableReport CopyTableToBackup(AppContext& ctx, QString& target, const DbCo
         }
     }
     if (!indexed) {
-        Execute(ctx, source, QStringLiteral("DROP TABLE IF EXISTS temp.numorika_slices"));
+        Execute(run, source, QStringLiteral("DROP TABLE IF EXISTS temp.numorika_slices"));
     }
     return report;
 }
+}  // namespace
 
 namespace {
 // A group is written into a folder of its own beside the weekday files and put in their place
@@ -388,7 +410,7 @@ bool CommitGroup(const QString& weekdayFolder, const QString& group, QString* er
 }
 
 // What a run cut short left behind: finished when its mark was written, thrown away otherwise.
-void RecoverStagedGroups(AppContext& ctx, const QString& weekdayFolder) {
+void RecoverStagedGroups(Run& run, const QString& weekdayFolder) {
     for (const QString& group : BackupGroups()) {
         const QString staging = StagingFolder(weekdayFolder, group);
         if (!QFileInfo::exists(staging)) {
@@ -397,7 +419,7 @@ void RecoverStagedGroups(AppContext& ctx, const QString& weekdayFolder) {
         QString error;
         if (QFileInfo::exists(QDir(staging).filePath(kCommitMark)) &&
             !FinishCommit(weekdayFolder, group, &error)) {
-            WriteErrorRecord(ctx, error);
+            run.errors << error;
         }
         QDir(staging).removeRecursively();
     }
@@ -409,37 +431,45 @@ struct StagedGroup {
     bool failed = false;
 };
 
+// The backup name of a listed table. The server folds the letter that starts the name of an
+// unquoted table (m担当者); the backup names the table as the system writes it.
+QString BackupName(const DbConnection& source, const QString& listed) {
+    QString name = listed;
+    if (source.isServer() && !name.isEmpty() && name[0].unicode() < 0x80) {
+        name[0] = name[0].toUpper();
+    }
+    return CutAtDot(name);
+}
+
 // One group into its staging folder (and follow-on files there).
-StagedGroup StageGroup(AppContext& ctx, const DbConnection& source, const QStringList& tables,
-                       const QString& weekdayFolder, const QString& group,
-                       const BackupLimits& limits, QList<BackupTableReport>& reports) {
+StagedGroup StageGroup(Run& run, const DbConnection& source, const QStringList& tables,
+                       const QString& group, QList<BackupTableReport>& reports) {
+    const QString& weekdayFolder = run.plan.weekdayFolder;
     StagedGroup staged{group, 0, false};
     const QString staging = StagingFolder(weekdayFolder, group);
     QDir(staging).removeRecursively();
     QString current = QDir(staging).filePath(group + QStringLiteral(".mdb"));
     if (!QDir().mkpath(staging) || !CreateBackupFile(current)) {
-        WriteErrorRecord(ctx, QStringLiteral("「%1」を作成できません。").arg(current));
+        run.errors << QStringLiteral("「%1」を作成できません。").arg(current);
         staged.failed = true;
         return staged;
     }
     for (const QString& listed : tables) {
-        // The server folds the letter that starts the name of an unquoted table (m担当者); the
-        // backup names the table as the system writes it.
-        QString name = listed;
-        if (source.isServer() && !name.isEmpty() && name[0].unicode() < 0x80) {
-            name[0] = name[0].toUpper();
-        }
-        const QString table = CutAtDot(name);
+        const QString table = BackupName(source, listed);
         if (!IsBackupTable(table) || !BelongsToGroup(table, group)) {
             continue;
         }
-        BackupTableReport report = CopyTableToBackup(ctx, current, source, table, limits, listed);
+        if (run.stop.requested()) {
+            staged.failed = true;
+            break;
+        }
+        BackupTableReport report = CopyTableToBackup(run, current, source, table, listed);
         staged.rows += report.fileRows;
         staged.failed = staged.failed || report.failed;
         reports.append(report);
-        if (QFileInfo(current).size() > limits.fileBytes) {
+        if (QFileInfo(current).size() > run.plan.limits.fileBytes) {
             const QString temporary =
-                JoinPath(ctx.paths.userConfigFolder, QStringLiteral("gnrback.mdb"));
+                JoinPath(run.plan.scratchFolder, QStringLiteral("gnrback.mdb"));
             QFile::remove(temporary);
             if (CompactDatabase(current, temporary, kJapaneseLocale)) {
                 CopyFileReplacing(temporary, current);
@@ -451,24 +481,112 @@ StagedGroup StageGroup(AppContext& ctx, const DbConnection& source, const QStrin
     }
     return staged;
 }
+
+// The rows of every table the run takes, for the progress; read in the same moment as the copy.
+qint64 CountAllRows(const DbConnection& source, const QStringList& tables,
+                    const QStringList& groups) {
+    qint64 rows = 0;
+    for (const QString& listed : tables) {
+        const QString table = BackupName(source, listed);
+        if (!IsBackupTable(table)) {
+            continue;
+        }
+        const QString from = listed == table ? table : SqlIdentifier(listed);
+        const qint64 counted = CountRows(source, from).value_or(0);
+        for (const QString& group : groups) {
+            rows += BelongsToGroup(table, group) ? counted : 0;
+        }
+    }
+    return rows;
+}
+
+// A file is read as of one moment: its pages are copied under one read lock (other programs'
+// writers wait meanwhile) and the backup reads the copy. A file in WAL mode keeps newer pages in
+// its log: it is copied by the engine, whose read of it other writers do not wait for.
+bool TakeSnapshot(Run& run, DbConnection& source, const QString& snapshot) {
+    QSqlDatabase db = source.database();
+    const QString file = ComposeDaoOpenArguments(run.plan.source).name;
+    QFile::remove(snapshot);
+    QSqlQuery query(db);
+    const bool wal =
+        query.exec(QStringLiteral("PRAGMA journal_mode")) && query.next() &&
+        query.value(0).toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) == 0;
+    query.finish();
+    bool copied = false;
+    if (wal) {
+        copied = query.exec(QStringLiteral("VACUUM INTO ") + SqlQuote(snapshot));
+    } else if (query.exec(QStringLiteral("BEGIN")) &&
+               query.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) && query.next()) {
+        query.finish();
+        copied = QFile::copy(file, snapshot);
+        query.exec(QStringLiteral("COMMIT"));
+    }
+    if (!copied) {
+        run.errors << ToDbError(query.lastError()).description +
+                          QStringLiteral(" 「%1」の複製を作成できません。").arg(snapshot);
+        QFile::remove(snapshot);
+        return false;
+    }
+    source.close();
+    if (const auto opened = source.open(kFileProvider + snapshot); !opened) {
+        run.errors << opened.error().description;
+        return false;
+    }
+    return true;
+}
+
+// The source as of one moment, open on source: a file's snapshot, or a server's transaction
+// whose every read sees the same committed state. False when it cannot be read.
+bool OpenAtOneMoment(Run& run, DbConnection& source, const QString& snapshot) {
+    if (!OpenBackupSource(run, source)) {
+        return false;
+    }
+    if (!source.isServer()) {
+        return TakeSnapshot(run, source, snapshot);
+    }
+    QSqlQuery begin(source.database());
+    const bool postgres = source.database().driverName() == QLatin1String("QPSQL");
+    if (!(postgres ? begin.exec(QStringLiteral(
+                         "START TRANSACTION ISOLATION LEVEL REPEATABLE READ READ ONLY"))
+                   : source.database().transaction())) {
+        run.errors
+            << ToDbError(postgres ? begin.lastError() : source.database().lastError()).description;
+    }
+    return true;
+}
 }  // namespace
 
 QString BackupFolder(const AppContext& ctx) {
     return ctx.company.text(QStringLiteral("BACKUPフォルダ"));
 }
 
-BackupResult BackupDatabases(AppContext& ctx, const QString& weekdayFolder,
-                             const BackupLimits& limits) {
+BackupPlan PlanBackup(const AppContext& ctx, const QString& weekdayFolder,
+                      const BackupLimits& limits) {
+    return {ctx.databaseDefinition, weekdayFolder, ctx.paths.userConfigFolder, limits,
+            BackupGroups()};
+}
+
+BackupResult BackUp(const BackupPlan& plan, const BackupProgress& progress, const StopToken& stop) {
     BackupResult result;
-    // The source is opened and listed before anything of the previous backup is touched.
-    DbConnection source(QStringLiteral("backup"), DbRole::Business);
-    const auto tables =
-        OpenBackupSource(ctx, source) ? TableNames(ctx, source) : std::optional<QStringList>();
+    Run run{plan, progress, stop, result.errors};
+    const QString& weekdayFolder = plan.weekdayFolder;
+    const QString snapshot = JoinPath(plan.scratchFolder, QStringLiteral("gnrsnap.accdb"));
+    const auto dropSnapshot = qScopeGuard([&snapshot] { QFile::remove(snapshot); });
+    // The source is opened and listed before anything of the previous backup is touched; each
+    // run has a connection of its own, on the thread it runs on.
+    DbConnection source(QStringLiteral("backup-%1").arg(quintptr(&result), 0, 16), DbRole::Other);
+    const auto tables = OpenAtOneMoment(run, source, snapshot) ? TableNames(run, source)
+                                                               : std::optional<QStringList>();
     if (!tables) {
         result.sourceFailed = true;
         return result;
     }
-    EnsureFolders(ctx.dialogs, QDir(weekdayFolder).filePath(BackupGroups().first()));
+    for (const QString& folder :
+         FoldersOnTheWay(QDir(weekdayFolder).filePath(plan.groups.value(0)))) {
+        if (!QFileInfo::exists(folder) && !QDir().mkdir(folder)) {
+            result.errors << QStringLiteral("フォルダ「%1」を作成できません。").arg(folder);
+        }
+    }
     // Staff of several workstations leave at five into the company's one backup folder: one run
     // at a time writes it. A lock left by a run that died elsewhere gives way after hours.
     QLockFile lock(QDir(weekdayFolder).filePath(QStringLiteral(".backup.lock")));
@@ -478,27 +596,32 @@ BackupResult BackupDatabases(AppContext& ctx, const QString& weekdayFolder,
             result.busy = true;
             return result;
         }
-        WriteErrorRecord(ctx, QStringLiteral("「%1」にロックファイルを作成できません。")
-                                  .arg(QDir::toNativeSeparators(weekdayFolder)));
+        result.errors << QStringLiteral("「%1」にロックファイルを作成できません。")
+                             .arg(QDir::toNativeSeparators(weekdayFolder));
     }
-    RecoverStagedGroups(ctx, weekdayFolder);
+    RecoverStagedGroups(run, weekdayFolder);
+    run.rowsCounted = CountAllRows(source, *tables, plan.groups);
     // A group that copied nothing replaces the previous one only when the run copied something:
     // an empty database is more likely a wrong one than a company without data.
     QList<StagedGroup> empty;
-    for (const QString& group : BackupGroups()) {
-        const StagedGroup staged =
-            StageGroup(ctx, source, *tables, weekdayFolder, group, limits, result.tables);
+    for (const QString& group : plan.groups) {
+        const StagedGroup staged = StageGroup(run, source, *tables, group, result.tables);
         const bool previous = !GroupFiles(weekdayFolder, group).isEmpty();
         QString error;
-        if (staged.failed && previous) {
-            WriteErrorRecord(ctx, QStringLiteral("「%1」は前回のバックアップを残しました。")
-                                      .arg(group + QStringLiteral(".mdb")));
+        if (stop.requested()) {
+            // Stopped (the program is being ended): nothing more is put in place.
+            QDir(StagingFolder(weekdayFolder, group)).removeRecursively();
+            result.stopped = true;
+            result.failedGroups << group;
+        } else if (staged.failed && previous) {
+            result.errors << QStringLiteral("「%1」は前回のバックアップを残しました。")
+                                 .arg(group + QStringLiteral(".mdb"));
             QDir(StagingFolder(weekdayFolder, group)).removeRecursively();
             result.failedGroups << group;
         } else if (staged.rows == 0 && previous) {
             empty.append(staged);
         } else if (!CommitGroup(weekdayFolder, group, &error)) {
-            WriteErrorRecord(ctx, error);
+            result.errors << error;
             result.failedGroups << group;
         } else {
             result.copied = result.copied || staged.rows > 0;
@@ -509,21 +632,42 @@ BackupResult BackupDatabases(AppContext& ctx, const QString& weekdayFolder,
     }
     for (const StagedGroup& staged : empty) {
         QString error;
-        if (!result.copied) {
+        if (!result.copied || result.stopped) {
             QDir(StagingFolder(weekdayFolder, staged.group)).removeRecursively();
         } else if (!CommitGroup(weekdayFolder, staged.group, &error)) {
-            WriteErrorRecord(ctx, error);
+            result.errors << error;
             result.failedGroups << staged.group;
         }
     }
     source.close();
+    return result;
+}
+
+void FinishBackup(AppContext& ctx, const BackupResult& result) {
+    for (const QString& error : result.errors) {
+        WriteErrorRecord(ctx, error);
+    }
     if (!result.complete()) {
-        return result;
+        return;
     }
     const QString stamp = FormatTimestamp(ctx.clock.now());
     ctx.environment.backupDate = stamp.left(8);
     ExecuteConfig(ctx, QStringLiteral("UPDATE 動作環境定義 SET  バックアップ日付 = ") +
                            SqlQuote(stamp) + QStringLiteral(" WHERE 動作環境定義ID = '001'"));
+}
+
+BackupResult BackupDatabases(AppContext& ctx, const QString& weekdayFolder,
+                             const BackupLimits& limits) {
+    const StopToken never;
+    const BackupResult result = BackUp(
+        PlanBackup(ctx, weekdayFolder, limits),
+        [&ctx](const BackupStep& step) {
+            if (ctx.notice != nullptr) {
+                ctx.notice->setNotice(step.text);
+            }
+        },
+        never);
+    FinishBackup(ctx, result);
     return result;
 }
 

@@ -3,8 +3,11 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
-class DbConnection;
+#include "db/ConnectionString.h"
+#include "platform/StopToken.h"
+
 struct AppContext;
 
 // When a slice ends and when a file is continued in the next one.
@@ -30,9 +33,12 @@ struct BackupResult {
     bool copied = false;        // rows went into the weekday folder
     bool sourceFailed = false;  // the business database could not be read: nothing was touched
     bool busy = false;  // another workstation is backing up into the same folder: nothing touched
+    bool stopped = false;  // a stop was asked for: the groups not yet in place kept their files
     // Groups whose new copy failed: their previous files were kept where there were any.
     QStringList failedGroups;
     QList<BackupTableReport> tables;
+    // What went wrong, for the run history (the run itself writes into no other database).
+    QStringList errors;
 
     bool complete() const { return copied && failedGroups.isEmpty(); }
 };
@@ -41,19 +47,42 @@ struct BackupResult {
 // company's there); empty when none is set.
 QString BackupFolder(const AppContext& ctx);
 
-// Backs up the five groups into the weekday folder. Each group is written under a temporary name
-// and put in place of the previous one only when it is whole; a run that fails or is cut short
-// leaves the previous files as they were. When rows were copied and every group is in place, the
-// moment is recorded in 動作環境定義.バックアップ日付.
+// Everything a backup needs, taken from the process before it starts: the work itself reads
+// nothing of the window or of the process's connections.
+struct BackupPlan {
+    DatabaseDefinition source;  // how the business database is opened
+    QString weekdayFolder;
+    QString scratchFolder;  // a local folder for the snapshot of a file and the compaction file
+    BackupLimits limits;
+    QStringList groups;
+};
+
+// What the user is shown while a backup runs.
+struct BackupStep {
+    QString text;   // the progress line of the notice panel: the table and its slice
+    QString table;  // the table in hand
+    qint64 rowsDone = 0;
+    qint64 rowsCounted = 0;  // the rows of every table the run takes, counted at its start
+};
+using BackupProgress = std::function<void(const BackupStep&)>;
+
+BackupPlan PlanBackup(const AppContext& ctx, const QString& weekdayFolder,
+                      const BackupLimits& limits = {});
+
+// Backs up the groups into the weekday folder, every table as of one moment. Each group is
+// written under a temporary name and put in place of the previous one only when it is whole; a
+// run that fails, is stopped or is cut short leaves the previous files as they were. Runs on any
+// thread, on connections of its own; never runs an event loop. A stop is seen before the next
+// slice.
+BackupResult BackUp(const BackupPlan& plan, const BackupProgress& progress, const StopToken& stop);
+
+// On the process's own thread after a run: its errors into the run history and, when rows were
+// copied and every group is in place, the moment into 動作環境定義.バックアップ日付.
+void FinishBackup(AppContext& ctx, const BackupResult& result);
+
+// A whole backup on the calling thread, its progress in the notice panel.
 BackupResult BackupDatabases(AppContext& ctx, const QString& weekdayFolder,
                              const BackupLimits& limits = {});
-
-// One table into the file target (moved on to a follow-on file when the file is full).
-// listed is the name the database lists the table under when that differs from its backup name
-// ("dbo.M担当者").
-BackupTableReport CopyTableToBackup(AppContext& ctx, QString& target, const DbConnection& source,
-                                    const QString& table, const BackupLimits& limits = {},
-                                    const QString& listed = {});
 
 // Copies the photo and document folders beside the backup files; true when the last copy made
 // succeeded. Entries left out are recorded in the run history.

@@ -18,6 +18,7 @@
 #include "platform/ProcessInfo.h"
 #include "platform/RegistryStore.h"
 #include "platform/Shell.h"
+#include "platform/StopToken.h"
 
 // Everything the process holds for its whole run. main creates one; every operation and window
 // receives it by reference, and a test builds a fresh one with fakes. The two connections, the
@@ -57,6 +58,8 @@ struct AppContext final : DbSession {
     NoticePanel* notice = nullptr;
     // The please-wait window, where there is a screen to show it on.
     PleaseWait* pleaseWait = nullptr;
+    // The long work under way beside the window (the backup), which an end request stops.
+    StopToken* workStop = nullptr;
 
     QString commandText;
     LinkState link;

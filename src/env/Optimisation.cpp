@@ -40,7 +40,8 @@ void OptimiseConfiguration(AppContext& ctx) {
     if (ctx.notice != nullptr) {
         ctx.notice->setNotice(QStringLiteral("動作環境定義情報の最適化"));
     }
-    QCoreApplication::processEvents();
+    // Paint only: the end has begun, no click may start anything now.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     CloseEnvironment(ctx);
     const QString ending = DatabaseFileEnding(ctx.paths.configKind);
     if (!ending.isEmpty()) {

@@ -177,6 +177,33 @@ private Q_SLOTS:
         QVERIFY(reason ? !waits.isEmpty() && reason->contains(waits) : waits.isEmpty());
     }
 
+    // Another workstation writes an order line and its twin in one go while the backup runs:
+    // the backup holds both of every pair or neither, and every table matches its source.
+    void aBackupIsOfOneMoment() {
+        Backup b;
+        b.salesDetail(100, 10, true);
+        b.table("K検証", 100);
+        int next = 1000;
+        const BackupResult result = BackUp(
+            PlanBackup(b.t.ctx, b.folder, {.sliceRows = 10}),
+            [&](const BackupStep&) {
+                ++next;
+                ExecuteOn(
+                    b.install.businessPath(),
+                    QStringLiteral("INSERT INTO T営業受注明細 VALUES (%1, '20240001')").arg(next));
+                ExecuteOn(b.install.businessPath(),
+                          QStringLiteral("INSERT INTO K検証 VALUES (%1)").arg(next));
+            },
+            StopToken());
+        QVERIFY(next > 1005);
+        const QString twins = "SELECT group_concat(番号) FROM (SELECT 番号 FROM %1 ORDER BY 番号)";
+        QCOMPARE(QueryValue(b.file("tridb.mdb"), twins.arg("T営業受注明細")),
+                 QueryValue(b.file("mstdb.mdb"), twins.arg("K検証")));
+        for (const BackupTableReport& table : result.tables) {
+            QVERIFY2(table.whole(), qPrintable(table.table));
+        }
+    }
+
     // Whatever keeps the source from being read, last week's files stay as they were.
     void anUnreadableSourceKeepsThePreviousBackup() {
         Backup b;
@@ -394,6 +421,67 @@ private Q_SLOTS:
         QCOMPARE(!StoredSetting(install, "バックアップ日付").isEmpty(), copied && fault.isEmpty());
         QCOMPARE(QFileInfo::exists(weekday + "写真/a.jpg"), copied);
         QCOMPARE(QFileInfo::exists(weekday + "doc/a.jpg"), copied);
+    }
+
+    // While the backup runs on its worker the menu takes nothing: a click, a key, a double-click
+    // on a description or the close box reach nothing; an end request (SIGTERM) stops the
+    // backup, which keeps last week's files. The end row comes last.
+    void nothingReachesTheMenuDuringTheBackup_data() {
+        Columns<QString, QStringList, QString>("disturbance", "messages", "stamp");
+        const QStringList done{"バックアップを完了しました。"};
+        Row("a click on a menu button", "click", done, "20261207 093015");
+        Row("a key on a menu button", "key", done, "20261207 093015");
+        Row("a double-click on a description", "double-click", done, "20261207 093015");
+        Row("the close box", "close", done, "20261207 093015");
+        Row("an end request", "end", QStringList{}, "");
+    }
+    void nothingReachesTheMenuDuringTheBackup() {
+        QFETCH(QString, disturbance);
+        TestInstallation install;
+        QTemporaryDir backups;
+        TestContext t(install.programFolder());
+        t.shell.startResult = true;
+        ExecuteOn(install.businessPath(),
+                  "UPDATE Mユーザ SET BACKUPフォルダ = '" + backups.path() + "'");
+        ExecuteOn(install.configPath(), "UPDATE 動作環境定義 SET 起動担当者コード = '00012'");
+        AddMenuRow(install, {.name = "売上", .file = "/x/売上.exe", .description = "説明"});
+        auto instance = InstanceOf(t);
+        const auto window = Main(t.ctx, instance);
+        QVERIFY(window);
+        QSignalSpy exits(window.get(), &MainMenuWindow::exitRequested);
+        QSignalSpy settings(window.get(), &MainMenuWindow::settingsRequested);
+        // Slices enough for everything to be sent while the backup runs.
+        ExecuteOn(install.businessPath(), "CREATE TABLE T営業受注明細 (営業受注日付 TEXT)");
+        ExecuteOn(install.businessPath(),
+                  "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < "
+                  "300000) INSERT INTO T営業受注明細 SELECT printf('%06d', i / 10) FROM n");
+        bool waited = false;
+        WhenModal(QStringLiteral("msg終了確認"), [&](QDialog& dialog) {
+            WhenModal(QStringLiteral("msg進行状況"), [&](QDialog& progress) {
+                if (disturbance == "click") {
+                    QTest::mouseClick(window->menuButton(0, 0), Qt::LeftButton);
+                } else if (disturbance == "key") {
+                    QTest::keyClick(window->menuButton(0, 0), Qt::Key_Space);
+                } else if (disturbance == "double-click") {
+                    QTest::mouseDClick(window->descriptionLabel(0, 0), Qt::LeftButton);
+                } else if (disturbance == "close") {
+                    window->close();
+                } else {
+                    OnEndRequested(t.ctx);
+                }
+                waited = progress.isVisible();
+            });
+            dialog.findChild<QPushButton*>("btn_BACKUP")->click();
+        });
+        window->close();
+        QVERIFY(waited);
+        QVERIFY(t.ctx.ended);
+        QCOMPARE(t.shell.started.size(), 0);
+        QCOMPARE(settings.count(), 0);
+        QCOMPARE(exits.count(), 1);
+        QTEST(t.dialogs.informations, "messages");
+        QTEST(StoredSetting(install, "バックアップ日付"), "stamp");
+        QCOMPARE(HistoryNotes(install.configPath()).last(), QStringLiteral("終了"));
     }
 
     // The progress in the notice panel stays readable beside the please-wait window.
