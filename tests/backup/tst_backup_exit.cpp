@@ -453,8 +453,10 @@ private Q_SLOTS:
         // Slices enough for everything to be sent while the backup runs.
         ExecuteOn(install.businessPath(), "CREATE TABLE T営業受注明細 (営業受注日付 TEXT)");
         ExecuteOn(install.businessPath(),
-                  "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < "
-                  "300000) INSERT INTO T営業受注明細 SELECT printf('%06d', i / 10) FROM n");
+                  QString("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i "
+                          "< 300000) INSERT INTO T営業受注明細 SELECT %1 FROM n")
+                      .arg(install.onServer() ? "lpad((i / 10)::text, 6, '0')"
+                                              : "printf('%06d', i / 10)"));
         bool waited = false;
         WhenModal(QStringLiteral("msg終了確認"), [&](QDialog& dialog) {
             WhenModal(QStringLiteral("msg進行状況"), [&](QDialog& progress) {
