@@ -454,9 +454,17 @@ private Q_SLOTS:
         QVERIFY(
             QFileInfo::exists(WeekdayFolder(folder.path(), QDate::currentDate()) + "写真/a.jpg"));
         QVERIFY(lastOutput_.contains("\ntridb.mdb\tT承認\t2\t2\t一致\n"));
+        // A photo that cannot be written where it goes: the folder is named, nothing is complete.
+        QVERIFY(WriteFile(install.path("manual/b.jpg")));
+        QVERIFY(QDir().mkpath(WeekdayFolder(folder.path(), QDate::currentDate()) + "写真/b.jpg"));
+        QCOMPARE(RunAdmin(arguments), 2);
+        QVERIFY(lastError_.contains("フォルダ「" + install.path("manual") + "」"));
+        QVERIFY(!lastOutput_.contains("バックアップを完了しました"));
+        QVERIFY(QFile::remove(install.path("manual/b.jpg")));
         ExecuteOn(install.businessPath(), "CREATE TABLE \"dbo.T承認\" (番号 INTEGER)");
         QCOMPARE(RunAdmin(arguments), 2);
         QVERIFY(lastOutput_.contains("\ntridb.mdb\tT承認\t0\t0\t不一致\n"));
+        QVERIFY(!lastOutput_.contains("バックアップを完了しました"));
     }
 
     // PINs reach the tool on standard input only; what it stores signs in, the older form is
