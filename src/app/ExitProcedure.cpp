@@ -33,9 +33,8 @@ void RunBackup(AppContext& ctx, MainMenuWindow& window) {
         });
     ctx.workStop = nullptr;
     FinishBackup(ctx, result);
-    if (result.copied && !result.stopped) {
-        CopyUserFolders(ctx, folder);
-    }
+    const bool foldersWhole =
+        !result.copied || result.stopped || CopyUserFolders(ctx, folder).isEmpty();
     window.noticePanel()->hide();
     window.exitButton()->show();
     if (ctx.pleaseWait != nullptr) {
@@ -54,6 +53,8 @@ void RunBackup(AppContext& ctx, MainMenuWindow& window) {
         ctx.dialogs.information(kBackupPartlyFailed);
     } else if (!result.copied) {
         ctx.dialogs.information(QStringLiteral("対象データが有りません。"));
+    } else if (!foldersWhole) {
+        ctx.dialogs.information(kBackupFoldersFailed);
     } else if (ctx.exitChoice == ExitChoice::BackupAndEnd) {
         ctx.dialogs.information(QStringLiteral("バックアップを完了しました。"));
     }

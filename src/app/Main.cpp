@@ -1,6 +1,7 @@
 #include "app/Main.h"
 
 #include <QApplication>
+#include <QThread>
 #include <optional>
 
 #include "app/ExitProcedure.h"
@@ -92,12 +93,13 @@ void OnEndRequested(AppContext& ctx) {
         ctx.workStop->request();
         return;
     }
-    // A further signal while the end is under way closes the box that holds it up.
-    if (ctx.ending) {
-        if (QWidget* box = QApplication::activeModalWidget()) {
-            box->close();
-        }
-        return;
+    // No box holds the end up: the one up now is closed, and once every event loop is told to
+    // leave, a box the end itself shows (a code that cannot be cleared) does not wait either.
+    if (QWidget* box = QApplication::activeModalWidget()) {
+        box->close();
+    }
+    if (QThread::currentThread()->loopLevel() > 0) {
+        QCoreApplication::exit(0);
     }
     ExitProgram(ctx);
 }

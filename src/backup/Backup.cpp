@@ -9,6 +9,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <utility>
 
 #include "backup/BackupRules.h"
 #include "context/AppContext.h"
@@ -671,23 +672,27 @@ BackupResult BackupDatabases(AppContext& ctx, const QString& weekdayFolder,
     return result;
 }
 
-bool CopyUserFolders(AppContext& ctx, const QString& weekdayFolder) {
+QStringList CopyUserFolders(AppContext& ctx, const QString& weekdayFolder) {
     const QString parent =
         weekdayFolder.endsWith(QDir::separator()) ? weekdayFolder.chopped(1) : weekdayFolder;
     // The backup folder may lie inside the photo folder; no copy enters the backups.
     const QString backups = QFileInfo(parent).path();
-    bool last = false;
+    QStringList failed;
     QStringList skipped;
-    const QString photos = TrimBlanks(ctx.company.text(QStringLiteral("写真フォルダ")));
-    if (!photos.isEmpty()) {
-        last = CopyFolder(photos, JoinPath(parent, QStringLiteral("写真")), backups, &skipped);
-    }
-    const QString documents = TrimBlanks(ctx.company.text(QStringLiteral("ドキュメントフォルダ")));
-    if (!documents.isEmpty()) {
-        last = CopyFolder(documents, JoinPath(parent, QStringLiteral("doc")), backups, &skipped);
+    for (const auto& [setting, name] :
+         {std::pair{"写真フォルダ", "写真"}, std::pair{"ドキュメントフォルダ", "doc"}}) {
+        const QString folder = TrimBlanks(ctx.company.text(QString::fromUtf8(setting)));
+        if (!folder.isEmpty() &&
+            !CopyFolder(folder, JoinPath(parent, QString::fromUtf8(name)), backups, &skipped)) {
+            failed << folder;
+        }
     }
     for (const QString& entry : skipped) {
         WriteErrorRecord(ctx, QStringLiteral("バックアップしていません: ") + entry);
     }
-    return last;
+    for (const QString& folder : failed) {
+        WriteErrorRecord(ctx,
+                         QStringLiteral("フォルダをすべてはコピーできませんでした: ") + folder);
+    }
+    return failed;
 }

@@ -84,6 +84,6 @@ void FinishBackup(AppContext& ctx, const BackupResult& result);
 BackupResult BackupDatabases(AppContext& ctx, const QString& weekdayFolder,
                              const BackupLimits& limits = {});
 
-// Copies the photo and document folders beside the backup files; true when the last copy made
-// succeeded. Entries left out are recorded in the run history.
-bool CopyUserFolders(AppContext& ctx, const QString& weekdayFolder);
+// Copies the photo and document folders beside the backup files; answers the folders not copied
+// whole. Entries left out are recorded in the run history.
+QStringList CopyUserFolders(AppContext& ctx, const QString& weekdayFolder);

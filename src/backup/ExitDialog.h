@@ -31,5 +31,8 @@ inline const QString kBackupSourceFailed = QStringLiteral(
 inline const QString kBackupPartlyFailed = QStringLiteral(
     "バックアップできなかったデータが有ります。\n"
     "前回のバックアップが有るファイルは、そのまま残しています。");
+inline const QString kBackupFoldersFailed = QStringLiteral(
+    "データはバックアップしましたが、写真フォルダまたはドキュメントフォルダを\n"
+    "すべてはコピーできませんでした。");
 inline const QString kBackupBusy =
     QStringLiteral("別の端末が同じフォルダにバックアップ中のため、バックアップしませんでした。");

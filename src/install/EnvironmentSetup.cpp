@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include "db/DatabaseFile.h"
 #include "env/InstallPaths.h"
 #include "install/Installation.h"
 #include "platform/Dialogs.h"
@@ -22,12 +23,48 @@ std::optional<SetupRequest> ParseSetupArguments(const QString& commandText) {
     return request;
 }
 
+namespace {
+// The databases of an installation that exists, each with what keeps it from opening (empty
+// when it opens); nothing when there is no installation.
+QStringList ExistingDatabases(const QString& base, QStringList* faults) {
+    QStringList files;
+    for (const char* stem : {"conf/usrcnfg", "data/gnrdb"}) {
+        const auto file = ExistingDatabase(QDir(base).absoluteFilePath(QString::fromLatin1(stem)));
+        if (!file) {
+            continue;
+        }
+        files << *file;
+        DbResult result = CheckDatabaseFile(*file);
+        if (result) {
+            result = WithDatabaseFile(*file, [](QSqlDatabase& db) {
+                return ExecuteAll(db, {QStringLiteral("SELECT count(*) FROM sqlite_master")});
+            });
+        }
+        if (!result) {
+            faults->append(*file + QStringLiteral(": ") + result.error().description);
+        }
+    }
+    return files;
+}
+}  // namespace
+
 int RunEnvironmentSetup(const QString& commandText, Dialogs& dialogs, Shell& shell) {
     const auto request = ParseSetupArguments(commandText);
     if (!request) {
         dialogs.information(QStringLiteral("動作環境設定は業務プログラムから起動してください。") +
                             QLatin1Char('\r') +
                             QStringLiteral("(引数: インストール先フォルダ,プログラム名)"));
+        return 2;
+    }
+    // An installation that exists is never made again, least of all over a damaged file: the
+    // setup names what failed instead.
+    QStringList faults;
+    if (!ExistingDatabases(request->base, &faults).isEmpty()) {
+        dialogs.information(
+            QStringLiteral("動作環境は既に有ります。作成しません。") + QLatin1Char('\r') +
+            (faults.isEmpty() ? QStringLiteral("ファイルは開けます。サーバーが応答しているか、"
+                                               "業務プログラムのエラーの内容を確認してください。")
+                              : faults.join(QLatin1Char('\r'))));
         return 2;
     }
     if (!dialogs.question(QStringLiteral("動作環境を作成します。よろしいですか?") +

@@ -38,8 +38,10 @@ bool CopyFileReplacing(const QString& source, const QString& target, QString* er
             return fail(in.errorString() + QStringLiteral(": ") + source);
         }
         if (out.write(chunk) != chunk.size()) {
+            // Cancelling replaces the disk's own error with its own.
+            const QString cause = out.errorString();
             out.cancelWriting();
-            return fail(out.errorString() + QStringLiteral(": ") + target);
+            return fail(cause + QStringLiteral(": ") + target);
         }
     }
     if (!out.commit()) {

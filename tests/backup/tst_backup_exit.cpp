@@ -1,6 +1,10 @@
 #include "TestSupport.h"
 
+#include <sys/resource.h>
 #include <sys/stat.h>
+
+#include <csignal>
+#include <cstring>
 
 namespace {
 // A business database with only the tables a case makes.
@@ -287,7 +291,7 @@ private Q_SLOTS:
         const QString weekday = WeekdayFolder(photos.filePath("backup"), QDate(2024, 5, 19));
         QVERIFY(QDir().mkpath(weekday));
         QVERIFY(QDir().mkpath(photos.filePath("backup/ヌモリカ2")));
-        QVERIFY(CopyUserFolders(b.t.ctx, weekday));
+        QCOMPARE(CopyUserFolders(b.t.ctx, weekday), QStringList());
         const QDir copy(weekday + "写真");
         // The backup folder is copied as far as the backups it holds.
         QCOMPARE(
@@ -298,7 +302,17 @@ private Q_SLOTS:
         QCOMPARE(QFileInfo(copy.filePath("sub/up")).symLinkTarget(), copy.path());
         QVERIFY(HistoryNotes(b.install.configPath()).last().contains(photos.filePath("pipe")));
         b.t.ctx.company.set("ドキュメントフォルダ", "/nowhere");
-        QVERIFY(!CopyUserFolders(b.t.ctx, weekday));
+        // A disk that fills up: both folders are named, the row gives the disk's own error.
+        QVERIFY(WriteFile(photos.filePath("big.jpg"), QByteArray(2 << 20, 'x')));
+        rlimit size{};
+        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &size), 0);
+        const rlimit full{1 << 20, size.rlim_max};
+        ::signal(SIGXFSZ, SIG_IGN);
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &full), 0);
+        const QStringList failed = CopyUserFolders(b.t.ctx, weekday);
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &size), 0);
+        QCOMPARE(failed, (QStringList{photos.path(), "/nowhere"}));
+        QCOMPARE(HistoryNotes(b.install.configPath()).filter(::strerror(EFBIG)).size(), 1);
     }
 
     // Times on a server carry microseconds; no row may fall between two slices.
@@ -367,6 +381,8 @@ private Q_SLOTS:
             QStringList{kBackupSourceFailed}, 0, "source");
         Row("a table fails: never 'completed'", "btn_BACKUP", true,
             QStringList{kBackupPartlyFailed}, 0, "table");
+        Row("a photo is not copied: never 'completed'", "btn_BACKUP", true,
+            QStringList{kBackupFoldersFailed}, 0, "folder");
     }
     void choices() {
         QFETCH(QString, button);
@@ -395,6 +411,9 @@ private Q_SLOTS:
             ExecuteOn(install.businessPath(), "CREATE TABLE T承認 (番号 INTEGER)");
             ExecuteOn(install.businessPath(), "CREATE TABLE \"dbo.T承認\" (番号 INTEGER)");
         }
+        if (fault == "folder") {  // where the photo goes, a folder of its name
+            QVERIFY(QDir().mkpath(backups.filePath("ヌモリカ/Monday/写真/a.jpg")));
+        }
         ExecuteOn(install.configPath(), "UPDATE 動作環境定義 SET 起動担当者コード = '00012'");
         auto instance = InstanceOf(t);
         const auto window = Main(t.ctx, instance);
@@ -418,7 +437,7 @@ private Q_SLOTS:
         // The configuration is compacted before every backup.
         QCOMPARE(QFileInfo::exists(install.path("conf/usrcnfgbak.accdb")), button != "btn_終了");
         const bool copied = button != "btn_終了" && data && !sourceGone;
-        QCOMPARE(!StoredSetting(install, "バックアップ日付").isEmpty(), copied && fault.isEmpty());
+        QCOMPARE(!StoredSetting(install, "バックアップ日付").isEmpty(), copied && fault != "table");
         QCOMPARE(QFileInfo::exists(weekday + "写真/a.jpg"), copied);
         QCOMPARE(QFileInfo::exists(weekday + "doc/a.jpg"), copied);
     }

@@ -79,7 +79,8 @@ private Q_SLOTS:
         Row("SIGINT", SIGINT, "", "終了");
         Row("a runtime folder not the user's own", SIGTERM, "foreign runtime", "終了");
         Row("during the first-run message", SIGTERM, "no config", "");
-        Row("a box holds the end up", SIGTERM, "ALTER TABLE 動作環境定義 RENAME TO 控え", "終了");
+        Row("a box does not hold the end up", SIGTERM, "ALTER TABLE 動作環境定義 RENAME TO 控え",
+            "終了");
         // 8 × 10^9 rows for every history row: the end row is stopped, not waited for.
         Row("a trigger that never ends", SIGTERM,
             QString("CREATE TRIGGER 無限 AFTER INSERT ON プログラム稼動履歴 BEGIN SELECT count(*) "
@@ -121,10 +122,8 @@ private Q_SLOTS:
             ExecuteOn(config, fault);
         }
         if (fault.startsWith("ALTER")) {
-            // The signed-in code cannot be cleared: a box holds the end up.
+            // The signed-in code cannot be cleared: the box of that must not hold the end up.
             ExecuteOn(config, fault);
-            ::kill(pid, SIGTERM);
-            QThread::msleep(1000);
         }
         const QStringList held = QDir(own).entryList(QDir::Files | QDir::System);
         ::kill(pid, Cell<int>("signal"));
@@ -454,9 +453,17 @@ private Q_SLOTS:
         QVERIFY(
             QFileInfo::exists(WeekdayFolder(folder.path(), QDate::currentDate()) + "写真/a.jpg"));
         QVERIFY(lastOutput_.contains("\ntridb.mdb\tT承認\t2\t2\t一致\n"));
+        // A photo that cannot be written where it goes: the folder is named, nothing is complete.
+        QVERIFY(WriteFile(install.path("manual/b.jpg")));
+        QVERIFY(QDir().mkpath(WeekdayFolder(folder.path(), QDate::currentDate()) + "写真/b.jpg"));
+        QCOMPARE(RunAdmin(arguments), 2);
+        QVERIFY(lastError_.contains("フォルダ「" + install.path("manual") + "」"));
+        QVERIFY(!lastOutput_.contains("バックアップを完了しました"));
+        QVERIFY(QFile::remove(install.path("manual/b.jpg")));
         ExecuteOn(install.businessPath(), "CREATE TABLE \"dbo.T承認\" (番号 INTEGER)");
         QCOMPARE(RunAdmin(arguments), 2);
         QVERIFY(lastOutput_.contains("\ntridb.mdb\tT承認\t0\t0\t不一致\n"));
+        QVERIFY(!lastOutput_.contains("バックアップを完了しました"));
     }
 
     // PINs reach the tool on standard input only; what it stores signs in, the older form is

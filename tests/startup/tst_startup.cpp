@@ -137,16 +137,18 @@ private Q_SLOTS:
 
     // Whatever the answer, the configuration and data folders are left as they were.
     void theSetupAsksAndRefuses_data() {
-        Columns<QString, bool, QString, int>("argument", "answer", "present", "status");
-        Row("declined", "BASE,ヌモリカマイメニュ", false, "", 1);
-        Row("existing databases are kept", "BASE,ヌモリカマイメニュ", true, "all", 2);
-        Row("an existing business .mdb is kept", "BASE,ヌモリカマイメニュ", true, "data/gnrdb.mdb",
-            2);
-        Row("an existing business .accdb is kept", "BASE,ヌモリカマイメニュ", true,
-            "data/gnrdb.accdb", 2);
+        Columns<QString, bool, QString, int, QString>("argument", "answer", "present", "status",
+                                                      "told");
+        Row("declined", "BASE,ヌモリカマイメニュ", false, "", 1, "");
+        Row("existing databases are kept", "BASE,ヌモリカマイメニュ", true, "all", 2,
+            "ファイルは開けます");
+        Row("a damaged business .mdb is named", "BASE,ヌモリカマイメニュ", true, "data/gnrdb.mdb",
+            2, "gnrdb.mdb: ");
+        Row("a damaged business .accdb is named", "BASE,ヌモリカマイメニュ", true,
+            "data/gnrdb.accdb", 2, "gnrdb.accdb: ");
         Row("configuration not created: no business file", "BASE,ヌモリカマイメニュ", true,
-            "conf/usrcnfg.accdb.new/x", 2);
-        Row("no program name", "BASE", true, "", 2);
+            "conf/usrcnfg.accdb.new/x", 2, "作成できませんでした");
+        Row("no program name", "BASE", true, "", 2, "業務プログラムから起動");
     }
     void theSetupAsksAndRefuses() {
         QFETCH(QString, present);
@@ -154,7 +156,7 @@ private Q_SLOTS:
                                                   : TestInstallation::Nothing);
         if (present.contains('/')) {
             QVERIFY(QDir().mkpath(QFileInfo(install.path(present)).path()));
-            QVERIFY(WriteFile(install.path(present), "x"));
+            QVERIFY(WriteFile(install.path(present), QByteArray(1024, 'x')));
         }
         const auto before = FileBytes(install.path("conf"), {"*"});
         const auto data = FileBytes(install.path("data"), {"*"});
@@ -167,6 +169,7 @@ private Q_SLOTS:
         QCOMPARE(FileBytes(install.path("conf"), {"*"}), before);
         QCOMPARE(FileBytes(install.path("data"), {"*"}), data);
         QVERIFY(shell.started.isEmpty());
+        QVERIFY(dialogs.informations.value(0).contains(Cell<QString>("told")));
     }
 
     // The .mdb serves when there is no .accdb.

@@ -158,9 +158,7 @@ int Backup(const AdminCall& call, QTextStream& out, QTextStream& err) {
             << '\n';
         return kFailed;
     }
-    if (result.copied) {
-        CopyUserFolders(ctx, weekday);
-    }
+    const QStringList folders = result.copied ? CopyUserFolders(ctx, weekday) : QStringList();
     // The administrator's proof that the backup is whole: each table, where it went, and the
     // rows of the source against the rows that arrived.
     bool whole = result.complete();
@@ -176,12 +174,20 @@ int Backup(const AdminCall& call, QTextStream& out, QTextStream& err) {
                    .arg(group + QStringLiteral(".mdb"))
             << '\n';
     }
-    if (!result.copied) {
+    for (const QString& failed : folders) {
+        err << QStringLiteral("フォルダ「%1」をすべてはコピーできませんでした。").arg(failed)
+            << '\n';
+    }
+    if (!result.copied && result.failedGroups.isEmpty()) {
         err << QStringLiteral("対象データが有りません。") << '\n';
-        return result.failedGroups.isEmpty() ? kNothing : kFailed;
+        return kNothing;
+    }
+    if (!whole || !folders.isEmpty()) {
+        err << QStringLiteral("バックアップは完全ではありません: ") << weekday << '\n';
+        return kFailed;
     }
     out << QStringLiteral("バックアップを完了しました: ") << weekday << '\n';
-    return whole ? 0 : kFailed;
+    return 0;
 }
 
 int Condition(const QStringList& arguments, QTextStream& out, QTextStream& err) {
