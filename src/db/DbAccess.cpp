@@ -48,8 +48,19 @@ DbResult ExecuteStatement(const DbConnection& connection, const QString& sql, in
         // journal stays, so a statement that fails half-way is rolled back to a file that opens.
         query.exec(QStringLiteral("PRAGMA %1.synchronous = OFF").arg(kTargetSchema));
     }
+    QString first = statement.sql;
+    QVariantList marks = bindings;
+    // The new table takes the columns as the source declares them: a table made from the rows
+    // alone would hold INT for INTEGER and TEXT for VARCHAR(60).
+    if (statement.createsTable) {
+        if (const auto columns = DeclaredColumns(connection.database(), statement.rowsQuery)) {
+            first = QStringLiteral("CREATE TABLE %1.%2 (%3)")
+                        .arg(kTargetSchema, SqlIdentifier(statement.targetTable), *columns);
+            marks.clear();
+        }
+    }
     DbResult result;
-    if (!ExecBound(query, statement.sql, bindings) ||
+    if (!ExecBound(query, first, marks) ||
         (!statement.fill.isEmpty() && !ExecBound(query, statement.fill, bindings))) {
         result = ToDbError(query.lastError());
     } else if (affected != nullptr) {

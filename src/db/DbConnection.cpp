@@ -1,6 +1,7 @@
 #include "db/DbConnection.h"
 
 #include <QRegularExpression>
+#include <QSet>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -80,13 +81,19 @@ int StopWhenEndAsked(void*) {
     return endAsked.load() ? 1 : 0;
 }
 
+// The engine under a connection on a database file; none for a server.
+sqlite3* FileEngine(const QSqlDatabase& db) {
+    const QVariant handle = db.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0) {
+        return nullptr;
+    }
+    return *static_cast<sqlite3* const*>(handle.constData());
+}
+
 // Lets a statement of the connection be stopped once the end is asked.
 void WatchForTheEnd(const QSqlDatabase& db) {
-    const QVariant handle = db.driver()->handle();
-    if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0) {
-        if (sqlite3* engine = *static_cast<sqlite3* const*>(handle.constData())) {
-            sqlite3_progress_handler(engine, kStepsBetweenChecks, StopWhenEndAsked, nullptr);
-        }
+    if (sqlite3* engine = FileEngine(db)) {
+        sqlite3_progress_handler(engine, kStepsBetweenChecks, StopWhenEndAsked, nullptr);
     }
 }
 // The configuration file takes the run history and the link rows of every program of the suite
@@ -322,4 +329,34 @@ bool DbConnection::isOpen() const {
 
 QSqlDatabase DbConnection::database() const {
     return QSqlDatabase::database(name_, false);
+}
+
+std::optional<QString> DeclaredColumns(const QSqlDatabase& db, const QString& query) {
+    sqlite3* engine = FileEngine(db);
+    sqlite3_stmt* statement = nullptr;
+    const QByteArray text = query.toUtf8();
+    if (engine == nullptr ||
+        sqlite3_prepare_v2(engine, text.constData(), int(text.size()), &statement, nullptr) !=
+            SQLITE_OK ||
+        statement == nullptr) {
+        sqlite3_finalize(statement);
+        return std::nullopt;
+    }
+    QStringList columns;
+    QSet<QString> names;
+    bool declared = true;
+    for (int i = 0; declared && i < sqlite3_column_count(statement); ++i) {
+        const QString name = QString::fromUtf8(sqlite3_column_name(statement, i));
+        const char* type = sqlite3_column_decltype(statement, i);
+        // A computed column has no declared type, and two columns of one name make no table:
+        // such rows are left to the engine to type.
+        declared = type != nullptr && !names.contains(name.toLower());
+        names.insert(name.toLower());
+        columns << SqlIdentifier(name) + QLatin1Char(' ') + QString::fromUtf8(type);
+    }
+    sqlite3_finalize(statement);
+    if (!declared || columns.isEmpty()) {
+        return std::nullopt;
+    }
+    return columns.join(QStringLiteral(", "));
 }

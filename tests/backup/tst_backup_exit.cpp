@@ -122,6 +122,33 @@ private Q_SLOTS:
                  "20261207 093015 20261207");
     }
 
+    void aCopyKeepsItsDeclaredTypes_data() {
+        Columns<QString, QString, bool>("table", "file", "indexed");
+        Row("whole table", "K在庫", "mstdb.mdb", false);
+        Row("sliced, key indexed", "T営業受注明細", "tridb.mdb", true);
+        Row("sliced, key not indexed", "T営業受注明細", "tridb.mdb", false);
+    }
+    void aCopyKeepsItsDeclaredTypes() {
+        QFETCH(QString, table);
+        Backup b;
+        if (b.install.onServer()) {
+            QSKIP("a server's columns are typed from its rows");
+        }
+        const QString business = b.install.businessPath();
+        ExecuteOn(business, "CREATE TABLE " + table +
+                                " (番号 INTEGER, 営業受注日付 TEXT, 数量 NUMERIC, 単価 REAL, 画像 "
+                                "BLOB, 品名 VARCHAR(60))");
+        ExecuteOn(business, "INSERT INTO " + table + " VALUES (1, '20240501', 2, 1.5, x'00', 'a')");
+        if (Cell<bool>("indexed")) {
+            ExecuteOn(business, "CREATE INDEX 日付 ON " + table + " (営業受注日付)");
+        }
+        QVERIFY(BackupDatabases(b.t.ctx, b.folder).copied);
+        QCOMPARE(
+            QueryValue(b.file(Cell<QString>("file")),
+                       "SELECT group_concat(type, ' ') FROM pragma_table_info('" + table + "')"),
+            "INTEGER TEXT NUMERIC REAL BLOB VARCHAR(60)");
+    }
+
     // Slices of 15 rows, three to a file; after the table's last slice fills its file, the next
     // table (T閲覧, after it by name) starts a new one.
     void fullFilesContinueInTheNext() {
