@@ -553,7 +553,7 @@ std::optional<QString> ReaderComplaint(int log) {
         return std::nullopt;
     }
     while (!file.atEnd()) {
-        const QString line = QString::fromUtf8(file.readLine()).trimmed();
+        const QString line = QString::fromUtf8(file.readLine()).remove(QLatin1Char('\n'));
         const QString lower = line.toLower();
         if (lower.contains(QStringLiteral("eof")) || lower.contains(QStringLiteral("fail")) ||
             lower.contains(QStringLiteral("error")) ||

@@ -17,18 +17,6 @@ constexpr int kFailed = 2;
 // takes its place.
 constexpr const char* kClearLine = "\r\033[K";
 
-// The value of an option given as "--name VALUE", taken out of the arguments; nullopt when the
-// option stands without its value.
-std::optional<QString> TakeOption(QStringList& arguments, const QString& name) {
-    const qsizetype at = arguments.indexOf(name);
-    if (at < 0) {
-        return QString();
-    }
-    const QString value = arguments.value(at + 1);
-    arguments.remove(at, qMin<qsizetype>(2, arguments.size() - at));
-    return value.isEmpty() ? std::nullopt : std::optional<QString>(value);
-}
-
 // Writes the import's report; true when every table agrees.
 bool PrintImportReport(const AccessImportResult& result, QTextStream& out, QTextStream& err,
                        const QString& file = {}) {
@@ -62,48 +50,36 @@ AccessImportProgress TerminalProgress(QTextStream& out) {
 }
 }  // namespace
 
-int ImportAccess(const QStringList& arguments, QTextStream& out, QTextStream& err) {
-    QStringList rest = arguments;
-    const auto charset = TakeOption(rest, QStringLiteral("--jet3-charset"));
-    if (!charset || rest.size() != 2) {
-        err << QStringLiteral(
-                   "使い方: numorika-admin import-access SOURCE TARGET [--jet3-charset CP932]")
-            << '\n';
-        return kFailed;
-    }
+int ImportAccess(const AdminCall& call, QTextStream& out, QTextStream& err) {
     const AccessImportProgress progress = TerminalProgress(out);
-    const AccessImportResult result = ImportAccessFile(rest[0], rest[1], {*charset}, progress);
+    const AccessImportResult result =
+        ImportAccessFile(call.operands[0], call.operands[1],
+                         {call.value(QStringLiteral("--jet3-charset"))}, progress);
     if (progress) {
         out << kClearLine << Qt::flush;
     }
     return PrintImportReport(result, out, err) ? 0 : kFailed;
 }
 
-int Migrate(const QStringList& arguments, const QString& programFolder, QTextStream& out,
+int Migrate(const AdminCall& call, const QString& programFolder, QTextStream& out,
             QTextStream& err) {
-    QStringList rest = arguments;
-    const auto charset = TakeOption(rest, QStringLiteral("--jet3-charset"));
     MigrationOptions options;
-    bool valid = charset.has_value();
-    while (valid && rest.contains(QStringLiteral("--map-path"))) {
-        const auto pair = TakeOption(rest, QStringLiteral("--map-path"));
-        const qsizetype equals = pair ? pair->indexOf(QLatin1Char('=')) : -1;
-        valid = equals > 0;
-        if (valid) {
-            options.mappings.append({pair->left(equals), pair->mid(equals + 1)});
+    for (const QString& pair : call.values(QStringLiteral("--map-path"))) {
+        const qsizetype equals = pair.indexOf(QLatin1Char('='));
+        if (equals <= 0) {
+            err << QStringLiteral(
+                       "--map-path は WINDOWS_PREFIX=LINUX_PREFIX の形で指定してください"
+                       "。詳しくは numorika-admin migrate --help")
+                << '\n';
+            return kFailed;
         }
+        options.mappings.append({pair.left(equals), pair.mid(equals + 1)});
     }
-    if (!valid || rest.size() != 2) {
-        err << QStringLiteral(
-                   "使い方: numorika-admin migrate OLD NEW "
-                   "[--map-path WINDOWS_PREFIX=LINUX_PREFIX]… [--jet3-charset CP932]")
-            << '\n';
-        return kFailed;
-    }
-    options.access.jet3Charset = *charset;
+    options.access.jet3Charset = call.value(QStringLiteral("--jet3-charset"));
     options.systemPin = NewSystemPin();
     const AccessImportProgress progress = TerminalProgress(out);
-    const MigrationResult result = MigrateInstallation(rest[0], rest[1], options, progress);
+    const MigrationResult result =
+        MigrateInstallation(call.operands[0], call.operands[1], options, progress);
     if (progress) {
         out << kClearLine << Qt::flush;
     }
@@ -114,7 +90,7 @@ int Migrate(const QStringList& arguments, const QString& programFolder, QTextStr
         err << *result.refusal << '\n';
         return kFailed;
     }
-    const QString root = QDir::toNativeSeparators(QDir(rest[1]).absolutePath());
+    const QString root = QDir::toNativeSeparators(QDir(call.operands[1]).absolutePath());
     if (const auto error =
             InstallPrograms(programFolder, JoinPath(root, QStringLiteral("prgbin")))) {
         err << QStringLiteral("プログラムをインストールできません: ") << *error << '\n';

@@ -21,6 +21,16 @@ struct AdminCall {
     QStringList given;  // the options as given, in order and with their values: some repeat
     bool has(const QString& option) const { return options.contains(option); }
     QString value(const QString& option) const { return options.value(option); }
+    // Every value of an option that may be given more than once, in the order given.
+    QStringList values(const QString& option) const {
+        QStringList found;
+        for (qsizetype i = 0; i + 1 < given.size(); ++i) {
+            if (given[i] == option) {
+                found << given[++i];
+            }
+        }
+        return found;
+    }
 };
 
 struct AdminStreams {

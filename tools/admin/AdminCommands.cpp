@@ -348,7 +348,7 @@ QList<AdminSubcommand> Table() {
                         "(終了状態 0: 一致, 2: 拒否・失敗または不一致)。\n"
                         "--jet3-charset: Access 97 のファイルの文字コード (例 CP932)。"),
          [](const AdminCall& call, AdminStreams& io) {
-             return ImportAccess(call.operands + call.given, io.out, io.err);
+             return ImportAccess(call, io.out, io.err);
          }},
         {QStringLiteral("migrate"),
          {QStringLiteral("OLD"), QStringLiteral("NEW")},
@@ -358,7 +358,7 @@ QList<AdminSubcommand> Table() {
                         "NEW を作ります。--map-path は何度でも指定でき、パスの前の部分を\n"
                         "置き換えます。最後に check NEW の結果を表示します。"),
          [](const AdminCall& call, AdminStreams& io) {
-             return Migrate(call.operands + call.given, io.programFolder, io.out, io.err);
+             return Migrate(call, io.programFolder, io.out, io.err);
          }},
     };
 }
