@@ -1,5 +1,6 @@
 #include "backup/Backup.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -9,6 +10,12 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QThread>
+#include <barrier>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
 #include <utility>
 
 #include "backup/BackupRules.h"
@@ -16,6 +23,7 @@
 #include "db/DatabaseFile.h"
 #include "db/DbAccess.h"
 #include "db/Engine.h"
+#include "db/RowImage.h"
 #include "db/SqlText.h"
 #include "env/UserFolders.h"
 #include "platform/Files.h"
@@ -265,66 +273,105 @@ QString FileName(const QString& path) {
 }  // namespace
 
 namespace {
-// One table into the file target (moved on to a follow-on file when the file is full). listed is
-// the name the database lists the table under when that differs from its backup name
-// ("dbo.M担当者").
-BackupTableReport CopyTableToBackup(Run& run, QString& target, const DbConnection& source,
-                                    const QString& table, const QString& listed) {
-    const BackupLimits& limits = run.plan.limits;
-    BackupTableReport report{table, {FileName(target)}, 0, 0, false};
-    // The rows are read under the listed name; the backup holds the table under its own name.
-    const QString name = listed.isEmpty() ? table : listed;
+// How one table is read: whole, or in slices of its key. listed is the name the database lists
+// the table under when that differs from its backup name ("dbo.M担当者").
+struct TablePlan {
+    QString table;
+    QString from;  // the rows are read under the listed name, quoted
+    QString into;  // the backup holds the table under its own name
+    bool whole = true;
+    bool indexed = true;
+    std::optional<qint64> counted;  // the rows of a table read whole
+    QList<Slice> slices;
+    bool failed = false;  // its key values could not be read
+
+    // The query that reads the rows of a slice (of the whole table when there is none).
+    QString rows(const Slice* slice) const {
+        if (slice == nullptr) {
+            return QStringLiteral("SELECT * FROM ") + from;
+        }
+        // Without an index the slice is a join of its row ids, in key order, with the table.
+        return QStringLiteral("SELECT * FROM ") +
+               (indexed ? from + QStringLiteral(" WHERE ") + slice->where
+                        : QStringLiteral("(SELECT %1.* FROM temp.numorika_slices JOIN %1 ON "
+                                         "%1.rowid = numorika_slices.rid WHERE %2)")
+                              .arg(from, slice->where));
+    }
+};
+
+TablePlan PlanTable(Run& run, const DbConnection& source, const QString& table,
+                    const QString& listed) {
+    TablePlan plan;
+    plan.table = table;
     // Names come from the file: quoted, so that no name can change a statement.
-    const QString from = SqlIdentifier(name);
-    const QString into = SqlIdentifier(table);
+    plan.from = SqlIdentifier(listed.isEmpty() ? table : listed);
+    plan.into = SqlIdentifier(table);
     const QString key = SliceKeyColumn(table);
     // A table without its key column (an older file) is copied whole, like a table without a key.
-    if (key.isEmpty() || !HasColumn(source, from, key)) {
+    if (key.isEmpty() || !HasColumn(source, plan.from, key)) {
+        plan.counted = CountRows(source, plan.from);
+        plan.failed = !plan.counted;
+        return plan;
+    }
+    plan.whole = false;
+    plan.indexed = KeyIsIndexed(source, listed.isEmpty() ? table : listed, key);
+    const auto groups = ReadKeyGroups(run, source, plan.from, key, plan.indexed);
+    plan.failed = !groups;
+    if (groups) {
+        plan.slices = CutIntoSlices(*groups, key, plan.indexed, run.plan.limits.sliceRows);
+    }
+    return plan;
+}
+
+// Writes the rows of a table or of one slice into target, creating the table when asked;
+// written receives the rows that arrived. False when they could not be written.
+using CopyRows = std::function<bool(const TablePlan& table, const Slice* slice,
+                                    const QString& target, bool create, qint64* written)>;
+
+// Copies by statements of the suite's own dialect on the source, one per table or slice.
+CopyRows CopyByStatements(Run& run, const DbConnection& source) {
+    return [&run, &source](const TablePlan& plan, const Slice* slice, const QString& target,
+                           bool create, qint64* written) {
+        const QString file = QStringLiteral(" IN ") + SqlQuote(target);
+        const QString head =
+            create ? QStringLiteral("SELECT * INTO ") + plan.into + file + QStringLiteral(" FROM ")
+                   : QStringLiteral("INSERT INTO ") + plan.into + file +
+                         QStringLiteral(" SELECT * FROM ");
+        const QString rows = plan.rows(slice).mid(QStringLiteral("SELECT * FROM ").size());
+        if (slice == nullptr) {
+            return Execute(run, source, head + rows, {}, {}, written);
+        }
+        return Execute(run, source, head + rows,
+                       head + plan.from + QStringLiteral(" WHERE ") + slice->condition,
+                       slice->bounds, written);
+    };
+}
+
+// One table into the file target (moved on to a follow-on file when the file is full).
+BackupTableReport CopyTableToBackup(Run& run, QString& target, const TablePlan& plan,
+                                    const CopyRows& copy) {
+    const BackupLimits& limits = run.plan.limits;
+    const QString& table = plan.table;
+    BackupTableReport report{table, {FileName(target)}, 0, 0, plan.failed};
+    if (plan.whole) {
         Progress(run, table, table + QLatin1Char(' '));
-        const auto counted = CountRows(source, from);
-        report.sourceRows = counted.value_or(0);
-        report.failed =
-            !counted || !Execute(run, source,
-                                 QStringLiteral("SELECT * INTO ") + into + QStringLiteral(" IN ") +
-                                     SqlQuote(target) + QStringLiteral(" FROM ") + from,
-                                 {}, {}, &report.fileRows);
+        report.sourceRows = plan.counted.value_or(0);
+        report.failed = plan.failed || !copy(plan, nullptr, target, true, &report.fileRows);
         run.rowsDone += report.fileRows;
         return report;
     }
     // Counting the rows per key takes a while on a large table: the user sees which one.
     Progress(run, table, table + QLatin1Char(' '));
-    const bool indexed = KeyIsIndexed(source, name, key);
-    const auto groups = ReadKeyGroups(run, source, from, key, indexed);
-    if (!groups) {
-        report.failed = true;
-        return report;
-    }
-    const QList<Slice> slices = CutIntoSlices(*groups, key, indexed, limits.sliceRows);
     qint64 fileRows = 0;
-    for (qsizetype i = 0; i < slices.size(); ++i) {
-        const Slice& slice = slices[i];
+    for (const Slice& slice : plan.slices) {
         if (run.stop.requested()) {
             report.failed = true;
             break;
         }
         report.sourceRows += slice.rows;
-        // Without an index the slice is a join of its row ids, in key order, with the table.
-        const QString rows = indexed
-                                 ? from + QStringLiteral(" WHERE ") + slice.where
-                                 : QStringLiteral(
-                                       "(SELECT %1.* FROM temp.numorika_slices JOIN %1 ON %1.rowid "
-                                       "= numorika_slices.rid WHERE %2)")
-                                       .arg(from, slice.where);
-        const QString file = QStringLiteral(" IN ") + SqlQuote(target);
-        const QString head =
-            fileRows == 0
-                ? QStringLiteral("SELECT * INTO ") + into + file + QStringLiteral(" FROM ")
-                : QStringLiteral("INSERT INTO ") + into + file + QStringLiteral(" SELECT * FROM ");
         Progress(run, table, table + QLatin1Char(' ') + slice.condition);
         qint64 written = 0;
-        if (!Execute(run, source, head + rows,
-                     head + from + QStringLiteral(" WHERE ") + slice.condition, slice.bounds,
-                     &written)) {
+        if (!copy(plan, &slice, target, fileRows == 0, &written)) {
             report.failed = true;
         }
         // What arrived counts, not what was meant: a slice that matched nothing shows here.
@@ -339,9 +386,6 @@ BackupTableReport CopyTableToBackup(Run& run, QString& target, const DbConnectio
             report.files << FileName(target);
             fileRows = 0;
         }
-    }
-    if (!indexed) {
-        Execute(run, source, QStringLiteral("DROP TABLE IF EXISTS temp.numorika_slices"));
     }
     return report;
 }
@@ -434,16 +478,40 @@ struct StagedGroup {
 
 // The backup name of a listed table. The server folds the letter that starts the name of an
 // unquoted table (m担当者); the backup names the table as the system writes it.
-QString BackupName(const DbConnection& source, const QString& listed) {
+QString BackupName(bool server, const QString& listed) {
     QString name = listed;
-    if (source.isServer() && !name.isEmpty() && name[0].unicode() < 0x80) {
+    if (server && !name.isEmpty() && name[0].unicode() < 0x80) {
         name[0] = name[0].toUpper();
     }
     return CutAtDot(name);
 }
 
 // One group into its staging folder (and follow-on files there).
-StagedGroup StageGroup(Run& run, const DbConnection& source, const QStringList& tables,
+// Where the tables of a run are read: on the run's own connection as they come, or by workers
+// ahead of the writing.
+struct TableReader {
+    bool server = false;
+    std::function<TablePlan(const QString& group, const QString& table, const QString& listed)>
+        plan;
+    CopyRows copy;
+    std::function<void(const TablePlan&)> finished;
+};
+
+TableReader ReadOnTheRun(Run& run, const DbConnection& source) {
+    return {source.isServer(),
+            [&run, &source](const QString&, const QString& table, const QString& listed) {
+                return PlanTable(run, source, table, listed);
+            },
+            CopyByStatements(run, source),
+            [&run, &source](const TablePlan& plan) {
+                if (!plan.indexed) {
+                    Execute(run, source,
+                            QStringLiteral("DROP TABLE IF EXISTS temp.numorika_slices"));
+                }
+            }};
+}
+
+StagedGroup StageGroup(Run& run, const TableReader& reader, const QStringList& tables,
                        const QString& group, QList<BackupTableReport>& reports) {
     const QString& weekdayFolder = run.plan.weekdayFolder;
     StagedGroup staged{group, 0, false};
@@ -456,7 +524,7 @@ StagedGroup StageGroup(Run& run, const DbConnection& source, const QStringList& 
         return staged;
     }
     for (const QString& listed : tables) {
-        const QString table = BackupName(source, listed);
+        const QString table = BackupName(reader.server, listed);
         if (!IsBackupTable(table) || !BelongsToGroup(table, group)) {
             continue;
         }
@@ -464,7 +532,9 @@ StagedGroup StageGroup(Run& run, const DbConnection& source, const QStringList& 
             staged.failed = true;
             break;
         }
-        BackupTableReport report = CopyTableToBackup(run, current, source, table, listed);
+        const TablePlan plan = reader.plan(group, table, listed);
+        BackupTableReport report = CopyTableToBackup(run, current, plan, reader.copy);
+        reader.finished(plan);
         staged.rows += report.fileRows;
         staged.failed = staged.failed || report.failed;
         reports.append(report);
@@ -488,7 +558,7 @@ qint64 CountAllRows(const DbConnection& source, const QStringList& tables,
                     const QStringList& groups) {
     qint64 rows = 0;
     for (const QString& listed : tables) {
-        const QString table = BackupName(source, listed);
+        const QString table = BackupName(source.isServer(), listed);
         if (!IsBackupTable(table)) {
             continue;
         }
@@ -504,15 +574,19 @@ qint64 CountAllRows(const DbConnection& source, const QStringList& tables,
 // A file is read as of one moment: its pages are copied under one read lock (other programs'
 // writers wait meanwhile) and the backup reads the copy. A file in WAL mode keeps newer pages in
 // its log: it is copied by the engine, whose read of it other writers do not wait for.
+QString JournalMode(const DbConnection& source) {
+    QSqlQuery query(source.database());
+    return query.exec(QStringLiteral("PRAGMA journal_mode")) && query.next()
+               ? query.value(0).toString().toLower()
+               : QString();
+}
+
 bool TakeSnapshot(Run& run, DbConnection& source, const QString& snapshot) {
     QSqlDatabase db = source.database();
     const QString file = ComposeDaoOpenArguments(run.plan.source).name;
     QFile::remove(snapshot);
+    const bool wal = JournalMode(source) == QLatin1String("wal");
     QSqlQuery query(db);
-    const bool wal =
-        query.exec(QStringLiteral("PRAGMA journal_mode")) && query.next() &&
-        query.value(0).toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) == 0;
-    query.finish();
     bool copied = false;
     if (wal) {
         copied = query.exec(QStringLiteral("VACUUM INTO ") + SqlQuote(snapshot));
@@ -557,6 +631,415 @@ bool OpenAtOneMoment(Run& run, DbConnection& source, const QString& snapshot) {
 }
 }  // namespace
 
+namespace {
+// Connections on one file, each on its own thread, take their read locks together: while any of
+// them holds its lock no writer commits, so every one of them reads the same moment. A writer
+// waiting to commit holds back new read locks; then all are let go and taken again after it.
+class ReadTogether {
+public:
+    ReadTogether(int parties, int timeoutMs)
+        : deadline_(timeoutMs), sync_(parties, Verdict{this}) {}
+
+    // Called by every party on its own thread; true when all hold their locks. A party without a
+    // connection takes part with usable false, and then none keeps its lock.
+    bool take(const QSqlDatabase& db, bool usable) {
+        QSqlQuery query(db);
+        int busyTimeout = 0;
+        if (usable && query.exec(QStringLiteral("PRAGMA busy_timeout")) && query.next()) {
+            busyTimeout = query.value(0).toInt();
+        }
+        for (;;) {
+            bool held = false;
+            if (usable) {
+                query.exec(QStringLiteral("PRAGMA busy_timeout = 0"));
+                held = query.exec(QStringLiteral("BEGIN")) &&
+                       query.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) &&
+                       query.next();
+                query.finish();
+                query.exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(busyTimeout));
+            }
+            if (!held) {
+                failed_.store(true);
+            }
+            if (!usable) {
+                broken_.store(true);
+            }
+            sync_.arrive_and_wait();
+            if (allHeld_) {
+                return true;
+            }
+            query.exec(QStringLiteral("ROLLBACK"));
+            if (givenUp_) {
+                return false;
+            }
+            QThread::msleep(5);
+        }
+    }
+
+private:
+    struct Verdict {
+        ReadTogether* self;
+        void operator()() noexcept {
+            self->allHeld_ = !self->failed_.exchange(false);
+            self->givenUp_ = self->broken_.load() || self->deadline_.hasExpired();
+        }
+    };
+    QDeadlineTimer deadline_;
+    std::atomic<bool> failed_{false};
+    std::atomic<bool> broken_{false};
+    bool allHeld_ = false;
+    bool givenUp_ = false;
+    std::barrier<Verdict> sync_;
+};
+
+// The reading side of a run on several workers. A lead opens the source at one moment, lists and
+// counts its tables and cuts them into slices; workers read the slices ahead of the writing, each
+// on a connection of its own that holds the same moment, into images that the run's own thread
+// appends to the files in the order one worker would have written them. Slices that lean on the
+// lead's own key table (a key without an index) are read by the lead.
+class ReadAhead {
+public:
+    ReadAhead(const BackupPlan& plan, const QString& snapshot)
+        : plan_(plan), snapshot_(snapshot), together_(plan.limits.workers + 1, kLockWaitMs) {
+        threads_.emplace_back([this] { Lead(); });
+        for (int i = 0; i < plan.limits.workers; ++i) {
+            threads_.emplace_back([this, i] { Read(i); });
+        }
+    }
+
+    ~ReadAhead() {
+        {
+            const std::lock_guard lock(mutex_);
+            cancelled_ = true;
+        }
+        changed_.notify_all();
+        for (std::thread& thread : threads_) {
+            thread.join();
+        }
+    }
+
+    // The tables of the source and the rows they hold; nullopt when it could not be read.
+    std::optional<QStringList> tables(qint64* rowsCounted) {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return stage_ == Stage::Listed || stage_ == Stage::Failed; });
+        *rowsCounted = rowsCounted_;
+        return stage_ == Stage::Listed ? std::optional<QStringList>(tables_) : std::nullopt;
+    }
+
+    TableReader reader() {
+        return {false,
+                [this](const QString& group, const QString&, const QString& listed) {
+                    return Plan(group, listed);
+                },
+                [this](const TablePlan&, const Slice*, const QString& target, bool create,
+                       qint64* written) { return Copy(target, create, written); },
+                [](const TablePlan&) {}};
+    }
+
+    // What went wrong on the workers' side.
+    QStringList errors() {
+        const std::lock_guard lock(mutex_);
+        return errors_;
+    }
+
+private:
+    enum class Stage { Opening, Opened, Listed, Failed };
+    struct Job {
+        QString table;
+        QString query;
+        QVariantList bindings;
+        bool byLead = false;
+        bool continues = false;  // a further part of the job before it
+        bool claimed = false;
+        bool done = false;
+        bool failed = false;
+        RowImage image;
+    };
+    struct Entry {
+        QString group;
+        QString listed;
+        TablePlan plan;
+        qsizetype firstJob = 0;
+    };
+    static constexpr int kLockWaitMs = 30000;
+
+    static Job NewJob(const QString& table, const QString& query, const QVariantList& bindings,
+                      bool byLead) {
+        Job job;
+        job.table = table;
+        job.query = query;
+        job.bindings = bindings;
+        job.byLead = byLead;
+        return job;
+    }
+
+    QString table(const QString& listed) const { return BackupName(false, listed); }
+
+    void Fail(const QStringList& errors) {
+        const std::lock_guard lock(mutex_);
+        errors_ << errors;
+        stage_ = Stage::Failed;
+        plansDone_ = true;
+        changed_.notify_all();
+    }
+
+    bool InWindow(qsizetype job) const {
+        return job < consumed_ + 2 * qsizetype(plan_.limits.workers);
+    }
+
+    // Reads a job's rows into its image; the job was claimed under the lock.
+    void ReadJob(const QSqlDatabase& db, Job& job, const QString& query,
+                 const QVariantList& bindings) {
+        RowImage image;
+        const DbResult read = ReadRowsIntoImage(db, query, bindings, &image);
+        const std::lock_guard lock(mutex_);
+        job.done = true;
+        job.failed = !read;
+        job.image = std::move(image);
+        if (!read) {
+            errors_ << read.error().description + query;
+        }
+        changed_.notify_all();
+    }
+
+    void Lead() {
+        QStringList errors;
+        const StopToken never;
+        const BackupProgress none;
+        Run run{plan_, none, never, errors};
+        DbConnection source(QStringLiteral("backup-lead-%1").arg(quintptr(this), 0, 16),
+                            DbRole::Other);
+        QString path = ComposeDaoOpenArguments(plan_.source).name;
+        bool opened = OpenBackupSource(run, source);
+        // A file in WAL mode keeps newer pages in its log, where readers of their own would each
+        // see another moment: the engine copies it and the workers read the copy.
+        if (opened && JournalMode(source) == QLatin1String("wal")) {
+            opened = TakeSnapshot(run, source, snapshot_);
+            path = snapshot_;
+        }
+        {
+            const std::lock_guard lock(mutex_);
+            readPath_ = path;
+            stage_ = opened ? Stage::Opened : Stage::Failed;
+            changed_.notify_all();
+        }
+        if (!together_.take(source.database(), opened)) {
+            errors << QStringLiteral("「%1」の読み取りを始められません。").arg(path);
+            Fail(errors);
+            return;
+        }
+        const auto tables = TableNames(run, source);
+        if (!tables) {
+            Fail(errors);
+            return;
+        }
+        {
+            const std::lock_guard lock(mutex_);
+            tables_ = *tables;
+            rowsCounted_ = CountAllRows(source, *tables, plan_.groups);
+            stage_ = Stage::Listed;
+            errors_ << errors;
+            errors.clear();
+            changed_.notify_all();
+        }
+        for (const QString& group : plan_.groups) {
+            for (const QString& listed : *tables) {
+                const QString name = table(listed);
+                if (!IsBackupTable(name) || !BelongsToGroup(name, group)) {
+                    continue;
+                }
+                if (cancelled()) {
+                    break;
+                }
+                const TablePlan plan = PlanTable(run, source, name, listed);
+                qsizetype first = 0;
+                const bool byLead = !plan.whole && !plan.indexed;
+                {
+                    const std::lock_guard lock(mutex_);
+                    first = qsizetype(jobs_.size());
+                    if (!plan.failed) {
+                        // A table read whole goes over in parts of a slice's size, in the
+                        // order of the one statement that reads it.
+                        const qint64 limit = plan_.limits.sliceRows;
+                        for (qint64 part = 0;
+                             plan.whole && (part == 0 || part * limit < *plan.counted); ++part) {
+                            Job job =
+                                NewJob(name,
+                                       plan.rows(nullptr) + QStringLiteral(" LIMIT %1 OFFSET %2")
+                                                                .arg(limit)
+                                                                .arg(part * limit),
+                                       {}, false);
+                            job.continues = part > 0;
+                            jobs_.push_back(job);
+                        }
+                        for (const Slice& slice : plan.slices) {
+                            jobs_.push_back(NewJob(name, plan.rows(&slice), slice.bounds, byLead));
+                        }
+                    }
+                    entries_.push_back({group, listed, plan, first});
+                    errors_ << errors;
+                    errors.clear();
+                    changed_.notify_all();
+                }
+                for (qsizetype i = 0; byLead && i < plan.slices.size(); ++i) {
+                    std::unique_lock lock(mutex_);
+                    changed_.wait(lock, [&] { return cancelled_ || InWindow(first + i); });
+                    if (cancelled_) {
+                        break;
+                    }
+                    Job& job = jobs_[size_t(first + i)];
+                    job.claimed = true;
+                    const QString query = job.query;
+                    const QVariantList bindings = job.bindings;
+                    lock.unlock();
+                    ReadJob(source.database(), job, query, bindings);
+                }
+                if (byLead) {
+                    Execute(run, source,
+                            QStringLiteral("DROP TABLE IF EXISTS temp.numorika_slices"));
+                }
+            }
+        }
+        const std::lock_guard lock(mutex_);
+        errors_ << errors;
+        plansDone_ = true;
+        changed_.notify_all();
+    }
+
+    void Read(int worker) {
+        QString path;
+        {
+            std::unique_lock lock(mutex_);
+            changed_.wait(lock, [this] { return stage_ != Stage::Opening; });
+            path = readPath_;
+        }
+        DbConnection source(
+            QStringLiteral("backup-worker-%1-%2").arg(quintptr(this), 0, 16).arg(worker),
+            DbRole::Other);
+        const DbResult opened = path.isEmpty() ? DbResult(DbError{kUnspecifiedDbError, {}})
+                                               : source.open(kFileProvider + path);
+        if (!together_.take(source.database(), bool(opened))) {
+            return;
+        }
+        for (;;) {
+            std::unique_lock lock(mutex_);
+            Job* job = nullptr;
+            changed_.wait(lock, [&] {
+                while (scan_ < qsizetype(jobs_.size()) &&
+                       (jobs_[size_t(scan_)].byLead || jobs_[size_t(scan_)].claimed ||
+                        scan_ < consumed_)) {
+                    ++scan_;
+                }
+                if (scan_ < qsizetype(jobs_.size()) && InWindow(scan_)) {
+                    job = &jobs_[size_t(scan_)];
+                    return true;
+                }
+                return cancelled_ || (plansDone_ && scan_ >= qsizetype(jobs_.size()));
+            });
+            if (job == nullptr) {
+                return;
+            }
+            job->claimed = true;
+            const QString query = job->query;
+            const QVariantList bindings = job->bindings;
+            lock.unlock();
+            ReadJob(source.database(), *job, query, bindings);
+        }
+    }
+
+    bool cancelled() {
+        const std::lock_guard lock(mutex_);
+        return cancelled_;
+    }
+
+    // The plan of the writer's next table. Tables the writer passed over (a group whose files
+    // could not be made) are skipped.
+    TablePlan Plan(const QString& group, const QString& listed) {
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            while (entry_ < qsizetype(entries_.size())) {
+                const Entry& entry = entries_[size_t(entry_++)];
+                if (entry.group == group && entry.listed == listed) {
+                    next_ = consumed_ = entry.firstJob;
+                    changed_.notify_all();
+                    return entry.plan;
+                }
+            }
+            if (plansDone_ || cancelled_) {
+                TablePlan missing;
+                missing.table = table(listed);
+                missing.failed = true;
+                return missing;
+            }
+            changed_.wait(lock);
+        }
+    }
+
+    // Appends the rows of the next job, and of its further parts, to target.
+    bool Copy(const QString& target, bool create, qint64* written) {
+        *written = 0;
+        bool copied = true;
+        bool first = true;
+        do {
+            qint64 rows = 0;
+            copied = CopyPart(target, create && first, &rows) && copied;
+            first = false;
+            *written += rows;
+        } while (NextContinues());
+        return copied;
+    }
+
+    bool NextContinues() {
+        const std::lock_guard lock(mutex_);
+        return next_ < qsizetype(jobs_.size()) && jobs_[size_t(next_)].continues;
+    }
+
+    bool CopyPart(const QString& target, bool create, qint64* written) {
+        std::unique_lock lock(mutex_);
+        const qsizetype index = next_++;
+        changed_.wait(lock, [&] {
+            return cancelled_ || (index < qsizetype(jobs_.size()) && jobs_[size_t(index)].done) ||
+                   (plansDone_ && index >= qsizetype(jobs_.size()));
+        });
+        if (index >= qsizetype(jobs_.size()) || !jobs_[size_t(index)].done ||
+            jobs_[size_t(index)].failed) {
+            return false;
+        }
+        const RowImage image = std::move(jobs_[size_t(index)].image);
+        const QString tableName = jobs_[size_t(index)].table;
+        consumed_ = index + 1;
+        changed_.notify_all();
+        lock.unlock();
+        const DbResult appended = AppendImageToFile(image, target, tableName, create, written);
+        if (!appended) {
+            const std::lock_guard relock(mutex_);
+            errors_ << appended.error().description + QStringLiteral(" ") + tableName;
+        }
+        return bool(appended);
+    }
+
+    const BackupPlan& plan_;
+    const QString snapshot_;
+    ReadTogether together_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    Stage stage_ = Stage::Opening;
+    QString readPath_;
+    QStringList tables_;
+    qint64 rowsCounted_ = 0;
+    std::deque<Entry> entries_;
+    std::deque<Job> jobs_;
+    qsizetype entry_ = 0;     // the writer's next entry
+    qsizetype next_ = 0;      // the writer's next job
+    qsizetype consumed_ = 0;  // jobs before it are written or passed over
+    qsizetype scan_ = 0;      // the workers' next job to look at
+    bool plansDone_ = false;
+    bool cancelled_ = false;
+    QStringList errors_;
+    std::vector<std::thread> threads_;
+};
+}  // namespace
+
 QString BackupFolder(const AppContext& ctx) {
     return ctx.company.text(QStringLiteral("BACKUPフォルダ"));
 }
@@ -576,9 +1059,16 @@ BackupResult BackUp(const BackupPlan& plan, const BackupProgress& progress, cons
     // The source is opened and listed before anything of the previous backup is touched; each
     // run has a connection of its own, on the thread it runs on.
     DbConnection source(QStringLiteral("backup-%1").arg(quintptr(&result), 0, 16), DbRole::Other);
-    const auto tables = OpenAtOneMoment(run, source, snapshot) ? TableNames(run, source)
-                                                               : std::optional<QStringList>();
+    // A file is read by several workers at once; a server on the run's own connection.
+    std::optional<ReadAhead> workers;
+    if (plan.limits.workers > 1 && plan.source.kind == QLatin1String("A")) {
+        workers.emplace(plan, snapshot);
+    }
+    const auto tables = workers                                  ? workers->tables(&run.rowsCounted)
+                        : OpenAtOneMoment(run, source, snapshot) ? TableNames(run, source)
+                                                                 : std::optional<QStringList>();
     if (!tables) {
+        result.errors << (workers ? workers->errors() : QStringList());
         result.sourceFailed = true;
         return result;
     }
@@ -601,12 +1091,15 @@ BackupResult BackUp(const BackupPlan& plan, const BackupProgress& progress, cons
                              .arg(QDir::toNativeSeparators(weekdayFolder));
     }
     RecoverStagedGroups(run, weekdayFolder);
-    run.rowsCounted = CountAllRows(source, *tables, plan.groups);
+    if (!workers) {
+        run.rowsCounted = CountAllRows(source, *tables, plan.groups);
+    }
+    const TableReader reader = workers ? workers->reader() : ReadOnTheRun(run, source);
     // A group that copied nothing replaces the previous one only when the run copied something:
     // an empty database is more likely a wrong one than a company without data.
     QList<StagedGroup> empty;
     for (const QString& group : plan.groups) {
-        const StagedGroup staged = StageGroup(run, source, *tables, group, result.tables);
+        const StagedGroup staged = StageGroup(run, reader, *tables, group, result.tables);
         const bool previous = !GroupFiles(weekdayFolder, group).isEmpty();
         QString error;
         if (stop.requested()) {
@@ -639,6 +1132,10 @@ BackupResult BackUp(const BackupPlan& plan, const BackupProgress& progress, cons
             result.errors << error;
             result.failedGroups << staged.group;
         }
+    }
+    if (workers) {
+        result.errors << workers->errors();
+        workers.reset();
     }
     source.close();
     return result;

@@ -15,6 +15,9 @@ struct BackupLimits {
     qint64 sliceRows = 60000;
     qint64 fileRows = 3000000;
     qint64 fileBytes = 1000000000;
+    // Workers that read a database file at once (the writing goes on beside them); 1 reads it
+    // on the run's own connection.
+    int workers = 2;
 };
 
 // One table of a backup: the files it went into (names in the weekday folder), the rows the

@@ -116,6 +116,8 @@ private:
     QTextStream& err_;
 };
 
+constexpr int kMostBackupWorkers = 8;
+
 int Backup(const AdminCall& call, QTextStream& out, QTextStream& err) {
     const bool scheduled = call.has(QStringLiteral("--scheduled"));
     QString folder = call.value(QStringLiteral("--folder"));
@@ -144,7 +146,18 @@ int Backup(const AdminCall& call, QTextStream& out, QTextStream& err) {
     ctx.notice = &notice;
     const QString weekday = WeekdayFolder(QDir::toNativeSeparators(QDir(folder).absolutePath()),
                                           ctx.clock.now().date());
-    const BackupResult result = BackupDatabases(ctx, weekday);
+    BackupLimits limits;
+    if (call.has(QStringLiteral("--workers"))) {
+        bool number = false;
+        limits.workers = call.value(QStringLiteral("--workers")).toInt(&number);
+        if (!number || limits.workers < 1 || limits.workers > kMostBackupWorkers) {
+            err << QStringLiteral("--workers には 1 から %1 までの数を指定してください。")
+                       .arg(kMostBackupWorkers)
+                << '\n';
+            return kFailed;
+        }
+    }
+    const BackupResult result = BackupDatabases(ctx, weekday, limits);
     if (result.sourceFailed) {
         err << QStringLiteral(
                    "業務データベースを開けないため、バックアップしませんでした。"
@@ -327,13 +340,16 @@ QList<AdminSubcommand> Table() {
          }},
         {QStringLiteral("backup"),
          {QStringLiteral("BASE")},
-         {{QStringLiteral("--folder"), QStringLiteral("DIR")}, {QStringLiteral("--scheduled"), {}}},
+         {{QStringLiteral("--folder"), QStringLiteral("DIR")},
+          {QStringLiteral("--scheduled"), {}},
+          {QStringLiteral("--workers"), QStringLiteral("N")}},
          QStringLiteral(
              "業務データを BACKUPフォルダ (または DIR) の曜日フォルダにバックアップし、\n"
              "テーブルごとにファイル・元の件数・バックアップの件数を表示します\n"
              "(終了状態 0: 完了, 1: 対象データなし, 2: エラーまたは件数の不一致)。\n"
              "--scheduled: 動作環境定義の曜日 (月曜バックアップ…) と開始時刻に合う\n"
-             "  日だけ、その日まだバックアップしていなければ実行します。"),
+             "  日だけ、その日まだバックアップしていなければ実行します。\n"
+             "--workers N: データベースファイルを同時に読む数 (既定 2、1 は順に読む)。"),
          withCall(Backup)},
         {QStringLiteral("condition"),
          {QStringLiteral("BASE"), QStringLiteral("NAME"), QStringLiteral("VALUE")},

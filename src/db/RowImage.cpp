@@ -1,0 +1,105 @@
+#include "db/RowImage.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+
+#include "db/DatabaseFile.h"
+#include "db/DbConnection.h"
+#include "db/SqlText.h"
+
+#include <sqlite3.h>
+
+namespace {
+const QString kRowsSchema = QStringLiteral("numorika_rows");
+const QString kRowsTable = QStringLiteral("numorika_rows.r");
+
+DbError EngineMissing() {
+    return {kUnspecifiedDbError, QStringLiteral("データベースファイルの接続ではありません。")};
+}
+
+// A table for the rows of query: the columns as declared, or as the engine types the rows when
+// a column has no declared type.
+QString CreateTableFor(const QSqlDatabase& db, const QString& table, const QString& query) {
+    if (const auto columns = DeclaredColumns(db, query)) {
+        return QStringLiteral("CREATE TABLE %1 (%2)").arg(table, *columns);
+    }
+    return QStringLiteral("CREATE TABLE %1 AS SELECT * FROM (%2) LIMIT 0").arg(table, query);
+}
+}  // namespace
+
+DbResult ReadRowsIntoImage(const QSqlDatabase& db, const QString& query,
+                           const QVariantList& bindings, RowImage* image) {
+    sqlite3* engine = FileEngine(db);
+    if (engine == nullptr) {
+        return EngineMissing();
+    }
+    QSqlQuery statement(db);
+    // Attached once and kept: a schema written inside the reader's open transaction cannot be
+    // detached before its end.
+    if (sqlite3_db_filename(engine, "numorika_rows") == nullptr &&
+        !statement.exec(QStringLiteral("ATTACH DATABASE ':memory:' AS ") + kRowsSchema)) {
+        return ToDbError(statement.lastError());
+    }
+    const QString create = CreateTableFor(db, kRowsTable, query);
+    if (!statement.exec(QStringLiteral("DROP TABLE IF EXISTS ") + kRowsTable) ||
+        !ExecBound(statement, create,
+                   create.contains(QLatin1String(" AS SELECT ")) ? bindings : QVariantList{}) ||
+        !ExecBound(statement,
+                   QStringLiteral("INSERT INTO ") + kRowsTable + QLatin1Char(' ') + query,
+                   bindings)) {
+        return ToDbError(statement.lastError());
+    }
+    image->rows = statement.numRowsAffected();
+    statement.finish();
+    sqlite3_int64 size = 0;
+    unsigned char* bytes = sqlite3_serialize(engine, "numorika_rows", &size, 0);
+    if (bytes == nullptr) {
+        return DbError{kUnspecifiedDbError, QString::fromUtf8(sqlite3_errmsg(engine))};
+    }
+    image->bytes = QByteArray(reinterpret_cast<const char*>(bytes), qsizetype(size));
+    sqlite3_free(bytes);
+    statement.exec(QStringLiteral("DROP TABLE ") + kRowsTable);
+    return {};
+}
+
+DbResult AppendImageToFile(const RowImage& image, const QString& file, const QString& table,
+                           bool create, qint64* rows) {
+    *rows = 0;
+    if (auto problem = CheckDatabaseFile(file); !problem) {
+        return problem;
+    }
+    return WithDatabaseFile(file, [&](QSqlDatabase& db) -> DbResult {
+        sqlite3* engine = FileEngine(db);
+        if (engine == nullptr) {
+            return EngineMissing();
+        }
+        QSqlQuery statement(db);
+        // A backup being written: no statement waits for the disk, but the journal stays, so a
+        // statement that fails half-way is rolled back to a file that opens.
+        statement.exec(QStringLiteral("PRAGMA synchronous = OFF"));
+        if (!statement.exec(QStringLiteral("ATTACH DATABASE ':memory:' AS ") + kRowsSchema)) {
+            return ToDbError(statement.lastError());
+        }
+        // Read in place: the image outlives the schema, which is detached before the return.
+        auto* bytes = reinterpret_cast<unsigned char*>(const_cast<char*>(image.bytes.constData()));
+        if (sqlite3_deserialize(engine, "numorika_rows", bytes, image.bytes.size(),
+                                image.bytes.size(), SQLITE_DESERIALIZE_READONLY) != SQLITE_OK) {
+            return DbError{kUnspecifiedDbError, QString::fromUtf8(sqlite3_errmsg(engine))};
+        }
+        const QString rowsQuery = QStringLiteral("SELECT * FROM ") + kRowsTable;
+        const QString target = SqlIdentifier(table);
+        DbResult result;
+        // "INSERT INTO t SELECT * FROM r" of two tables with the same columns copies the rows as
+        // they are stored.
+        if ((create && !statement.exec(CreateTableFor(db, target, rowsQuery))) ||
+            !statement.exec(QStringLiteral("INSERT INTO ") + target + QLatin1Char(' ') +
+                            rowsQuery)) {
+            result = ToDbError(statement.lastError());
+        } else {
+            *rows = statement.numRowsAffected();
+        }
+        statement.finish();
+        statement.exec(QStringLiteral("DETACH DATABASE ") + kRowsSchema);
+        return result;
+    });
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QByteArray>
+#include <QSqlDatabase>
+#include <QString>
+#include <QVariantList>
+
+#include "db/DbError.h"
+
+// Rows carried from a connection that reads to another that writes: the image of a memory
+// database that holds them in one table, in the order they were read.
+struct RowImage {
+    QByteArray bytes;
+    qint64 rows = 0;
+};
+
+// Reads the rows of query (its "?" marks filled by bindings) on db, a connection on a database
+// file, into a memory database and answers its image. The table takes the columns as the source
+// declares them. Works inside a read transaction that stays open.
+DbResult ReadRowsIntoImage(const QSqlDatabase& db, const QString& query,
+                           const QVariantList& bindings, RowImage* image);
+
+// Appends the rows of an image to table in a database file, creating the table first with the
+// image's columns when asked. The rows go over as stored, in their order, without being read
+// apart again. rows receives the rows written.
+DbResult AppendImageToFile(const RowImage& image, const QString& file, const QString& table,
+                           bool create, qint64* rows);
