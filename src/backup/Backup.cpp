@@ -636,6 +636,10 @@ namespace {
 // them holds its lock no writer commits, so every one of them reads the same moment. A writer
 // waiting to commit holds back new read locks; then all are let go and taken again after it.
 class ReadTogether {
+    // Long enough for a writer's commit, short enough that a writer waiting for the locks
+    // already held is let in soon.
+    static constexpr int kRoundWaitMs = 100;
+
 public:
     ReadTogether(int parties, int timeoutMs)
         : deadline_(timeoutMs), sync_(parties, Verdict{this}) {}
@@ -648,10 +652,13 @@ public:
         if (usable && query.exec(QStringLiteral("PRAGMA busy_timeout")) && query.next()) {
             busyTimeout = query.value(0).toInt();
         }
+        // No party holds a lock while another still opens its file: a writer waiting for the
+        // first would hold the other's open back, and both would wait.
+        sync_.arrive_and_wait();
         for (;;) {
             bool held = false;
             if (usable) {
-                query.exec(QStringLiteral("PRAGMA busy_timeout = 0"));
+                query.exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(kRoundWaitMs));
                 held = query.exec(QStringLiteral("BEGIN")) &&
                        query.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) &&
                        query.next();
@@ -762,6 +769,7 @@ private:
         qsizetype firstJob = 0;
     };
     static constexpr int kLockWaitMs = 30000;
+    static constexpr qsizetype kAheadBytes = 48 * 1024 * 1024;
 
     static Job NewJob(const QString& table, const QString& query, const QVariantList& bindings,
                       bool byLead) {
@@ -783,9 +791,9 @@ private:
         changed_.notify_all();
     }
 
-    bool InWindow(qsizetype job) const {
-        return job < consumed_ + 2 * qsizetype(plan_.limits.workers);
-    }
+    // Reading runs ahead of the writing as far as the images fit in memory: other programs'
+    // writers wait only until the reading is done.
+    bool InWindow(qsizetype job) const { return job <= consumed_ || ahead_ < kAheadBytes; }
 
     // Reads a job's rows into its image; the job was claimed under the lock.
     void ReadJob(const QSqlDatabase& db, Job& job, const QString& query,
@@ -796,6 +804,7 @@ private:
         job.done = true;
         job.failed = !read;
         job.image = std::move(image);
+        ahead_ += job.image.bytes.size();
         if (!read) {
             errors_ << read.error().description + query;
         }
@@ -1001,14 +1010,18 @@ private:
             return cancelled_ || (index < qsizetype(jobs_.size()) && jobs_[size_t(index)].done) ||
                    (plansDone_ && index >= qsizetype(jobs_.size()));
         });
-        if (index >= qsizetype(jobs_.size()) || !jobs_[size_t(index)].done ||
-            jobs_[size_t(index)].failed) {
+        if (index >= qsizetype(jobs_.size()) || !jobs_[size_t(index)].done) {
             return false;
         }
-        const RowImage image = std::move(jobs_[size_t(index)].image);
-        const QString tableName = jobs_[size_t(index)].table;
+        Job& job = jobs_[size_t(index)];
+        const RowImage image = std::move(job.image);
+        ahead_ -= image.bytes.size();
         consumed_ = index + 1;
         changed_.notify_all();
+        if (job.failed) {
+            return false;
+        }
+        const QString tableName = job.table;
         lock.unlock();
         const DbResult appended = AppendImageToFile(image, target, tableName, create, written);
         if (!appended) {
@@ -1033,6 +1046,7 @@ private:
     qsizetype next_ = 0;      // the writer's next job
     qsizetype consumed_ = 0;  // jobs before it are written or passed over
     qsizetype scan_ = 0;      // the workers' next job to look at
+    qsizetype ahead_ = 0;     // the bytes of the images read and not yet written
     bool plansDone_ = false;
     bool cancelled_ = false;
     QStringList errors_;
