@@ -10,6 +10,9 @@
 #   backups, and checks the row counts in the backup files against the source and against the
 #   backup's own per-table report.
 #
+# Also (a1) the backup on one worker, and the longest commit of a writer process that commits small
+# transactions into the database while a backup runs.
+#
 # Environment: BENCH_DIR (default /tmp/numorika-bench), RUNS (default 3), ROWS_BIG (3000000),
 # ROWS_SMALL (1000000), DATES (2000), CUSTOMERS (100000), STOCK (200000), REBUILD=1 to rebuild
 # numorika-admin even when it exists, REGENERATE=1 to build the databases again, BASELINE=REV to
@@ -172,6 +175,8 @@ done
 commands=()
 for rows in "${sizes[@]}"; do
     commands+=(-n "backup-idx-$rows" "'$admin' backup '$BENCH_DIR/inst-$rows-idx' --folder '$out'")
+    commands+=(-n "backup-idx-1worker-$rows"
+        "'$admin' backup '$BENCH_DIR/inst-$rows-idx' --folder '$out' --workers 1")
     commands+=(-n "vacuum-into-$rows"
         "sqlite3 '$BENCH_DIR/inst-$rows-idx/data/gnrdb.accdb' \"VACUUM INTO '$copy'\"")
     commands+=(-n "backup-noidx-$rows" "'$admin' backup '$BENCH_DIR/inst-$rows-noidx' --folder '$out'")
@@ -247,6 +252,47 @@ for rows in "${sizes[@]}"; do
 done
 rm -rf "$out"
 
+# --- other writers ------------------------------------------------------------------------------
+# A writer process commits one small row at a time into a table of its own (not backed up) while
+# a backup runs, and records its longest commit: how long another workstation waits.
+writer_wait() {
+    local db="$1" stop="$BENCH_DIR/writer.stop" ready="$BENCH_DIR/writer.ready"
+    rm -f "$stop" "$ready"
+    python3 - "$db" "$stop" "$ready" >"$results/writer-$2.txt" <<'PY' &
+import os, sqlite3, sys, time
+db, stop, ready = sys.argv[1:4]
+con = sqlite3.connect(db, timeout=60, isolation_level=None)
+con.execute("CREATE TABLE IF NOT EXISTS bench_writes (n INTEGER, at REAL)")
+longest, commits, n = 0.0, 0, 0
+open(ready, "w").close()
+while not os.path.exists(stop):
+    start = time.monotonic()
+    con.execute("BEGIN IMMEDIATE")
+    con.execute("INSERT INTO bench_writes VALUES (?, ?)", (n, start))
+    con.execute("COMMIT")
+    longest = max(longest, time.monotonic() - start)
+    commits += 1
+    n += 1
+    time.sleep(0.01)
+con.execute("DELETE FROM bench_writes")
+print(f"{longest:.3f} {commits}")
+PY
+    local pid=$!
+    while [[ ! -f "$ready" ]]; do sleep 0.05; done
+    sleep 0.2
+    rm -rf "$out"
+    "$admin" backup "$(dirname "$(dirname "$db")")" --folder "$out" >/dev/null 2>&1 || true
+    sleep 0.2
+    touch "$stop"
+    wait "$pid"
+    rm -f "$stop" "$ready"
+}
+for rows in "${sizes[@]}"; do
+    log "longest wait of another writer during the backup: $rows rows"
+    writer_wait "$BENCH_DIR/inst-$rows-idx/data/gnrdb.accdb" "$rows"
+done
+rm -rf "$out"
+
 # VACUUM INTO's own writes, for the disk traffic of a backup against a plain copy.
 rm -f "$copy"
 /usr/bin/time -v -o "$results/mem-vacuum.txt" \
@@ -277,6 +323,9 @@ peak_mb=$(awk -v k="$peak_kb" 'BEGIN { printf "%.1f", k / 1024 }')
     echo
     printf '%-34s %12s %12s %10s\n' "median seconds" "$big" "$small" "ratio"
     printf '%-34s %12.3f %12.3f %10s\n' "(a) backup, slicing keys indexed" "$bi" "$bis" "$(ratio "$bi" "$bis")"
+    printf '%-34s %12.3f %12.3f %10s\n' "(a1) the same on one worker" "$(median "backup-idx-1worker-$big")" \
+        "$(median "backup-idx-1worker-$small")" \
+        "$(ratio "$(median "backup-idx-1worker-$big")" "$(median "backup-idx-1worker-$small")")"
     printf '%-34s %12.3f %12.3f %10s\n' "(b) sqlite3 VACUUM INTO" "$vi" "$vis" "$(ratio "$vi" "$vis")"
     printf '%-34s %12.3f %12.3f %10s\n' "(c) backup, no indexes" "$bn" "$bns" "$(ratio "$bn" "$bns")"
     if [[ -n "$baseline_admin" ]]; then
@@ -301,6 +350,13 @@ peak_mb=$(awk -v k="$peak_kb" 'BEGIN { printf "%.1f", k / 1024 }')
     printf '%-46s %8s %8s %6s\n' "(c)/(b) at $big rows (for information)" "$r3" "-" "-"
     printf '%-46s %8s %8s %6s\n' "peak resident memory of the backups (MB)" "$peak_mb" "150" \
         "$(within "$peak_mb" 149.999)"
+    for rows in "${sizes[@]}"; do
+        read -r wait commits <"$results/writer-$rows.txt"
+        limit=-
+        [[ "$rows" == "$small" ]] && limit=3.00
+        printf '%-46s %8s %8s %6s\n' "longest writer wait, s, at $rows rows ($commits commits)" \
+            "$wait" "$limit" "$([[ $limit == - ]] && echo - || within "$wait" 3)"
+    done
     echo
     echo "peak resident memory, bytes written and files' size per backup, progress lines:"
     for rows in "${sizes[@]}"; do

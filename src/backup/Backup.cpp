@@ -804,7 +804,7 @@ private:
         job.done = true;
         job.failed = !read;
         job.image = std::move(image);
-        ahead_ += job.image.bytes.size();
+        ahead_ += job.image.size;
         if (!read) {
             errors_ << read.error().description + query;
         }
@@ -1015,7 +1015,7 @@ private:
         }
         Job& job = jobs_[size_t(index)];
         const RowImage image = std::move(job.image);
-        ahead_ -= image.bytes.size();
+        ahead_ -= image.size;
         consumed_ = index + 1;
         changed_.notify_all();
         if (job.failed) {

@@ -56,8 +56,8 @@ DbResult ReadRowsIntoImage(const QSqlDatabase& db, const QString& query,
     if (bytes == nullptr) {
         return DbError{kUnspecifiedDbError, QString::fromUtf8(sqlite3_errmsg(engine))};
     }
-    image->bytes = QByteArray(reinterpret_cast<const char*>(bytes), qsizetype(size));
-    sqlite3_free(bytes);
+    image->bytes.reset(bytes, sqlite3_free);
+    image->size = size;
     statement.exec(QStringLiteral("DROP TABLE ") + kRowsTable);
     return {};
 }
@@ -81,9 +81,9 @@ DbResult AppendImageToFile(const RowImage& image, const QString& file, const QSt
             return ToDbError(statement.lastError());
         }
         // Read in place: the image outlives the schema, which is detached before the return.
-        auto* bytes = reinterpret_cast<unsigned char*>(const_cast<char*>(image.bytes.constData()));
-        if (sqlite3_deserialize(engine, "numorika_rows", bytes, image.bytes.size(),
-                                image.bytes.size(), SQLITE_DESERIALIZE_READONLY) != SQLITE_OK) {
+        if (image.bytes == nullptr ||
+            sqlite3_deserialize(engine, "numorika_rows", image.bytes.get(), image.size, image.size,
+                                SQLITE_DESERIALIZE_READONLY) != SQLITE_OK) {
             return DbError{kUnspecifiedDbError, QString::fromUtf8(sqlite3_errmsg(engine))};
         }
         const QString rowsQuery = QStringLiteral("SELECT * FROM ") + kRowsTable;

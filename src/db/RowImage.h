@@ -1,16 +1,18 @@
 #pragma once
 
-#include <QByteArray>
 #include <QSqlDatabase>
 #include <QString>
 #include <QVariantList>
+
+#include <memory>
 
 #include "db/DbError.h"
 
 // Rows carried from a connection that reads to another that writes: the image of a memory
 // database that holds them in one table, in the order they were read.
 struct RowImage {
-    QByteArray bytes;
+    std::shared_ptr<unsigned char> bytes;  // as the engine made it, freed by the engine
+    qint64 size = 0;
     qint64 rows = 0;
 };
 

@@ -532,11 +532,11 @@ private Q_SLOTS:
     void nothingReachesTheMenuDuringTheBackup_data() {
         Columns<QString, QStringList, QString>("disturbance", "messages", "stamp");
         const QStringList done{"バックアップを完了しました。"};
-        Row("a click on a menu button", "click", done, "20261207 093015");
-        Row("a key on a menu button", "key", done, "20261207 093015");
-        Row("a double-click on a description", "double-click", done, "20261207 093015");
-        Row("the close box", "close", done, "20261207 093015");
-        Row("an end request", "end", QStringList{}, "");
+        Row("a click on a menu button", "click", done, "20261214 093015");
+        Row("a key on a menu button", "key", done, "20261214 093015");
+        Row("a double-click on a description", "double-click", done, "20261214 093015");
+        Row("the close box", "close", done, "20261214 093015");
+        Row("an end request", "end", QStringList{}, "20261207 093015");
     }
     void nothingReachesTheMenuDuringTheBackup() {
         QFETCH(QString, disturbance);
@@ -553,6 +553,11 @@ private Q_SLOTS:
         QVERIFY(window);
         QSignalSpy exits(window.get(), &MainMenuWindow::exitRequested);
         QSignalSpy settings(window.get(), &MainMenuWindow::settingsRequested);
+        // Last week's files, which a stopped backup leaves whole.
+        const QString weekday = WeekdayFolder(BackupFolder(t.ctx), t.ctx.clock.now().date());
+        QVERIFY(BackupDatabases(t.ctx, weekday).complete());
+        const auto lastWeek = FileBytes(weekday);
+        t.clock.current = t.clock.current.addDays(7);
         // Slices enough for everything to be sent while the backup runs.
         ExecuteOn(install.businessPath(), "CREATE TABLE T営業受注明細 (営業受注日付 TEXT)");
         ExecuteOn(install.businessPath(),
@@ -561,6 +566,7 @@ private Q_SLOTS:
                       .arg(install.onServer() ? "lpad((i / 10)::text, 6, '0')"
                                               : "printf('%06d', i / 10)"));
         bool waited = false;
+        QElapsedTimer sinceEnd;
         WhenModal(QStringLiteral("msg終了確認"), [&](QDialog& dialog) {
             WhenModal(QStringLiteral("msg進行状況"), [&](QDialog& progress) {
                 if (disturbance == "click") {
@@ -572,6 +578,7 @@ private Q_SLOTS:
                 } else if (disturbance == "close") {
                     window->close();
                 } else {
+                    sinceEnd.start();
                     OnEndRequested(t.ctx);
                 }
                 waited = progress.isVisible();
@@ -587,6 +594,8 @@ private Q_SLOTS:
         QTEST(t.dialogs.informations, "messages");
         QTEST(StoredSetting(install, "バックアップ日付"), "stamp");
         QCOMPARE(HistoryNotes(install.configPath()).last(), QStringLiteral("終了"));
+        QCOMPARE(FileBytes(weekday) == lastWeek, disturbance == "end");
+        QVERIFY(!sinceEnd.isValid() || sinceEnd.elapsed() < 5000);
     }
 
     // The progress in the notice panel stays readable beside the please-wait window.
