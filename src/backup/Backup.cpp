@@ -1,6 +1,5 @@
 #include "backup/Backup.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -10,8 +9,6 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
-#include <QThread>
-#include <barrier>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -23,6 +20,7 @@
 #include "db/DatabaseFile.h"
 #include "db/DbAccess.h"
 #include "db/Engine.h"
+#include "db/ReadLocksTogether.h"
 #include "db/RowImage.h"
 #include "db/SqlText.h"
 #include "env/UserFolders.h"
@@ -632,73 +630,6 @@ bool OpenAtOneMoment(Run& run, DbConnection& source, const QString& snapshot) {
 }  // namespace
 
 namespace {
-// Connections on one file, each on its own thread, take their read locks together: while any of
-// them holds its lock no writer commits, so every one of them reads the same moment. A writer
-// waiting to commit holds back new read locks; then all are let go and taken again after it.
-class ReadTogether {
-    // Long enough for a writer's commit, short enough that a writer waiting for the locks
-    // already held is let in soon.
-    static constexpr int kRoundWaitMs = 100;
-
-public:
-    ReadTogether(int parties, int timeoutMs)
-        : deadline_(timeoutMs), sync_(parties, Verdict{this}) {}
-
-    // Called by every party on its own thread; true when all hold their locks. A party without a
-    // connection takes part with usable false, and then none keeps its lock.
-    bool take(const QSqlDatabase& db, bool usable) {
-        QSqlQuery query(db);
-        int busyTimeout = 0;
-        if (usable && query.exec(QStringLiteral("PRAGMA busy_timeout")) && query.next()) {
-            busyTimeout = query.value(0).toInt();
-        }
-        // No party holds a lock while another still opens its file: a writer waiting for the
-        // first would hold the other's open back, and both would wait.
-        sync_.arrive_and_wait();
-        for (;;) {
-            bool held = false;
-            if (usable) {
-                query.exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(kRoundWaitMs));
-                held = query.exec(QStringLiteral("BEGIN")) &&
-                       query.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) &&
-                       query.next();
-                query.finish();
-                query.exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(busyTimeout));
-            }
-            if (!held) {
-                failed_.store(true);
-            }
-            if (!usable) {
-                broken_.store(true);
-            }
-            sync_.arrive_and_wait();
-            if (allHeld_) {
-                return true;
-            }
-            query.exec(QStringLiteral("ROLLBACK"));
-            if (givenUp_) {
-                return false;
-            }
-            QThread::msleep(5);
-        }
-    }
-
-private:
-    struct Verdict {
-        ReadTogether* self;
-        void operator()() noexcept {
-            self->allHeld_ = !self->failed_.exchange(false);
-            self->givenUp_ = self->broken_.load() || self->deadline_.hasExpired();
-        }
-    };
-    QDeadlineTimer deadline_;
-    std::atomic<bool> failed_{false};
-    std::atomic<bool> broken_{false};
-    bool allHeld_ = false;
-    bool givenUp_ = false;
-    std::barrier<Verdict> sync_;
-};
-
 // The reading side of a run on several workers. A lead opens the source at one moment, lists and
 // counts its tables and cuts them into slices; workers read the slices ahead of the writing, each
 // on a connection of its own that holds the same moment, into images that the run's own thread
@@ -1033,7 +964,7 @@ private:
 
     const BackupPlan& plan_;
     const QString snapshot_;
-    ReadTogether together_;
+    ReadLocksTogether together_;
     std::mutex mutex_;
     std::condition_variable changed_;
     Stage stage_ = Stage::Opening;
