@@ -954,7 +954,7 @@ private:
         }
         const QString tableName = job.table;
         lock.unlock();
-        const DbResult appended = AppendImageToFile(image, target, tableName, create, written);
+        const DbResult appended = writer_.append(image, target, tableName, create, written);
         if (!appended) {
             const std::lock_guard relock(mutex_);
             errors_ << appended.error().description + QStringLiteral(" ") + tableName;
@@ -982,6 +982,7 @@ private:
     bool cancelled_ = false;
     QStringList errors_;
     std::vector<std::thread> threads_;
+    ImageWriter writer_;  // on the run's own thread
 };
 }  // namespace
 

@@ -2,6 +2,7 @@
 
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QUuid>
 
 #include "db/DatabaseFile.h"
 #include "db/DbConnection.h"
@@ -62,44 +63,71 @@ DbResult ReadRowsIntoImage(const QSqlDatabase& db, const QString& query,
     return {};
 }
 
-DbResult AppendImageToFile(const RowImage& image, const QString& file, const QString& table,
-                           bool create, qint64* rows) {
-    *rows = 0;
-    if (auto problem = CheckDatabaseFile(file); !problem) {
-        return problem;
+ImageWriter::ImageWriter() : name_(QStringLiteral("images-") + QUuid::createUuid().toString()) {}
+
+ImageWriter::~ImageWriter() {
+    close();
+}
+
+void ImageWriter::close() {
+    if (!file_.isEmpty()) {
+        QSqlDatabase::database(name_, false).close();
+        QSqlDatabase::removeDatabase(name_);
+        file_.clear();
     }
-    return WithDatabaseFile(file, [&](QSqlDatabase& db) -> DbResult {
-        sqlite3* engine = FileEngine(db);
-        if (engine == nullptr) {
-            return EngineMissing();
+}
+
+DbResult ImageWriter::append(const RowImage& image, const QString& file, const QString& table,
+                             bool create, qint64* rows) {
+    *rows = 0;
+    if (file != file_) {
+        close();
+        if (auto problem = CheckDatabaseFile(file); !problem) {
+            return problem;
         }
-        QSqlQuery statement(db);
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
+        db.setDatabaseName(file);
+        file_ = file;
+        if (!db.open()) {
+            const DbError error = ToDbError(db.lastError());
+            close();
+            return error;
+        }
         // A backup being written: no statement waits for the disk, but the journal stays, so a
         // statement that fails half-way is rolled back to a file that opens.
-        statement.exec(QStringLiteral("PRAGMA synchronous = OFF"));
-        if (!statement.exec(QStringLiteral("ATTACH DATABASE ':memory:' AS ") + kRowsSchema)) {
-            return ToDbError(statement.lastError());
-        }
-        // Read in place: the image outlives the schema, which is detached before the return.
-        if (image.bytes == nullptr ||
-            sqlite3_deserialize(engine, "numorika_rows", image.bytes.get(), image.size, image.size,
-                                SQLITE_DESERIALIZE_READONLY) != SQLITE_OK) {
-            return DbError{kUnspecifiedDbError, QString::fromUtf8(sqlite3_errmsg(engine))};
-        }
-        const QString rowsQuery = QStringLiteral("SELECT * FROM ") + kRowsTable;
-        const QString target = SqlIdentifier(table);
-        DbResult result;
-        // "INSERT INTO t SELECT * FROM r" of two tables with the same columns copies the rows as
-        // they are stored.
-        if ((create && !statement.exec(CreateTableFor(db, target, rowsQuery))) ||
-            !statement.exec(QStringLiteral("INSERT INTO ") + target + QLatin1Char(' ') +
-                            rowsQuery)) {
-            result = ToDbError(statement.lastError());
-        } else {
-            *rows = statement.numRowsAffected();
-        }
-        statement.finish();
+        QSqlQuery(db).exec(QStringLiteral("PRAGMA synchronous = OFF"));
+    }
+    QSqlDatabase db = QSqlDatabase::database(name_, false);
+    sqlite3* engine = FileEngine(db);
+    if (engine == nullptr) {
+        return EngineMissing();
+    }
+    QSqlQuery statement(db);
+    if (!statement.exec(QStringLiteral("ATTACH DATABASE ':memory:' AS ") + kRowsSchema)) {
+        const DbError error = ToDbError(statement.lastError());
+        close();
+        return error;
+    }
+    // Read in place: the image outlives the schema, which is detached before the return.
+    if (image.bytes == nullptr ||
+        sqlite3_deserialize(engine, "numorika_rows", image.bytes.get(), image.size, image.size,
+                            SQLITE_DESERIALIZE_READONLY) != SQLITE_OK) {
+        const DbError error{kUnspecifiedDbError, QString::fromUtf8(sqlite3_errmsg(engine))};
         statement.exec(QStringLiteral("DETACH DATABASE ") + kRowsSchema);
-        return result;
-    });
+        return error;
+    }
+    const QString rowsQuery = QStringLiteral("SELECT * FROM ") + kRowsTable;
+    const QString target = SqlIdentifier(table);
+    DbResult result;
+    // "INSERT INTO t SELECT * FROM r" of two tables with the same columns copies the rows as
+    // they are stored.
+    if ((create && !statement.exec(CreateTableFor(db, target, rowsQuery))) ||
+        !statement.exec(QStringLiteral("INSERT INTO ") + target + QLatin1Char(' ') + rowsQuery)) {
+        result = ToDbError(statement.lastError());
+    } else {
+        *rows = statement.numRowsAffected();
+    }
+    statement.finish();
+    statement.exec(QStringLiteral("DETACH DATABASE ") + kRowsSchema);
+    return result;
 }

@@ -22,8 +22,23 @@ struct RowImage {
 DbResult ReadRowsIntoImage(const QSqlDatabase& db, const QString& query,
                            const QVariantList& bindings, RowImage* image);
 
-// Appends the rows of an image to table in a database file, creating the table first with the
-// image's columns when asked. The rows go over as stored, in their order, without being read
-// apart again. rows receives the rows written.
-DbResult AppendImageToFile(const RowImage& image, const QString& file, const QString& table,
-                           bool create, qint64* rows);
+// Appends the rows of images to tables of database files, on one connection that stays open
+// while the file stays the same. Used on one thread.
+class ImageWriter {
+public:
+    ImageWriter();
+    ~ImageWriter();
+    ImageWriter(const ImageWriter&) = delete;
+    ImageWriter& operator=(const ImageWriter&) = delete;
+
+    // Appends the rows of an image to table in file, creating the table first with the image's
+    // columns when asked. The rows go over as stored, in their order, without being read apart
+    // again. rows receives the rows written.
+    DbResult append(const RowImage& image, const QString& file, const QString& table, bool create,
+                    qint64* rows);
+    void close();
+
+private:
+    QString name_;
+    QString file_;
+};
