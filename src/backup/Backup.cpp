@@ -283,17 +283,20 @@ struct TablePlan {
     QList<Slice> slices;
     bool failed = false;  // its key values could not be read
 
-    // The query that reads the rows of a slice (of the whole table when there is none).
-    QString rows(const Slice* slice) const {
+    // What the rows of a slice (of the whole table when there is none) are selected from.
+    QString rowsOf(const Slice* slice) const {
         if (slice == nullptr) {
-            return QStringLiteral("SELECT * FROM ") + from;
+            return from;
         }
         // Without an index the slice is a join of its row ids, in key order, with the table.
-        return QStringLiteral("SELECT * FROM ") +
-               (indexed ? from + QStringLiteral(" WHERE ") + slice->where
-                        : QStringLiteral("(SELECT %1.* FROM temp.numorika_slices JOIN %1 ON "
-                                         "%1.rowid = numorika_slices.rid WHERE %2)")
-                              .arg(from, slice->where));
+        return indexed ? from + QStringLiteral(" WHERE ") + slice->where
+                       : QStringLiteral(
+                             "(SELECT %1.* FROM temp.numorika_slices JOIN %1 ON "
+                             "%1.rowid = numorika_slices.rid WHERE %2)")
+                             .arg(from, slice->where);
+    }
+    QString rows(const Slice* slice) const {
+        return QStringLiteral("SELECT * FROM ") + rowsOf(slice);
     }
 };
 
@@ -335,7 +338,7 @@ CopyRows CopyByStatements(Run& run, const DbConnection& source) {
             create ? QStringLiteral("SELECT * INTO ") + plan.into + file + QStringLiteral(" FROM ")
                    : QStringLiteral("INSERT INTO ") + plan.into + file +
                          QStringLiteral(" SELECT * FROM ");
-        const QString rows = plan.rows(slice).mid(QStringLiteral("SELECT * FROM ").size());
+        const QString rows = plan.rowsOf(slice);
         if (slice == nullptr) {
             return Execute(run, source, head + rows, {}, {}, written);
         }
