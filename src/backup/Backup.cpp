@@ -796,41 +796,51 @@ private:
                 }
                 const TablePlan plan = PlanTable(run, source, name, listed);
                 qsizetype first = 0;
+                qsizetype end = 0;
                 const bool byLead = !plan.whole && !plan.indexed;
                 {
                     const std::lock_guard lock(mutex_);
                     first = qsizetype(jobs_.size());
                     if (!plan.failed) {
-                        // A table read whole goes over in parts of a slice's size, in the
-                        // order of the one statement that reads it.
+                        // Rows of more than two slices' size (a table read whole, the rows
+                        // of one key value) go over in parts of a slice's size, in the order
+                        // of the one statement that reads them, so that no image is large.
                         const qint64 limit = plan_.limits.sliceRows;
-                        for (qint64 part = 0;
-                             plan.whole && (part == 0 || part * limit < *plan.counted); ++part) {
-                            Job job =
-                                NewJob(name,
-                                       plan.rows(nullptr) + QStringLiteral(" LIMIT %1 OFFSET %2")
-                                                                .arg(limit)
-                                                                .arg(part * limit),
-                                       {}, false);
-                            job.continues = part > 0;
-                            jobs_.push_back(job);
+                        const auto push = [&](const QString& query, const QVariantList& bindings,
+                                              qint64 rows) {
+                            const qint64 parts = rows > 2 * limit ? (rows + limit - 1) / limit : 1;
+                            for (qint64 part = 0; part < parts; ++part) {
+                                Job job = NewJob(name,
+                                                 parts == 1
+                                                     ? query
+                                                     : query + QStringLiteral(" LIMIT %1 OFFSET %2")
+                                                                   .arg(limit)
+                                                                   .arg(part * limit),
+                                                 bindings, byLead);
+                                job.continues = part > 0;
+                                jobs_.push_back(job);
+                            }
+                        };
+                        if (plan.whole) {
+                            push(plan.rows(nullptr), {}, plan.counted.value_or(0));
                         }
                         for (const Slice& slice : plan.slices) {
-                            jobs_.push_back(NewJob(name, plan.rows(&slice), slice.bounds, byLead));
+                            push(plan.rows(&slice), slice.bounds, slice.rows);
                         }
                     }
+                    end = qsizetype(jobs_.size());
                     entries_.push_back({group, listed, plan, first});
                     errors_ << errors;
                     errors.clear();
                     changed_.notify_all();
                 }
-                for (qsizetype i = 0; byLead && i < plan.slices.size(); ++i) {
+                for (qsizetype i = first; byLead && i < end; ++i) {
                     std::unique_lock lock(mutex_);
-                    changed_.wait(lock, [&] { return cancelled_ || InWindow(first + i); });
+                    changed_.wait(lock, [&] { return cancelled_ || InWindow(i); });
                     if (cancelled_) {
                         break;
                     }
-                    Job& job = jobs_[size_t(first + i)];
+                    Job& job = jobs_[size_t(i)];
                     job.claimed = true;
                     const QString query = job.query;
                     const QVariantList bindings = job.bindings;

@@ -265,6 +265,9 @@ private Q_SLOTS:
             QSKIP("a server is read on one connection");
         }
         b.salesDetail(90, 18, Cell<bool>("indexed"));
+        // A key value of more rows than two slices hold.
+        ExecuteOn(b.install.businessPath(),
+                  "INSERT INTO T営業受注明細 SELECT 番号 + 100, NULL FROM T営業受注明細 LIMIT 25");
         b.salesDetail(10, 5, false, "T営業受注");
         b.table("K在庫", 25);
         b.table("A番号情報", 1);
