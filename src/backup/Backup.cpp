@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "backup/BackupRules.h"
+#include "backup/Manifest.h"
 #include "context/AppContext.h"
 #include "db/DatabaseFile.h"
 #include "db/DbAccess.h"
@@ -32,6 +33,7 @@ struct Run {
     QStringList& errors;
     qint64 rowsDone = 0;
     qint64 rowsCounted = 0;
+    ManifestSource manifest = {};
 };
 
 void Progress(Run& run, const QString& table, const QString& text) {
@@ -359,10 +361,6 @@ QString StagingFolder(const QString& weekdayFolder, const QString& group) {
     return QDir(weekdayFolder).filePath(QStringLiteral(".") + group + QStringLiteral(".new"));
 }
 
-QStringList GroupFiles(const QString& folder, const QString& group) {
-    return QDir(folder).entryList({group + QStringLiteral("*.mdb")}, QDir::Files, QDir::Name);
-}
-
 // Puts the staged files in place and removes the previous files that the new group no longer has.
 bool FinishCommit(const QString& weekdayFolder, const QString& group, QString* error) {
     const QString staging = StagingFolder(weekdayFolder, group);
@@ -381,7 +379,7 @@ bool FinishCommit(const QString& weekdayFolder, const QString& group, QString* e
             return false;
         }
     }
-    for (const QString& old : GroupFiles(weekdayFolder, group)) {
+    for (const QString& old : GroupFiles(weekdayFolder, group) << ManifestFileName(group)) {
         if (!files.contains(old)) {
             QFile::remove(weekday.filePath(old));
         }
@@ -393,12 +391,16 @@ bool FinishCommit(const QString& weekdayFolder, const QString& group, QString* e
 
 bool CommitGroup(const QString& weekdayFolder, const QString& group, QString* error) {
     const QString staging = StagingFolder(weekdayFolder, group);
-    const QStringList files = GroupFiles(staging, group);
+    QStringList files = GroupFiles(staging, group);
     for (const QString& file : files) {
         if (!SyncToDisk(QDir(staging).filePath(file))) {
             *error = QStringLiteral("「%1」をディスクに書き込めません。").arg(file);
             return false;
         }
+    }
+    // The manifest comes last: it is never in place before the files it describes.
+    if (QFileInfo::exists(QDir(staging).filePath(ManifestFileName(group)))) {
+        files << ManifestFileName(group);
     }
     QSaveFile mark(QDir(staging).filePath(kCommitMark));
     if (!mark.open(QIODevice::WriteOnly) ||
@@ -447,6 +449,7 @@ StagedGroup StageGroup(Run& run, const DbConnection& source, const QStringList& 
                        const QString& group, QList<BackupTableReport>& reports) {
     const QString& weekdayFolder = run.plan.weekdayFolder;
     StagedGroup staged{group, 0, false};
+    const qsizetype first = reports.size();
     const QString staging = StagingFolder(weekdayFolder, group);
     QDir(staging).removeRecursively();
     QString current = QDir(staging).filePath(group + QStringLiteral(".mdb"));
@@ -479,6 +482,9 @@ StagedGroup StageGroup(Run& run, const DbConnection& source, const QStringList& 
             staged.failed = !CreateBackupFile(current) || staged.failed;
             QFile::remove(temporary);
         }
+    }
+    if (const auto error = StageManifest(staging, group, run.manifest, reports.mid(first))) {
+        run.errors << *error;
     }
     return staged;
 }
@@ -581,6 +587,14 @@ BackupResult BackUp(const BackupPlan& plan, const BackupProgress& progress, cons
     if (!tables) {
         result.sourceFailed = true;
         return result;
+    }
+    run.manifest = {QDateTime::currentDateTime().toString(Qt::ISODateWithMs),
+                    plan.source.kind,
+                    SourceEngine(source.database()),
+                    {}};
+    for (const QString& listed : *tables) {
+        run.manifest.schema.insert(BackupName(source, listed),
+                                   ReadTableSchema(source.database(), listed));
     }
     for (const QString& folder :
          FoldersOnTheWay(QDir(weekdayFolder).filePath(plan.groups.value(0)))) {

@@ -81,15 +81,6 @@ int StopWhenEndAsked(void*) {
     return endAsked.load() ? 1 : 0;
 }
 
-// The engine under a connection on a database file; none for a server.
-sqlite3* FileEngine(const QSqlDatabase& db) {
-    const QVariant handle = db.driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0) {
-        return nullptr;
-    }
-    return *static_cast<sqlite3* const*>(handle.constData());
-}
-
 // Lets a statement of the connection be stopped once the end is asked.
 void WatchForTheEnd(const QSqlDatabase& db) {
     if (sqlite3* engine = FileEngine(db)) {
@@ -329,6 +320,14 @@ bool DbConnection::isOpen() const {
 
 QSqlDatabase DbConnection::database() const {
     return QSqlDatabase::database(name_, false);
+}
+
+sqlite3* FileEngine(const QSqlDatabase& db) {
+    const QVariant handle = db.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0) {
+        return nullptr;
+    }
+    return *static_cast<sqlite3* const*>(handle.constData());
 }
 
 std::optional<QString> DeclaredColumns(const QSqlDatabase& db, const QString& query) {

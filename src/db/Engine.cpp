@@ -9,6 +9,8 @@
 
 #include "db/DatabaseFile.h"
 #include "db/DbConnection.h"
+#include "db/RowChecksum.h"
+#include "db/Schema.h"
 #include "db/SqlText.h"
 
 namespace {
@@ -17,6 +19,29 @@ const QString kLinkPrefix = QStringLiteral(";DATABASE=");
 const QString kLinksTable = QStringLiteral(
     "CREATE TABLE IF NOT EXISTS numorika_links (name TEXT NOT NULL PRIMARY KEY, "
     "source_table TEXT NOT NULL, attributes INTEGER NOT NULL, connect TEXT)");
+
+// The type a column of a server's rows takes in a database file.
+QString FileColumnType(const QMetaType& type) {
+    switch (type.id()) {
+        case QMetaType::Int:
+        case QMetaType::LongLong:
+        case QMetaType::Short:
+        case QMetaType::UInt:
+            return QStringLiteral("INTEGER");
+        case QMetaType::Double:
+            return QStringLiteral("REAL");
+        case QMetaType::QByteArray:
+            return QStringLiteral("BLOB");
+        case QMetaType::QDateTime:
+            return QStringLiteral("TIMESTAMP");
+        case QMetaType::QDate:
+            return QStringLiteral("DATE");
+        case QMetaType::QTime:
+            return QStringLiteral("TIME");
+        default:
+            return QStringLiteral("TEXT");
+    }
+}
 
 DbError Failure(const QString& description) {
     return {kUnspecifiedDbError, description};
@@ -215,9 +240,18 @@ DbResult CopyRowsIntoFile(const QSqlDatabase& source, const QString& query,
     if (auto problem = CheckDatabaseFile(file); !problem) {
         return problem;
     }
+    // The columns keep the case the business tables declare and the types the server gives
+    // them; times arrive as the server's text, with their microseconds.
     QSqlQuery rows(source);
     rows.setForwardOnly(true);
-    if (!ExecBound(rows, query, bindings)) {
+    if (!ExecBound(rows,
+                   QStringLiteral("SELECT * FROM (") + query +
+                       QStringLiteral(") AS numorika_rows WHERE 1 = 0"),
+                   bindings)) {
+        return ToDbError(rows.lastError());
+    }
+    const QSqlRecord types = rows.record();
+    if (!ExecBound(rows, ExactTimesQuery(types, query).value_or(query), bindings)) {
         return ToDbError(rows.lastError());
     }
     const QSqlRecord columns = rows.record();
@@ -228,15 +262,8 @@ DbResult CopyRowsIntoFile(const QSqlDatabase& source, const QString& query,
         if (create) {
             QStringList definitions;
             for (int i = 0; i < columns.count(); ++i) {
-                const QMetaType type = columns.field(i).metaType();
-                const bool whole = type.id() == QMetaType::Int ||
-                                   type.id() == QMetaType::LongLong ||
-                                   type.id() == QMetaType::Short || type.id() == QMetaType::UInt;
-                const bool real = type.id() == QMetaType::Double;
-                definitions << SqlIdentifier(columns.fieldName(i)) + QLatin1Char(' ') +
-                                   (whole  ? QStringLiteral("INTEGER")
-                                    : real ? QStringLiteral("REAL")
-                                           : QStringLiteral("TEXT"));
+                definitions << SqlIdentifier(DeclaredColumnName(columns.fieldName(i))) +
+                                   QLatin1Char(' ') + FileColumnType(types.field(i).metaType());
             }
             if (!target.exec(
                     QStringLiteral("CREATE TABLE %1 (%2)")

@@ -7,6 +7,7 @@
 #include "HistoryCommand.h"
 #include "MenuCommands.h"
 #include "PinCommands.h"
+#include "RestoreCommands.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -224,6 +225,7 @@ QList<AdminSubcommand> Table() {
     };
     const AdminOption replace{QStringLiteral("--replace"), {}};
     const AdminOption force{QStringLiteral("--force"), {}};
+    const AdminOption backupFolder{QStringLiteral("--folder"), QStringLiteral("DIR")};
     return {
         {QStringLiteral("init"),
          {QStringLiteral("BASE")},
@@ -327,7 +329,7 @@ QList<AdminSubcommand> Table() {
          }},
         {QStringLiteral("backup"),
          {QStringLiteral("BASE")},
-         {{QStringLiteral("--folder"), QStringLiteral("DIR")}, {QStringLiteral("--scheduled"), {}}},
+         {backupFolder, {QStringLiteral("--scheduled"), {}}},
          QStringLiteral(
              "業務データを BACKUPフォルダ (または DIR) の曜日フォルダにバックアップし、\n"
              "テーブルごとにファイル・元の件数・バックアップの件数を表示します\n"
@@ -335,6 +337,25 @@ QList<AdminSubcommand> Table() {
              "--scheduled: 動作環境定義の曜日 (月曜バックアップ…) と開始時刻に合う\n"
              "  日だけ、その日まだバックアップしていなければ実行します。"),
          withCall(Backup)},
+        {QStringLiteral("backup verify"),
+         {QStringLiteral("BASE"), QStringLiteral("[WEEKDAY]")},
+         {backupFolder},
+         QStringLiteral("曜日フォルダ WEEKDAY (Monday…Sunday、無ければ七つとも) のバックアップを\n"
+                        "確かめます: ファイルごとに整合性、テーブルごとに件数とチェックサムを\n"
+                        "マニフェストと照合します (終了状態 0: 完全, 2: 不一致・破損・欠落)。"),
+         withCall(VerifyBackupCommand)},
+        {QStringLiteral("restore"),
+         {QStringLiteral("BASE"), QStringLiteral("WEEKDAY")},
+         {backupFolder,
+          {QStringLiteral("--into"), QStringLiteral("FILE")},
+          {QStringLiteral("--tables"), QStringLiteral("T1,T2")},
+          {QStringLiteral("--server"), QStringLiteral("CONNECTION")}},
+         QStringLiteral("曜日フォルダ WEEKDAY のバックアップを新しいファイル FILE (有れば拒否) に\n"
+                        "復元し、マニフェストと照合します (終了状態 0: 一致, 2: 拒否・不一致)。\n"
+                        "--tables: そのテーブルだけを復元します。\n"
+                        "--server: 空の PostgreSQL データベースに復元します。\n"
+                        "業務データベースには書き込みません。"),
+         withCall(RestoreCommand)},
         {QStringLiteral("condition"),
          {QStringLiteral("BASE"), QStringLiteral("NAME"), QStringLiteral("VALUE")},
          {},
