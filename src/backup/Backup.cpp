@@ -379,7 +379,8 @@ bool FinishCommit(const QString& weekdayFolder, const QString& group, QString* e
             return false;
         }
     }
-    for (const QString& old : GroupFiles(weekdayFolder, group) << ManifestFileName(group)) {
+    const QStringList previous = GroupFiles(weekdayFolder, group) << ManifestFileName(group);
+    for (const QString& old : previous) {
         if (!files.contains(old)) {
             QFile::remove(weekday.filePath(old));
         }
