@@ -7,6 +7,7 @@
 #include <QSaveFile>
 #include <QSqlQuery>
 
+#include "backup/BackupRules.h"
 #include "db/DatabaseFile.h"
 #include "db/DbConnection.h"
 #include "db/RowChecksum.h"
@@ -141,11 +142,13 @@ std::optional<QString> StageManifest(const QString& staging, const QString& grou
         table.checksum = read ? sum.text() : QString();
         tables.append(ToJson(table));
     }
-    const QJsonObject manifest{{QStringLiteral("group"), group},
-                               {QStringLiteral("moment"), source.moment},
-                               {QStringLiteral("kind"), source.kind},
-                               {QStringLiteral("engine"), source.engine},
-                               {QStringLiteral("tables"), tables}};
+    const QJsonObject manifest{
+        {QStringLiteral("group"), group},
+        {QStringLiteral("moment"), source.moment},
+        {QStringLiteral("kind"), source.kind},
+        {QStringLiteral("engine"), source.engine},
+        {QStringLiteral("files"), QJsonArray::fromStringList(GroupFiles(staging, group))},
+        {QStringLiteral("tables"), tables}};
     QSaveFile file(QDir(staging).filePath(ManifestFileName(group)));
     if (!file.open(QIODevice::WriteOnly) ||
         file.write(QJsonDocument(manifest).toJson(QJsonDocument::Indented)) < 0 || !file.commit()) {
@@ -167,6 +170,7 @@ std::optional<Manifest> ReadManifest(const QString& weekdayFolder, const QString
                       json.value(QStringLiteral("moment")).toString(),
                       json.value(QStringLiteral("kind")).toString(),
                       json.value(QStringLiteral("engine")).toString(),
+                      Texts(json.value(QStringLiteral("files"))),
                       {}};
     for (const QJsonValue& value : json.value(QStringLiteral("tables")).toArray()) {
         const QJsonObject table = value.toObject();

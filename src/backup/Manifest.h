@@ -29,9 +29,10 @@ struct ManifestTable {
 // What a group's backup holds, written beside its files and put in place with them.
 struct Manifest {
     QString group;
-    QString moment;  // when the source was read, ISO 8601 with milliseconds
-    QString kind;    // the source's kind of database definition (A, S, O)
-    QString engine;  // whose statements the schema holds: sqlite, postgresql or odbc
+    QString moment;     // when the source was read, ISO 8601 with milliseconds
+    QString kind;       // the source's kind of database definition (A, S, O)
+    QString engine;     // whose statements the schema holds: sqlite, postgresql or odbc
+    QStringList files;  // every file of the group
     QList<ManifestTable> tables;
 };
 

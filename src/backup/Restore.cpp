@@ -360,14 +360,12 @@ BackupCheck VerifyBackup(const QString& weekdayFolder) {
             }
             continue;
         }
-        QStringList listed;
-        for (const ManifestTable& table : manifest->tables) {
-            for (const QString& file : table.files) {
-                if (!files.contains(file) && !listed.contains(file)) {
-                    check.problems << Missing(file);
-                }
-                listed << file;
+        for (const QString& file : manifest->files) {
+            if (!files.contains(file)) {
+                check.problems << Missing(file);
             }
+        }
+        for (const ManifestTable& table : manifest->tables) {
             check.tables.append(
                 Compare(table, FilesChecksum(weekdayFolder, table.files, table.table)));
         }

@@ -565,7 +565,8 @@ private Q_SLOTS:
         const QString restored =
             server ? target.install.businessPath() : b.backupRoot.filePath("restored.accdb");
         const BackupCheck check = RestoreBackup(
-            {b.folder, restored,
+            {b.folder,
+             restored,
              server ? ComposeBusinessConnectionString(target.t.ctx.databaseDefinition) : "",
              {}});
         QCOMPARE(check.problems, QStringList());
@@ -590,6 +591,25 @@ private Q_SLOTS:
         for (const QString& fact : facts) {
             QCOMPARE(QueryValue(restored, fact), QueryValue(b.install.businessPath(), fact));
         }
+    }
+
+    // A server's copy names its columns as the business tables declare them, and its times keep
+    // their microseconds.
+    void aServerCopyKeepsDeclaredNamesAndTimes() {
+        Backup b;
+        if (!b.install.onServer()) {
+            QSKIP("a file's names and times are copied as they are");
+        }
+        ExecuteOn(b.install.businessPath(), "CREATE TABLE K在庫 (ID TEXT, 入庫日時 TIMESTAMP)");
+        ExecuteOn(b.install.businessPath(),
+                  "INSERT INTO K在庫 VALUES ('a', '2024-05-01 10:00:00.123456')");
+        QVERIFY(BackupDatabases(b.t.ctx, b.folder).copied);
+        QCOMPARE(QueryValue(b.file("mstdb.mdb"),
+                            "SELECT group_concat(name || ' ' || type, ', ') FROM "
+                            "pragma_table_info('K在庫')"),
+                 "ID TEXT, 入庫日時 TIMESTAMP");
+        QCOMPARE(QueryValue(b.file("mstdb.mdb"), "SELECT 入庫日時 FROM K在庫"),
+                 "2024-05-01 10:00:00.123456");
     }
 
     // A backup that is not what its manifest says is found out, and nothing is restored from it.

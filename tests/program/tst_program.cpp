@@ -466,6 +466,31 @@ private Q_SLOTS:
         QVERIFY(!lastOutput_.contains("バックアップを完了しました"));
     }
 
+    // The administrator verifies a weekday's backup and restores it into a new file, never over
+    // a file that exists.
+    void theBackupIsVerifiedAndRestored() {
+        TestInstallation install;
+        ExecuteOn(install.businessPath(), "CREATE TABLE T承認 (番号 INTEGER)");
+        ExecuteOn(install.businessPath(), "INSERT INTO T承認 VALUES (1), (2)");
+        QTemporaryDir folder;
+        const QStringList where{install.base(),
+                                QDir(WeekdayFolder(folder.path(), QDate::currentDate())).dirName(),
+                                "--folder", folder.path()};
+        QCOMPARE(RunAdmin(QStringList{"backup"} + where.mid(0, 1) + where.mid(2)), 0);
+        QCOMPARE(RunAdmin(QStringList{"backup", "verify"} + where), 0);
+        QVERIFY(lastOutput_.contains("\ntridb.mdb\tT承認\t2\t2\t一致\n"));
+        const QString file = folder.filePath("restored.accdb");
+        QVERIFY(WriteFile(file, "kept"));
+        const QStringList restore = QStringList{"restore"} + where + QStringList{"--into", file};
+        QCOMPARE(RunAdmin(restore), 2);
+        QCOMPARE(FileBytes(folder.path(), {"restored.accdb"}).value("restored.accdb"), "kept");
+        QVERIFY(QFile::remove(file));
+        QCOMPARE(RunAdmin(restore + QStringList{"--tables", "T承認"}), 0);
+        QCOMPARE(QueryValue(file, "SELECT group_concat(番号) FROM T承認"), "1,2");
+        QVERIFY(QFile::remove(folder.filePath("ヌモリカ/" + where[1] + "/sumdb.mdb")));
+        QCOMPARE(RunAdmin(QStringList{"backup", "verify"} + where), 2);
+    }
+
     // PINs reach the tool on standard input only; what it stores signs in, the older form is
     // rewritten once, and a new installation has a system privileged PIN of its own.
     void thePinCommandsStoreWhatSignsIn() {
