@@ -349,8 +349,12 @@ QString BashCompletion(const QList<AdminSubcommand>& table) {
                 members << member->name.section(QLatin1Char(' '), 1);
             }
             if (!members.isEmpty()) {
-                groups += QStringLiteral("        %1) words=\"%2\" ;;\n")
-                              .arg(word, members.join(QLatin1Char(' ')));
+                // A word that is a command of its own as well takes its operand there too.
+                const AdminSubcommand* alone = Find(table, {word});
+                groups += QStringLiteral("        %1) words=\"%2\" alone=%3 ;;\n")
+                              .arg(word, members.join(QLatin1Char(' ')),
+                                   alone != nullptr && alone->name == word ? QStringLiteral("1")
+                                                                           : QString());
             }
         }
         QStringList names{QStringLiteral("--help")};
@@ -366,7 +370,7 @@ QString BashCompletion(const QList<AdminSubcommand>& table) {
                "# bash completion for numorika-admin (made from its usage table)\n"
                "_numorika_admin() {\n"
                "    local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD-1]}\n"
-               "    local words=\"\" command=${COMP_WORDS[1]:-} start=2\n"
+               "    local words=\"\" alone=\"\" command=${COMP_WORDS[1]:-} start=2\n"
                "    if [[ $COMP_CWORD -eq 1 ]]; then\n"
                "        mapfile -t COMPREPLY < <(compgen -W \"%1 --help --version\" -- \"$cur\")\n"
                "        return\n"
@@ -376,9 +380,12 @@ QString BashCompletion(const QList<AdminSubcommand>& table) {
                "    if [[ -n $words ]]; then\n"
                "        if [[ $COMP_CWORD -eq 2 ]]; then\n"
                "            mapfile -t COMPREPLY < <(compgen -W \"$words --help\" -- \"$cur\")\n"
+               "            [[ -n $alone ]] && COMPREPLY+=($(compgen -d -- \"$cur\"))\n"
                "            return\n"
                "        fi\n"
-               "        command=\"$command ${COMP_WORDS[2]}\" start=3\n"
+               "        if [[ -z $alone || \" $words \" == *\" ${COMP_WORDS[2]} \"* ]]; then\n"
+               "            command=\"$command ${COMP_WORDS[2]}\" start=3\n"
+               "        fi\n"
                "    fi\n"
                "    local options=\"\" operands=()\n"
                "    case $command in\n%3"

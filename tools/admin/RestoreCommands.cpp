@@ -128,6 +128,9 @@ int RestoreCommand(const AdminCall& call, QTextStream& out, QTextStream& err) {
         err << QStringLiteral("復元しませんでした。") << '\n';
         return kFailed;
     }
-    out << QStringLiteral("復元しました: ") << (file.isEmpty() ? server : file) << '\n';
+    // The connection text may hold a password: only a file is named.
+    out << (file.isEmpty() ? QStringLiteral("復元しました。")
+                           : QStringLiteral("復元しました: ") + file)
+        << '\n';
     return 0;
 }
