@@ -4,6 +4,7 @@
 #include <QSqlField>
 #include <QSqlQuery>
 #include <cmath>
+#include <string>
 
 #include "db/DbConnection.h"
 #include "db/SqlText.h"
@@ -19,9 +20,9 @@ constexpr unsigned char kKey[crypto_shorthash_KEYBYTES] = {'n', 'u', 'm', 'o', '
 // One row's values in the one encoding both sides share: a tag, then the value.
 class RowEncoder {
 public:
-    void null() { bytes_.append('n'); }
+    void null() { bytes_.push_back('n'); }
     void integer(qint64 value) {
-        bytes_.append('i');
+        bytes_.push_back('i');
         bytes_.append(reinterpret_cast<const char*>(&value), sizeof value);
     }
     void real(double value) {
@@ -30,7 +31,7 @@ public:
             integer(static_cast<qint64>(value));
             return;
         }
-        bytes_.append('r');
+        bytes_.push_back('r');
         bytes_.append(reinterpret_cast<const char*>(&value), sizeof value);
     }
     void text(const char* data, qint64 size) { sized('t', data, size); }
@@ -38,7 +39,7 @@ public:
     quint64 finish() {
         quint64 hash = 0;
         crypto_shorthash(reinterpret_cast<unsigned char*>(&hash),
-                         reinterpret_cast<const unsigned char*>(bytes_.constData()),
+                         reinterpret_cast<const unsigned char*>(bytes_.data()),
                          static_cast<unsigned long long>(bytes_.size()), kKey);
         bytes_.clear();
         return hash;
@@ -46,11 +47,11 @@ public:
 
 private:
     void sized(char tag, const char* data, qint64 size) {
-        bytes_.append(tag);
+        bytes_.push_back(tag);
         bytes_.append(reinterpret_cast<const char*>(&size), sizeof size);
-        bytes_.append(data, size);
+        bytes_.append(data, static_cast<size_t>(size));
     }
-    QByteArray bytes_;
+    std::string bytes_;  // cleared, not freed, between rows
 };
 
 std::optional<RowChecksum> FileChecksum(sqlite3* engine, const QString& table) {
