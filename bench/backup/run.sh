@@ -250,7 +250,7 @@ for rows in "${sizes[@]}"; do
             read -r table pattern column <<<"$entry"
             want=$(source_rows "$table" "$db" "$column")
             got=$(backup_rows "$table" "$pattern" "$column")
-            files=$(ls "$out"/ヌモリカ/*/ 2>/dev/null | grep -c "^${pattern%%\**}" || true)
+            files=$(ls "$out"/ヌモリカ/*/ 2>/dev/null | grep -c "^${pattern%%\*}.*\.mdb$" || true)
             verdict=ok
             # The backup's own report must tell the same count.
             reported=$(awk -F'\t' -v t="$table" '$2 == t { s += $4 } END { print s + 0 }' \

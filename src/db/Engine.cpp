@@ -244,17 +244,25 @@ DbResult CopyRowsIntoFile(const QSqlDatabase& source, const QString& query,
     // them; times arrive as the server's text, with their microseconds.
     QSqlQuery rows(source);
     rows.setForwardOnly(true);
-    if (!ExecBound(rows,
-                   QStringLiteral("SELECT * FROM (") + query +
-                       QStringLiteral(") AS numorika_rows WHERE 1 = 0"),
-                   bindings)) {
-        return ToDbError(rows.lastError());
+    QSqlRecord types;
+    QString sql = query;
+    if (source.driverName() == QLatin1String("QPSQL")) {
+        if (!ExecBound(rows,
+                       QStringLiteral("SELECT * FROM (") + query +
+                           QStringLiteral(") AS numorika_rows WHERE 1 = 0"),
+                       bindings)) {
+            return ToDbError(rows.lastError());
+        }
+        types = rows.record();
+        sql = ExactTimesQuery(types, query).value_or(query);
     }
-    const QSqlRecord types = rows.record();
-    if (!ExecBound(rows, ExactTimesQuery(types, query).value_or(query), bindings)) {
+    if (!ExecBound(rows, sql, bindings)) {
         return ToDbError(rows.lastError());
     }
     const QSqlRecord columns = rows.record();
+    if (types.isEmpty()) {
+        types = columns;
+    }
     return WithDatabaseFile(file, [&](QSqlDatabase& db) -> DbResult {
         QSqlQuery target(db);
         // As for a backup written on this engine: unsynced, but journalled against a kill.

@@ -105,7 +105,9 @@ std::optional<RowChecksum> ServerChecksum(const QSqlDatabase& db, const QString&
         return std::nullopt;
     }
     const QSqlRecord columns = query.record();
-    sql = ExactTimesQuery(columns, sql).value_or(sql);
+    if (db.driverName() == QLatin1String("QPSQL")) {
+        sql = ExactTimesQuery(columns, sql).value_or(sql);
+    }
     if (!query.exec(sql)) {
         return std::nullopt;
     }

@@ -25,6 +25,6 @@ struct RowChecksum {
 // The rows of a table on a database file or a server; nullopt when they cannot be read.
 std::optional<RowChecksum> TableChecksum(const QSqlDatabase& db, const QString& table);
 
-// A query on a server whose times are read as the server's own text, which keeps the
+// A query on PostgreSQL whose times are read as the server's own text, which keeps the
 // microseconds a QDateTime drops; nullopt when the rows hold no time.
 std::optional<QString> ExactTimesQuery(const QSqlRecord& columns, const QString& query);
