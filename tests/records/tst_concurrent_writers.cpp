@@ -1,3 +1,4 @@
+#include <unistd.h>
 #include <memory>
 #include "TestSupport.h"
 
@@ -5,6 +6,27 @@ namespace {
 int CountRows(const QString& configPath, const QString& sql) {
     return QueryRows(configPath, sql).value(0).value(QStringLiteral("n")).toInt();
 }
+
+// Local users of this machine made for one test, each with a group of their own and all in one
+// shared group; removed again at the end.
+struct LocalUsers {
+    QStringList names;
+    QString group;
+    LocalUsers(const QStringList& users, const QString& shared) : names(users), group(shared) {
+        clear();
+        QProcess::execute("groupadd", {group});
+        for (const QString& user : names) {
+            QProcess::execute("useradd", {"-M", "-U", "-G", group, user});
+        }
+    }
+    ~LocalUsers() { clear(); }
+    void clear() const {
+        for (const QString& user : names) {
+            QProcess::execute("userdel", {user});
+        }
+        QProcess::execute("groupdel", {group});
+    }
+};
 }  // namespace
 
 class TestConcurrentWriters : public QObject {
@@ -76,6 +98,41 @@ private Q_SLOTS:
         QCOMPARE(notes.size(), menuRows + 2);
         QCOMPARE(notes.first(), QStringLiteral("開始 "));
         QCOMPARE(notes.last(), QStringLiteral("終了"));
+    }
+
+    // Two members of staff of one group, each in a menu of their own on one installation at once:
+    // the write-ahead log and journals one of them makes are the other's to write as well.
+    void staffOfOneGroupWriteIntoOneInstallationAtOnce() {
+        if (::geteuid() != 0) {
+            QSKIP("only root can make the local users this needs");
+        }
+        if (QStandardPaths::findExecutable("useradd").isEmpty() ||
+            QStandardPaths::findExecutable("setpriv").isEmpty()) {
+            QSKIP("useradd or setpriv is missing");
+        }
+        constexpr int kRows = 3000;
+        const LocalUsers users({"numorika-t1", "numorika-t2"}, "numorika-tg");
+        QTemporaryDir dir;
+        QFile::setPermissions(dir.path(), QFile::permissions(dir.path()) | QFile::ExeOther);
+        const QString base = dir.filePath("base");
+        QCOMPARE(QProcess::execute(ADMIN_TOOL, {"init", base, "--group", users.group}), 0);
+        std::vector<std::unique_ptr<QProcess>> menus;
+        for (const QString& user : users.names) {
+            auto& menu = menus.emplace_back(std::make_unique<QProcess>());
+            menu->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+            menu->start("setpriv",
+                        {"--reuid=" + user, "--regid=" + user, "--init-groups", SUITE_WRITER,
+                         "menu", base + "/prgbin", user, QString::number(kRows)});
+        }
+        for (const QString& user : users.names) {
+            QProcess& menu = *menus[users.names.indexOf(user)];
+            QVERIFY(menu.waitForFinished(120000));
+            QCOMPARE(menu.exitCode(), 0);
+            QCOMPARE(CountRows(base + "/conf/usrcnfg.accdb",
+                               "SELECT count(*) AS n FROM プログラム稼動履歴 WHERE ユーザID = '" +
+                                   user + "'"),
+                     kRows + 2);
+        }
     }
 };
 
