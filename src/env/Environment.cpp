@@ -84,7 +84,8 @@ QString MissingWriteRight(const QString& configFile, const QString& businessFile
     for (const auto& [file, what] : {std::pair{configFile, QStringLiteral("設定ファイル")},
                                      std::pair{businessFile, QStringLiteral("業務データベース")}}) {
         const QFileInfo info(file);
-        if (file.isEmpty() || !info.isFile() || !problem.isEmpty()) {
+        // A file that cannot be read fails its open, which says so.
+        if (file.isEmpty() || !info.isFile() || !info.isReadable() || !problem.isEmpty()) {
             continue;
         }
         const QFileInfo folder(info.absolutePath());
