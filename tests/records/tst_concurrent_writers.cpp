@@ -7,6 +7,15 @@ int CountRows(const QString& configPath, const QString& sql) {
     return QueryRows(configPath, sql).value(0).value(QStringLiteral("n")).toInt();
 }
 
+// Runs an administrator's command without its output; answers its exit status.
+int Quietly(const QString& program, const QStringList& arguments) {
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.start(program, arguments);
+    return process.waitForFinished(60000) ? process.exitCode() : -1;
+}
+
 // Local users of this machine made for one test, each with a group of their own and all in one
 // shared group; removed again at the end.
 struct LocalUsers {
@@ -14,17 +23,17 @@ struct LocalUsers {
     QString group;
     LocalUsers(const QStringList& users, const QString& shared) : names(users), group(shared) {
         clear();
-        QProcess::execute("groupadd", {group});
+        Quietly("groupadd", {group});
         for (const QString& user : names) {
-            QProcess::execute("useradd", {"-M", "-U", "-G", group, user});
+            Quietly("useradd", {"-M", "-U", "-G", group, user});
         }
     }
     ~LocalUsers() { clear(); }
     void clear() const {
         for (const QString& user : names) {
-            QProcess::execute("userdel", {user});
+            Quietly("userdel", {user});
         }
-        QProcess::execute("groupdel", {group});
+        Quietly("groupdel", {group});
     }
 };
 }  // namespace
@@ -100,8 +109,14 @@ private Q_SLOTS:
         QCOMPARE(notes.last(), QStringLiteral("終了"));
     }
 
-    // Two members of staff of one group, each in a menu of their own on one installation at once:
-    // the write-ahead log and journals one of them makes are the other's to write as well.
+    // Two members of staff of one group, each in a menu of their own on one installation at once
+    // and with a umask that keeps everything from others: the folders, copies, journals and
+    // write-ahead log one of them makes are the other's to use as well.
+    void staffOfOneGroupWriteIntoOneInstallationAtOnce_data() {
+        Columns<QStringList, QString>("options", "config");
+        Row("shared configuration", QStringList(), "conf/usrcnfg.accdb");
+        Row("per-user copies", QStringList{"--per-user"}, "users/USER/conf/usrcnfg.accdb");
+    }
     void staffOfOneGroupWriteIntoOneInstallationAtOnce() {
         if (::geteuid() != 0) {
             QSKIP("only root can make the local users this needs");
@@ -115,20 +130,22 @@ private Q_SLOTS:
         QTemporaryDir dir;
         QFile::setPermissions(dir.path(), QFile::permissions(dir.path()) | QFile::ExeOther);
         const QString base = dir.filePath("base");
-        QCOMPARE(QProcess::execute(ADMIN_TOOL, {"init", base, "--group", users.group}), 0);
+        QCOMPARE(Quietly(ADMIN_TOOL, QStringList{"init", base, "--group", users.group} +
+                                         Cell<QStringList>("options")),
+                 0);
         std::vector<std::unique_ptr<QProcess>> menus;
         for (const QString& user : users.names) {
             auto& menu = menus.emplace_back(std::make_unique<QProcess>());
             menu->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-            menu->start("setpriv",
-                        {"--reuid=" + user, "--regid=" + user, "--init-groups", SUITE_WRITER,
-                         "menu", base + "/prgbin", user, QString::number(kRows)});
+            menu->start("setpriv", {"--reuid=" + user, "--regid=" + user, "--init-groups", "sh",
+                                    "-c", "umask 077 && exec \"$@\"", "sh", SUITE_WRITER, "menu",
+                                    base + "/prgbin", user, QString::number(kRows)});
         }
         for (const QString& user : users.names) {
             QProcess& menu = *menus[users.names.indexOf(user)];
             QVERIFY(menu.waitForFinished(120000));
             QCOMPARE(menu.exitCode(), 0);
-            QCOMPARE(CountRows(base + "/conf/usrcnfg.accdb",
+            QCOMPARE(CountRows(base + "/" + QString(Cell<QString>("config")).replace("USER", user),
                                "SELECT count(*) AS n FROM プログラム稼動履歴 WHERE ユーザID = '" +
                                    user + "'"),
                      kRows + 2);
