@@ -10,7 +10,6 @@
 
 #include "TestInstallation.h"
 #include "db/ConnectionString.h"
-#include "db/DatabaseFile.h"
 #include "db/DbAccess.h"
 #include "db/DbConnection.h"
 #include "db/SqlText.h"
@@ -25,15 +24,11 @@ int MenuWrites(const QString& programFolder, const QString& user, int rows) {
         QTextStream(stderr) << user << ": the environment does not open\n";
         return 125;
     }
-    const QString denied =
-        MissingWriteRight(ConfigDatabasePath(t.ctx.paths.userConfigFolder, t.ctx.paths.configKind),
-                          ComposeDaoOpenArguments(t.ctx.databaseDefinition).name);
     for (int row = 1; row <= rows; ++row) {
         WriteHistoryRow(t.ctx, user + QLatin1Char(' ') + QString::number(row));
     }
     CloseEnvironment(t.ctx);
-    QTextStream(stderr) << denied;
-    return denied.isEmpty() ? 0 : 1;
+    return 0;
 }
 }  // namespace
 

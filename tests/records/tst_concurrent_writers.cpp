@@ -16,26 +16,20 @@ int Quietly(const QString& program, const QStringList& arguments) {
     return process.waitForFinished(60000) ? process.exitCode() : -1;
 }
 
-// Local users of this machine made for one test, each with a group of their own and all in one
-// shared group; removed again at the end.
-struct LocalUsers {
-    QStringList names;
-    QString group;
-    LocalUsers(const QStringList& users, const QString& shared) : names(users), group(shared) {
-        clear();
+// Local users of this machine for one test, each with a group of their own and all in one shared
+// group; removed again at the end (and first, after a run that was cut short).
+void MakeUsers(const QStringList& users, const QString& group, bool make) {
+    for (const QString& user : users) {
+        Quietly("userdel", {user});
+    }
+    Quietly("groupdel", {group});
+    if (make) {
         Quietly("groupadd", {group});
-        for (const QString& user : names) {
+        for (const QString& user : users) {
             Quietly("useradd", {"-M", "-U", "-G", group, user});
         }
     }
-    ~LocalUsers() { clear(); }
-    void clear() const {
-        for (const QString& user : names) {
-            Quietly("userdel", {user});
-        }
-        Quietly("groupdel", {group});
-    }
-};
+}
 }  // namespace
 
 class TestConcurrentWriters : public QObject {
@@ -126,23 +120,26 @@ private Q_SLOTS:
             QSKIP("useradd or setpriv is missing");
         }
         constexpr int kRows = 3000;
-        const LocalUsers users({"numorika-t1", "numorika-t2"}, "numorika-tg");
+        const QStringList users{"numorika-t1", "numorika-t2"};
+        const QString group = "numorika-tg";
+        MakeUsers(users, group, true);
+        const auto remove = qScopeGuard([&] { MakeUsers(users, group, false); });
         QTemporaryDir dir;
         QFile::setPermissions(dir.path(), QFile::permissions(dir.path()) | QFile::ExeOther);
         const QString base = dir.filePath("base");
-        QCOMPARE(Quietly(ADMIN_TOOL, QStringList{"init", base, "--group", users.group} +
+        QCOMPARE(Quietly(ADMIN_TOOL, QStringList{"init", base, "--group", group} +
                                          Cell<QStringList>("options")),
                  0);
         std::vector<std::unique_ptr<QProcess>> menus;
-        for (const QString& user : users.names) {
+        for (const QString& user : users) {
             auto& menu = menus.emplace_back(std::make_unique<QProcess>());
             menu->setProcessChannelMode(QProcess::ForwardedErrorChannel);
             menu->start("setpriv", {"--reuid=" + user, "--regid=" + user, "--init-groups", "sh",
                                     "-c", "umask 077 && exec \"$@\"", "sh", SUITE_WRITER, "menu",
                                     base + "/prgbin", user, QString::number(kRows)});
         }
-        for (const QString& user : users.names) {
-            QProcess& menu = *menus[users.names.indexOf(user)];
+        for (const QString& user : users) {
+            QProcess& menu = *menus[users.indexOf(user)];
             QVERIFY(menu.waitForFinished(120000));
             QCOMPARE(menu.exitCode(), 0);
             QCOMPARE(CountRows(base + "/" + QString(Cell<QString>("config")).replace("USER", user),

@@ -62,38 +62,6 @@ private Q_SLOTS:
         }
     }
 
-    // A member of staff who cannot write a file the menu writes, or make its journal beside it,
-    // learns so at start, by the file and the right, instead of losing every row of the run.
-    void aUserWhoCannotWriteIsToldAtStart_data() {
-        Columns<QString, QString>("closed", "told");
-        Row("configuration file", "conf/usrcnfg.accdb",
-            "設定ファイル「~/conf/usrcnfg.accdb」に書き込む権限が有りません。");
-        Row("business file", "data/gnrdb.accdb",
-            "業務データベース「~/data/gnrdb.accdb」に書き込む権限が有りません。");
-        Row("business folder", "data",
-            "業務データベースのフォルダ「~/data」にファイルを作る権限が有りません"
-            " (ジャーナルに必要です)。");
-    }
-    void aUserWhoCannotWriteIsToldAtStart() {
-        TestInstallation install;
-        const QString closed = install.path(Cell<QString>("closed"));
-        if (!QFileInfo::exists(closed)) {
-            QSKIP("The business database is on the server.");
-        }
-        const auto permissions = QFile::permissions(closed);
-        const auto reopen = qScopeGuard([&] { QFile::setPermissions(closed, permissions); });
-        QVERIFY(
-            QFile::setPermissions(closed, permissions & ~(QFile::WriteOwner | QFile::WriteUser)));
-        if (QFileInfo(closed).isWritable()) {
-            QSKIP("File modes do not bind this user; the unprivileged run covers this.");
-        }
-        TestContext t(install.programFolder());
-        auto instance = InstanceOf(t);
-        QVERIFY(!Main(t.ctx, instance));
-        QTEST(t.dialogs.informations.join('|').section('\n', 0, 0).replace(install.base(), "~/"),
-              "told");
-    }
-
     void theMenuOpensAndClosingItEndsTheRun() {
         TestInstallation install;
         TestContext t(install.programFolder());
