@@ -60,9 +60,16 @@ bool Execute(Run& run, const DbConnection& source, const QString& sql, const QSt
 
 const QString kFileProvider = QStringLiteral("Provider=Microsoft.ACE.OLEDB.12.0;Data Source=");
 
-bool CreateBackupFile(const QString& path) {
+// The business file a backup copies; empty for a server.
+QString SourceFile(const BackupPlan& plan) {
+    return plan.source.kind == QLatin1String("A") ? ComposeDaoOpenArguments(plan.source).name
+                                                  : QString();
+}
+
+// Backup files and folders are no more readable than the business file they copy.
+bool CreateBackupFile(const Run& run, const QString& path) {
     QFile::remove(path);
-    return static_cast<bool>(CreateDatabaseFile(path, {}));
+    return static_cast<bool>(CreateDatabaseFile(path, {}, kJapaneseLocale, SourceFile(run.plan)));
 }
 
 // The business database as the backup reads it: the file the direct-open text names, or the
@@ -337,7 +344,7 @@ BackupTableReport CopyTableToBackup(Run& run, QString& target, const DbConnectio
         // Also after the table's last slice: the group's next table starts in the new file.
         if (fileRows > limits.fileRows) {
             target = NextFollowOnFile(target);
-            report.failed = !CreateBackupFile(target) || report.failed;
+            report.failed = !CreateBackupFile(run, target) || report.failed;
             report.files << FileName(target);
             fileRows = 0;
         }
@@ -454,7 +461,7 @@ StagedGroup StageGroup(Run& run, const DbConnection& source, const QStringList& 
     const QString staging = StagingFolder(weekdayFolder, group);
     QDir(staging).removeRecursively();
     QString current = QDir(staging).filePath(group + QStringLiteral(".mdb"));
-    if (!QDir().mkpath(staging) || !CreateBackupFile(current)) {
+    if (!MakeProtectedPath(staging, SourceFile(run.plan)) || !CreateBackupFile(run, current)) {
         run.errors << QStringLiteral("「%1」を作成できません。").arg(current);
         staged.failed = true;
         return staged;
@@ -480,7 +487,7 @@ StagedGroup StageGroup(Run& run, const DbConnection& source, const QStringList& 
                 CopyFileReplacing(temporary, current);
             }
             current = NextFollowOnFile(current);
-            staged.failed = !CreateBackupFile(current) || staged.failed;
+            staged.failed = !CreateBackupFile(run, current) || staged.failed;
             QFile::remove(temporary);
         }
     }
@@ -522,7 +529,8 @@ bool TakeSnapshot(Run& run, DbConnection& source, const QString& snapshot) {
     query.finish();
     bool copied = false;
     if (wal) {
-        copied = query.exec(QStringLiteral("VACUUM INTO ") + SqlQuote(snapshot));
+        copied = CreateProtectedFile(snapshot, file) &&
+                 query.exec(QStringLiteral("VACUUM INTO ") + SqlQuote(snapshot));
     } else if (query.exec(QStringLiteral("BEGIN")) &&
                query.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) && query.next()) {
         query.finish();
@@ -599,7 +607,7 @@ BackupResult BackUp(const BackupPlan& plan, const BackupProgress& progress, cons
     }
     for (const QString& folder :
          FoldersOnTheWay(QDir(weekdayFolder).filePath(plan.groups.value(0)))) {
-        if (!QFileInfo::exists(folder) && !QDir().mkdir(folder)) {
+        if (!QFileInfo::exists(folder) && !MakeProtectedPath(folder, SourceFile(plan))) {
             result.errors << QStringLiteral("フォルダ「%1」を作成できません。").arg(folder);
         }
     }

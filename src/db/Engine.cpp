@@ -1,5 +1,6 @@
 #include "db/Engine.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QSqlError>
@@ -12,6 +13,7 @@
 #include "db/RowChecksum.h"
 #include "db/Schema.h"
 #include "db/SqlText.h"
+#include "platform/Files.h"
 
 namespace {
 const QString kLinkPrefix = QStringLiteral(";DATABASE=");
@@ -214,6 +216,10 @@ DbResult CompactDatabase(const QString& source, const QString& target, const QSt
     if (auto problem = CheckDatabaseFile(source); !problem) {
         return problem;
     }
+    // The compacted file is the source's copy: no more readable than it from the start.
+    if (!CreateProtectedFile(target, source)) {
+        return Failure(QStringLiteral("「%1」を作成できません。").arg(target));
+    }
     auto compacted = WithDatabaseFile(source, [&](QSqlDatabase& db) -> DbResult {
         QSqlQuery query(db);
         if (!query.exec(QStringLiteral("VACUUM INTO ") + SqlQuote(target))) {
@@ -222,6 +228,7 @@ DbResult CompactDatabase(const QString& source, const QString& target, const QSt
         return {};
     });
     if (!compacted) {
+        QFile::remove(target);
         return compacted;
     }
     return WithDatabaseFile(target, [&](QSqlDatabase& db) {

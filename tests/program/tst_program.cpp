@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include <grp.h>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -423,6 +425,49 @@ private Q_SLOTS:
         QVERIFY2(lastOutput_.contains(Cell<QString>("line")), qPrintable(lastOutput_));
         QCOMPARE(FileBytes(base + "/conf", {"*"}), conf);
         QCOMPARE(FileBytes(base + "/data", {"*"}), data);
+    }
+
+    // share gives an installation to a group once and says what it changed; an unknown group or a
+    // folder that is no installation is refused; check names what the group could not write.
+    void sharingGivesTheInstallationToAGroup_data() {
+        Columns<QString, QString, int, QString>("before", "command", "status", "line");
+        Row("share", "", "share BASE GROUP", 0, "BASE/conf: 権限 0755 → 2770");
+        Row("share again", "share", "share BASE GROUP", 0,
+            "変更は有りません。既にグループ「GROUP」で共有しています。");
+        Row("unknown group", "", "share BASE numorika-none", 2,
+            "グループ「numorika-none」が有りません。");
+        Row("no installation", "", "share DIR GROUP", 2, "「DIR」はインストールではありません");
+        Row("init for a group", "", "init DIR/y --group GROUP", 0,
+            "「GROUP」の担当者で共有します。");
+        Row("init for an unknown group", "", "init DIR/y --group numorika-none", 2,
+            "グループ「numorika-none」が有りません。");
+        Row("check of a shared installation", "share", "check BASE", 0,
+            "[OK] 共有: グループ GROUP の担当者が書き込めます");
+        Row("check of a file closed to the group", "share closed", "check BASE", 0,
+            "[NG] 共有: グループ GROUP の担当者が書き込めないもの: BASE/data/gnrdb.accdb");
+    }
+    void sharingGivesTheInstallationToAGroup() {
+        QFETCH(QString, before);
+        const mode_t umask = ::umask(022);
+        const auto restore = qScopeGuard([umask] { ::umask(umask); });
+        QTemporaryDir dir;
+        const QString base = Installed(dir);
+        const QString group = QString::fromLocal8Bit(::getgrgid(::getegid())->gr_name);
+        if (before.contains("share")) {
+            QCOMPARE(RunAdmin({"share", base, group}), 0);
+        }
+        if (before.contains("closed")) {
+            QVERIFY(QFile::setPermissions(base + "/data/gnrdb.accdb",
+                                          QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+        }
+        const auto placed = [&](QString text) {
+            return text.replace("BASE", base).replace("DIR", dir.path()).replace("GROUP", group);
+        };
+        QTEST(RunAdmin(placed(Cell<QString>("command")).split(' ')), "status");
+        QVERIFY2((lastOutput_ + lastError_).contains(placed(Cell<QString>("line"))),
+                 qPrintable(lastOutput_ + lastError_));
+        // A refused init makes nothing.
+        QCOMPARE(QFileInfo::exists(dir.filePath("y")), lastOutput_.contains("作成しました"));
     }
 
     // The scheduled backup of the file server runs when the environment definition asks for it.

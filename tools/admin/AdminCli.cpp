@@ -1,6 +1,5 @@
 #include "AdminCli.h"
 
-#include <QRegularExpression>
 #include <algorithm>
 #include <variant>
 
@@ -14,10 +13,13 @@ bool IsHelp(const QString& argument) {
     return argument == QLatin1String("--help") || argument == QLatin1String("-h");
 }
 
-bool NamesPath(const QString& operand) {
-    static const QRegularExpression path(
-        QStringLiteral("^\\[?(BASE|FILE|DIR|SOURCE|TARGET|OLD|NEW)\\]?$"));
-    return path.match(operand).hasMatch();
+// Whether an operand, named without the brackets of an optional one, stands for a path. Plain
+// comparisons: a pattern would be compiled on every run of the tool, for a few words.
+bool NamesPath(const QString& name) {
+    return QStringList{QStringLiteral("BASE"),   QStringLiteral("FILE"),   QStringLiteral("DIR"),
+                       QStringLiteral("SOURCE"), QStringLiteral("TARGET"), QStringLiteral("OLD"),
+                       QStringLiteral("NEW")}
+        .contains(name);
 }
 
 QString UsageError(const QString& problem, const QString& subcommand = {}) {
@@ -143,7 +145,8 @@ std::variant<AdminCall, QString> Parse(const AdminSubcommand& subcommand,
             .arg(call.operands[subcommand.operands.size()]);
     }
     for (qsizetype i = 0; i < call.operands.size() && i < subcommand.operands.size(); ++i) {
-        const QString name = QString(subcommand.operands[i]).remove(QRegularExpression("[][]"));
+        const QString name =
+            QString(subcommand.operands[i]).remove(QLatin1Char('[')).remove(QLatin1Char(']'));
         if (NamesPath(name) && call.operands[i].isEmpty()) {
             return QStringLiteral("%1 が空です。").arg(name);
         }
