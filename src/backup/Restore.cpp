@@ -184,7 +184,9 @@ void RestoreIntoFile(const RestoreRequest& request, const QList<Chosen>& chosen,
     const QString temporary =
         JoinPath(target.absolutePath(), QStringLiteral(".restoring-") + target.fileName());
     QFile::remove(temporary);
-    if (const auto created = CreateDatabaseFile(temporary, {}); !created) {
+    // The business data is no more readable than in the backup it comes from.
+    const QString like = QDir(request.weekdayFolder).filePath(chosen.first().table.files.value(0));
+    if (const auto created = CreateDatabaseFile(temporary, {}, kJapaneseLocale, like); !created) {
         check.problems << created.error().description;
         return;
     }
