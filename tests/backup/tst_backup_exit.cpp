@@ -620,6 +620,7 @@ private Q_SLOTS:
         Row("a row deleted", "row", false);
         Row("a follow-on file missing", "file", false);
         Row("the manifest of another backup", "manifest", false);
+        Row("made before manifests", "old", false);
     }
     void aDamagedBackupIsFoundOut() {
         QFETCH(QString, damage);
@@ -634,6 +635,10 @@ private Q_SLOTS:
             ExecuteOn(b.file("tridb1.mdb"), "DELETE FROM T営業受注明細 WHERE rowid = 3");
         } else if (damage == "file") {
             QVERIFY(QFile::remove(b.file("tridb1.mdb")));
+        } else if (damage == "old") {
+            for (const QString& group : BackupGroups()) {
+                QVERIFY(QFile::remove(b.file(group + ".manifest.json")));
+            }
         } else if (damage == "manifest") {
             ExecuteOn(b.install.businessPath(), "UPDATE T営業受注明細 SET 単価 = 0 WHERE 番号 = 5");
             const QString other = b.backupRoot.filePath("other/");
