@@ -602,8 +602,10 @@ BackupResult BackUp(const BackupPlan& plan, const BackupProgress& progress, cons
                     SourceEngine(source.database()),
                     {}};
     for (const QString& listed : *tables) {
-        run.manifest.schema.insert(BackupName(source, listed),
-                                   ReadTableSchema(source.database(), listed));
+        if (IsBackupTable(BackupName(source, listed))) {
+            run.manifest.schema.insert(BackupName(source, listed),
+                                       ReadTableSchema(source.database(), listed));
+        }
     }
     for (const QString& folder :
          FoldersOnTheWay(QDir(weekdayFolder).filePath(plan.groups.value(0)))) {
