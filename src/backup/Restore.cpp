@@ -111,7 +111,15 @@ TableSchema FileStatements(const QString& folder, const QString& engine,
     if (engine == QLatin1String("sqlite")) {
         return table.schema;
     }
+    // A server's keys and unique constraints become unique indexes of the file.
+    static const QRegularExpression constraint(
+        QStringLiteral("CONSTRAINT (\\S+) (?:PRIMARY KEY|UNIQUE) (\\([^)]*\\))"));
     QStringList indexes;
+    for (auto found = constraint.globalMatch(table.schema.create); found.hasNext();) {
+        const auto match = found.next();
+        indexes << QStringLiteral("CREATE UNIQUE INDEX %1 ON %2 %3")
+                       .arg(match.captured(1), SqlIdentifier(table.table), match.captured(2));
+    }
     for (QString index : table.schema.indexes) {
         indexes << index.remove(QStringLiteral(" USING btree"));
     }

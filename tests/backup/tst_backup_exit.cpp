@@ -50,15 +50,15 @@ struct Backup {
     QMap<QString, QByteArray> contents() const { return FileBytes(folder, {"*"}); }
     QString backupStamp() const { return StoredSetting(install, "バックアップ日付"); }
     // 90 sales lines over 18 dates in slices of 10, three to a file (tridb, tridb1, tridb2), with
-    // Null dates, quotes and line breaks, bytes and reals, under a unique index, backed up.
+    // Null dates, quotes and line breaks, bytes and reals, a key and a unique index, backed up.
     void backUpEveryKind() {
         const bool server = install.onServer();
         ExecuteOn(install.businessPath(),
-                  "CREATE TABLE T営業受注明細 (番号 INTEGER NOT NULL, 営業受注日付 " +
+                  "CREATE TABLE T営業受注明細 (番号 INTEGER NOT NULL PRIMARY KEY, 営業受注日付 " +
                       QString(server ? "TIMESTAMP" : "TEXT") + ", 摘要 VARCHAR(60), 数量 " +
                       "NUMERIC(10,2), 写真 " + (server ? "BYTEA" : "BLOB") + ", 単価 " +
                       (server ? "DOUBLE PRECISION" : "REAL") + ")");
-        ExecuteOn(install.businessPath(), "CREATE UNIQUE INDEX 明細番号 ON T営業受注明細 (番号)");
+        ExecuteOn(install.businessPath(), "CREATE UNIQUE INDEX 明細摘要 ON T営業受注明細 (摘要)");
         ExecuteOn(install.businessPath(),
                   server ? "INSERT INTO T営業受注明細 SELECT i, CASE WHEN i % 9 > 0 THEN "
                            "timestamp '2024-05-01 10:00:00.123456' + (i % 18) * interval '1 day "
