@@ -12,6 +12,7 @@
 #include "db/DbConnection.h"
 #include "db/RowChecksum.h"
 #include "db/SqlText.h"
+#include "platform/Files.h"
 
 namespace {
 QStringList Column(QSqlQuery& query) {
@@ -153,6 +154,11 @@ std::optional<QString> StageManifest(const QString& staging, const QString& grou
     if (!file.open(QIODevice::WriteOnly) ||
         file.write(QJsonDocument(manifest).toJson(QJsonDocument::Indented)) < 0 || !file.commit()) {
         return file.errorString() + QStringLiteral(": ") + file.fileName();
+    }
+    // It names the tables and their keys: no more readable than the files it describes.
+    const QStringList files = GroupFiles(staging, group);
+    if (!files.isEmpty()) {
+        ProtectLikeFolder(file.fileName(), QDir(staging).filePath(files.constFirst()));
     }
     return std::nullopt;
 }

@@ -266,6 +266,7 @@ private Q_SLOTS:
         Row("compacted configuration", "users/taro/conf/usrcnfgbak.accdb");
         Row("compacted report database", "users/taro/report/repdbbak.accdb");
         Row("backup file", "backup/ヌモリカ/Sunday/mstdb.mdb");
+        Row("backup manifest", "backup/ヌモリカ/Sunday/mstdb.manifest.json");
         Row("weekday folder", "backup/ヌモリカ/Sunday");
     }
     void copiesAreNoMoreReadableThanTheirSource() {
