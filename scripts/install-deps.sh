@@ -31,7 +31,7 @@ for extra in "$@"; do
     case "$extra" in
         run) with_tests=0 ;;
         fuzz) packages+=(clang libclang-rt-14-dev) ;;
-        bench) packages+=(hyperfine time strace bindfs mdbtools) ;;  # mdb-export: the pace to keep
+        bench) packages+=(hyperfine time strace bindfs mdbtools valgrind) ;;  # mdb-export: the pace to keep
         package) packages+=(dpkg-dev librsvg2-bin lintian appstream) ;;
         *) echo "install-deps.sh: unknown set $extra" >&2; exit 2 ;;
     esac

@@ -6,8 +6,8 @@
 # M得意先 sliced by staff code and an unsliced stock table K在庫, each with and without indexes on
 # the slicing keys, and times in one run:
 #   (a) the backup with the indexes, (b) VACUUM INTO of the same database, (c) the backup without
-#   the indexes, at both sizes; then the peak resident memory and the bytes written of the
-#   backups, and checks the row counts in the backup files against the source and against the
+#   the indexes, at both sizes; (d) verify and (e) restore of the large backup; then the peak
+#   resident memory and the bytes written of the backups, and checks the row counts in the backup files against the source and against the
 #   backup's own per-table report.
 #
 # Also (a1) the backup on one worker, and the longest commit of a writer process that commits small
@@ -195,6 +195,24 @@ rm -rf "$out" "$copy"
 # Median in seconds of the command named $1.
 median() { awk -F, -v name="$1" '$1 == name { print $4 }' "$results/times.csv"; }
 
+# --- verify and restore of the large backup ------------------------------------------------------
+kept="$BENCH_DIR/kept-backup"
+restored="$BENCH_DIR/restored.accdb"
+rm -rf "$kept" "$restored"
+"$admin" backup "$BENCH_DIR/inst-$ROWS_BIG-idx" --folder "$kept" >/dev/null 2>&1
+weekday=$(ls "$kept/ヌモリカ")
+log "timing verify and restore of the $ROWS_BIG-row backup ($weekday)"
+hyperfine --style basic --runs "$RUNS" --warmup 1 --prepare "rm -f '$restored'" \
+    --export-csv "$results/restore-times.csv" \
+    -n "verify-$ROWS_BIG" "'$admin' backup verify '$BENCH_DIR/inst-$ROWS_BIG-idx' $weekday --folder '$kept'" \
+    -n "restore-$ROWS_BIG" "'$admin' restore '$BENCH_DIR/inst-$ROWS_BIG-idx' $weekday --folder '$kept' --into '$restored'" >&2
+restore_status=0
+rm -f "$restored"
+"$admin" restore "$BENCH_DIR/inst-$ROWS_BIG-idx" "$weekday" --folder "$kept" --into "$restored" \
+    >"$results/restore-report.txt" 2>&1 || restore_status=$?
+rm -rf "$kept" "$restored"
+median_restore() { awk -F, -v name="$1" '$1 == name { print $4 }' "$results/restore-times.csv"; }
+
 # --- peak memory and row counts ----------------------------------------------------------------
 # Sum over the backup files $2 (a glob pattern in the weekday folder) of the rows of table $1,
 # with a checksum of the column $3.
@@ -237,7 +255,7 @@ for rows in "${sizes[@]}"; do
             read -r table pattern column <<<"$entry"
             want=$(source_rows "$table" "$db" "$column")
             got=$(backup_rows "$table" "$pattern" "$column")
-            files=$(ls "$out"/ヌモリカ/*/ 2>/dev/null | grep -c "^${pattern%%\**}" || true)
+            files=$(ls "$out"/ヌモリカ/*/ 2>/dev/null | grep -c "^${pattern%%\*}.*\.mdb$" || true)
             verdict=ok
             # The backup's own report must tell the same count.
             reported=$(awk -F'\t' -v t="$table" '$2 == t { s += $4 } END { print s + 0 }' \
@@ -348,6 +366,13 @@ peak_mb=$(awk -v k="$peak_kb" 'BEGIN { printf "%.1f", k / 1024 }')
     printf '%-46s %8s %8s %6s\n' "(c) $big rows / $small rows" "$r2" "3.20" "$(within "$r2" 3.2)"
     r3=$(ratio "$bn" "$vi")
     printf '%-46s %8s %8s %6s\n' "(c)/(b) at $big rows (for information)" "$r3" "-" "-"
+    vt=$(median_restore "verify-$big")
+    rt=$(median_restore "restore-$big")
+    r5=$(ratio "$vt" "$bi")
+    printf '%-46s %8s %8s %6s\n' "verify / (a) at $big rows ($vt s)" "$r5" "1.00" "$(within "$r5" 1)"
+    r6=$(ratio "$rt" "$bi")
+    printf '%-46s %8s %8s %6s\n' "restore / (a) at $big rows ($rt s, exit $restore_status)" "$r6" \
+        "1.50" "$(within "$r6" 1.5)"
     printf '%-46s %8s %8s %6s\n' "peak resident memory of the backups (MB)" "$peak_mb" "150" \
         "$(within "$peak_mb" 149.999)"
     for rows in "${sizes[@]}"; do

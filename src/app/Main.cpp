@@ -9,6 +9,8 @@
 #include "app/PleaseWaitWindow.h"
 #include "backup/ExitProgram.h"
 #include "context/AppContext.h"
+#include "db/ConnectionString.h"
+#include "db/DatabaseFile.h"
 #include "db/DbAccess.h"
 #include "db/DbConnection.h"
 #include "env/CompanySettings.h"
@@ -48,6 +50,17 @@ std::unique_ptr<MainMenuWindow> Main(AppContext& ctx, SingleInstance& instance) 
     ctx.business.keepOpeningRead = true;
     const bool opened = OpenEnvironment(ctx);
     ctx.business.keepOpeningRead = false;
+    // Writes that would fail one by one all through the run are told once, before anything else.
+    if (const QString denied =
+            MissingWriteRight(ConfigDatabasePath(ctx.paths.userConfigFolder, ctx.paths.configKind),
+                              ctx.databaseDefinition.kind == QLatin1String("A")
+                                  ? ComposeDaoOpenArguments(ctx.databaseDefinition).name
+                                  : QString());
+        !denied.isEmpty()) {
+        ctx.dialogs.information(denied);
+        CloseEnvironmentOnce(ctx);
+        return nullptr;
+    }
     if (!opened) {
         ctx.dialogs.information(FirstRunMessage());
         // Ended while the message was open (SIGTERM): the setup program is not wanted any more.

@@ -16,6 +16,7 @@
 #include <utility>
 
 #include "backup/BackupRules.h"
+#include "backup/Manifest.h"
 #include "context/AppContext.h"
 #include "db/DatabaseFile.h"
 #include "db/DbAccess.h"
@@ -38,6 +39,7 @@ struct Run {
     QStringList& errors;
     qint64 rowsDone = 0;
     qint64 rowsCounted = 0;
+    ManifestSource manifest = {};
 };
 
 void Progress(Run& run, const QString& table, const QString& text) {
@@ -64,9 +66,16 @@ bool Execute(Run& run, const DbConnection& source, const QString& sql, const QSt
 
 const QString kFileProvider = QStringLiteral("Provider=Microsoft.ACE.OLEDB.12.0;Data Source=");
 
-bool CreateBackupFile(const QString& path) {
+// The business file a backup copies; empty for a server.
+QString SourceFile(const BackupPlan& plan) {
+    return plan.source.kind == QLatin1String("A") ? ComposeDaoOpenArguments(plan.source).name
+                                                  : QString();
+}
+
+// Backup files and folders are no more readable than the business file they copy.
+bool CreateBackupFile(const Run& run, const QString& path) {
     QFile::remove(path);
-    return static_cast<bool>(CreateDatabaseFile(path, {}));
+    return static_cast<bool>(CreateDatabaseFile(path, {}, kJapaneseLocale, SourceFile(run.plan)));
 }
 
 // The business database as the backup reads it: the file the direct-open text names, or the
@@ -383,7 +392,7 @@ BackupTableReport CopyTableToBackup(Run& run, QString& target, const TablePlan& 
         // Also after the table's last slice: the group's next table starts in the new file.
         if (fileRows > limits.fileRows) {
             target = NextFollowOnFile(target);
-            report.failed = !CreateBackupFile(target) || report.failed;
+            report.failed = !CreateBackupFile(run, target) || report.failed;
             report.files << FileName(target);
             fileRows = 0;
         }
@@ -404,10 +413,6 @@ QString StagingFolder(const QString& weekdayFolder, const QString& group) {
     return QDir(weekdayFolder).filePath(QStringLiteral(".") + group + QStringLiteral(".new"));
 }
 
-QStringList GroupFiles(const QString& folder, const QString& group) {
-    return QDir(folder).entryList({group + QStringLiteral("*.mdb")}, QDir::Files, QDir::Name);
-}
-
 // Puts the staged files in place and removes the previous files that the new group no longer has.
 bool FinishCommit(const QString& weekdayFolder, const QString& group, QString* error) {
     const QString staging = StagingFolder(weekdayFolder, group);
@@ -426,7 +431,8 @@ bool FinishCommit(const QString& weekdayFolder, const QString& group, QString* e
             return false;
         }
     }
-    for (const QString& old : GroupFiles(weekdayFolder, group)) {
+    const QStringList previous = GroupFiles(weekdayFolder, group) << ManifestFileName(group);
+    for (const QString& old : previous) {
         if (!files.contains(old)) {
             QFile::remove(weekday.filePath(old));
         }
@@ -438,12 +444,16 @@ bool FinishCommit(const QString& weekdayFolder, const QString& group, QString* e
 
 bool CommitGroup(const QString& weekdayFolder, const QString& group, QString* error) {
     const QString staging = StagingFolder(weekdayFolder, group);
-    const QStringList files = GroupFiles(staging, group);
+    QStringList files = GroupFiles(staging, group);
     for (const QString& file : files) {
         if (!SyncToDisk(QDir(staging).filePath(file))) {
             *error = QStringLiteral("「%1」をディスクに書き込めません。").arg(file);
             return false;
         }
+    }
+    // The manifest comes last: it is never in place before the files it describes.
+    if (QFileInfo::exists(QDir(staging).filePath(ManifestFileName(group)))) {
+        files << ManifestFileName(group);
     }
     QSaveFile mark(QDir(staging).filePath(kCommitMark));
     if (!mark.open(QIODevice::WriteOnly) ||
@@ -516,10 +526,11 @@ StagedGroup StageGroup(Run& run, const TableReader& reader, const QStringList& t
                        const QString& group, QList<BackupTableReport>& reports) {
     const QString& weekdayFolder = run.plan.weekdayFolder;
     StagedGroup staged{group, 0, false};
+    const qsizetype first = reports.size();
     const QString staging = StagingFolder(weekdayFolder, group);
     QDir(staging).removeRecursively();
     QString current = QDir(staging).filePath(group + QStringLiteral(".mdb"));
-    if (!QDir().mkpath(staging) || !CreateBackupFile(current)) {
+    if (!MakeProtectedPath(staging, SourceFile(run.plan)) || !CreateBackupFile(run, current)) {
         run.errors << QStringLiteral("「%1」を作成できません。").arg(current);
         staged.failed = true;
         return staged;
@@ -547,9 +558,12 @@ StagedGroup StageGroup(Run& run, const TableReader& reader, const QStringList& t
                 CopyFileReplacing(temporary, current);
             }
             current = NextFollowOnFile(current);
-            staged.failed = !CreateBackupFile(current) || staged.failed;
+            staged.failed = !CreateBackupFile(run, current) || staged.failed;
             QFile::remove(temporary);
         }
+    }
+    if (const auto error = StageManifest(staging, group, run.manifest, reports.mid(first))) {
+        run.errors << *error;
     }
     return staged;
 }
@@ -590,7 +604,8 @@ bool TakeSnapshot(Run& run, DbConnection& source, const QString& snapshot) {
     QSqlQuery query(db);
     bool copied = false;
     if (wal) {
-        copied = query.exec(QStringLiteral("VACUUM INTO ") + SqlQuote(snapshot));
+        copied = CreateProtectedFile(snapshot, file) &&
+                 query.exec(QStringLiteral("VACUUM INTO ") + SqlQuote(snapshot));
     } else if (query.exec(QStringLiteral("BEGIN")) &&
                query.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) && query.next()) {
         query.finish();
@@ -675,6 +690,12 @@ public:
                 [this](const TablePlan&, const Slice*, const QString& target, bool create,
                        qint64* written) { return Copy(target, create, written); },
                 [](const TablePlan&) {}};
+    }
+
+    // The tables as the source declares them, read in the same moment.
+    QHash<QString, TableSchema> schema() {
+        const std::lock_guard lock(mutex_);
+        return schema_;
     }
 
     // What went wrong on the workers' side.
@@ -780,6 +801,11 @@ private:
             const std::lock_guard lock(mutex_);
             tables_ = *tables;
             rowsCounted_ = CountAllRows(source, *tables, plan_.groups);
+            for (const QString& listed : *tables) {
+                if (IsBackupTable(table(listed))) {
+                    schema_.insert(table(listed), ReadTableSchema(source.database(), listed));
+                }
+            }
             stage_ = Stage::Listed;
             errors_ << errors;
             errors.clear();
@@ -984,6 +1010,7 @@ private:
     QString readPath_;
     QStringList tables_;
     qint64 rowsCounted_ = 0;
+    QHash<QString, TableSchema> schema_;
     std::deque<Entry> entries_;
     std::deque<Job> jobs_;
     qsizetype entry_ = 0;     // the writer's next entry
@@ -1031,9 +1058,18 @@ BackupResult BackUp(const BackupPlan& plan, const BackupProgress& progress, cons
         result.sourceFailed = true;
         return result;
     }
+    run.manifest = {QDateTime::currentDateTime().toString(Qt::ISODateWithMs), plan.source.kind,
+                    workers ? QStringLiteral("sqlite") : SourceEngine(source.database()),
+                    workers ? workers->schema() : QHash<QString, TableSchema>()};
+    for (const QString& listed : workers ? QStringList() : *tables) {
+        if (IsBackupTable(BackupName(source.isServer(), listed))) {
+            run.manifest.schema.insert(BackupName(source.isServer(), listed),
+                                       ReadTableSchema(source.database(), listed));
+        }
+    }
     for (const QString& folder :
          FoldersOnTheWay(QDir(weekdayFolder).filePath(plan.groups.value(0)))) {
-        if (!QFileInfo::exists(folder) && !QDir().mkdir(folder)) {
+        if (!QFileInfo::exists(folder) && !MakeProtectedPath(folder, SourceFile(plan))) {
             result.errors << QStringLiteral("フォルダ「%1」を作成できません。").arg(folder);
         }
     }

@@ -158,3 +158,7 @@ QString NextFollowOnFile(const QString& path) {
     return JoinPath(QDir::toNativeSeparators(info.path()),
                     group + QString::number(number + 1) + QStringLiteral(".mdb"));
 }
+
+QStringList GroupFiles(const QString& folder, const QString& group) {
+    return QDir(folder).entryList({group + QStringLiteral("*.mdb")}, QDir::Files, QDir::Name);
+}

@@ -27,3 +27,6 @@ QString WeekdayFolder(const QString& backupFolder, const QDate& today);
 
 // The next follow-on file of a backup file: mstdb.mdb → mstdb1.mdb → mstdb2.mdb.
 QString NextFollowOnFile(const QString& path);
+
+// The files of a group in a folder (mstdb.mdb, mstdb1.mdb …), by name.
+QStringList GroupFiles(const QString& folder, const QString& group);

@@ -101,9 +101,13 @@ DbResult ExecuteAll(QSqlDatabase& db, const QStringList& statements) {
 }
 
 DbResult CreateDatabaseFile(const QString& path, const QStringList& statements,
-                            const QString& locale) {
+                            const QString& locale, const QString& like) {
     const QString temporary = path + QStringLiteral(".new");
     QFile::remove(temporary);
+    // The engine fills an empty file and gives its journals the file's rights.
+    if (!CreateProtectedFile(temporary, like)) {
+        return FileError(QStringLiteral("ファイル「%1」を作成できません。").arg(temporary));
+    }
     const QString format = DatabaseFileFormat(path);
     DbResult result = WithDatabaseFile(temporary, [&](QSqlDatabase& db) {
         return ExecuteAll(db, DatabaseInfoSchema(format, locale) + statements);

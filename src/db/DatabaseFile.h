@@ -32,9 +32,10 @@ inline const QString kJapaneseLocale = QStringLiteral(";LANGID=0x0411;CP=932;COU
 
 // Creates a new database file holding the given tables, with its format (by its ending) and
 // locale recorded in numorika_info. The file is built under a temporary name and renamed into
-// place, so a failure never leaves half a database at the path.
+// place, so a failure never leaves half a database at the path. It is protected like a new file of
+// its folder, never more readable than `like` when that names a file (the source of a copy).
 DbResult CreateDatabaseFile(const QString& path, const QStringList& statements,
-                            const QString& locale = kJapaneseLocale);
+                            const QString& locale = kJapaneseLocale, const QString& like = {});
 
 // The statements of the numorika_info table that records a file's format and locale.
 QStringList DatabaseInfoSchema(const QString& format, const QString& locale);

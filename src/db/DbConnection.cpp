@@ -322,6 +322,14 @@ QSqlDatabase DbConnection::database() const {
     return QSqlDatabase::database(name_, false);
 }
 
+sqlite3* FileEngine(const QSqlDatabase& db) {
+    const QVariant handle = db.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0) {
+        return nullptr;
+    }
+    return *static_cast<sqlite3* const*>(handle.constData());
+}
+
 std::optional<QString> DeclaredColumns(const QSqlDatabase& db, const QString& query) {
     sqlite3* engine = FileEngine(db);
     sqlite3_stmt* statement = nullptr;
@@ -350,12 +358,4 @@ std::optional<QString> DeclaredColumns(const QSqlDatabase& db, const QString& qu
         return std::nullopt;
     }
     return columns.join(QStringLiteral(", "));
-}
-
-sqlite3* FileEngine(const QSqlDatabase& db) {
-    const QVariant handle = db.driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0) {
-        return nullptr;
-    }
-    return *static_cast<sqlite3* const*>(handle.constData());
 }

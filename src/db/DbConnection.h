@@ -9,8 +9,6 @@
 #include "db/ConnectionString.h"
 #include "db/DbError.h"
 
-struct sqlite3;
-
 // What a connection serves. The configuration file takes the rows of every program of the suite
 // at once and chooses its journal by where it lies; any other file is opened as it is.
 enum class DbRole { Configuration, Business, Other };
@@ -88,9 +86,10 @@ void BindValue(QSqlQuery& query, int position, const QVariant& value);
 // Runs a statement with its "?" marks filled in order (a plain exec when there are none).
 bool ExecBound(QSqlQuery& query, const QString& sql, const QVariantList& bindings);
 
+struct sqlite3;
+// The engine under a connection on a database file; none for a server.
+sqlite3* FileEngine(const QSqlDatabase& db);
+
 // The columns of a query's rows on a database file as their tables declare them
 // ("番号 INTEGER, 名称 VARCHAR(60)"); none on a server, or when a column has no declared type.
 std::optional<QString> DeclaredColumns(const QSqlDatabase& db, const QString& query);
-
-// The engine under a connection on a database file; none for a server.
-sqlite3* FileEngine(const QSqlDatabase& db);

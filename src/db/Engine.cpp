@@ -1,5 +1,6 @@
 #include "db/Engine.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QSqlError>
@@ -9,7 +10,10 @@
 
 #include "db/DatabaseFile.h"
 #include "db/DbConnection.h"
+#include "db/RowChecksum.h"
+#include "db/Schema.h"
 #include "db/SqlText.h"
+#include "platform/Files.h"
 
 namespace {
 const QString kLinkPrefix = QStringLiteral(";DATABASE=");
@@ -17,6 +21,29 @@ const QString kLinkPrefix = QStringLiteral(";DATABASE=");
 const QString kLinksTable = QStringLiteral(
     "CREATE TABLE IF NOT EXISTS numorika_links (name TEXT NOT NULL PRIMARY KEY, "
     "source_table TEXT NOT NULL, attributes INTEGER NOT NULL, connect TEXT)");
+
+// The type a column of a server's rows takes in a database file.
+QString FileColumnType(const QMetaType& type) {
+    switch (type.id()) {
+        case QMetaType::Int:
+        case QMetaType::LongLong:
+        case QMetaType::Short:
+        case QMetaType::UInt:
+            return QStringLiteral("INTEGER");
+        case QMetaType::Double:
+            return QStringLiteral("REAL");
+        case QMetaType::QByteArray:
+            return QStringLiteral("BLOB");
+        case QMetaType::QDateTime:
+            return QStringLiteral("TIMESTAMP");
+        case QMetaType::QDate:
+            return QStringLiteral("DATE");
+        case QMetaType::QTime:
+            return QStringLiteral("TIME");
+        default:
+            return QStringLiteral("TEXT");
+    }
+}
 
 DbError Failure(const QString& description) {
     return {kUnspecifiedDbError, description};
@@ -189,6 +216,10 @@ DbResult CompactDatabase(const QString& source, const QString& target, const QSt
     if (auto problem = CheckDatabaseFile(source); !problem) {
         return problem;
     }
+    // The compacted file is the source's copy: no more readable than it from the start.
+    if (!CreateProtectedFile(target, source)) {
+        return Failure(QStringLiteral("「%1」を作成できません。").arg(target));
+    }
     auto compacted = WithDatabaseFile(source, [&](QSqlDatabase& db) -> DbResult {
         QSqlQuery query(db);
         if (!query.exec(QStringLiteral("VACUUM INTO ") + SqlQuote(target))) {
@@ -197,6 +228,7 @@ DbResult CompactDatabase(const QString& source, const QString& target, const QSt
         return {};
     });
     if (!compacted) {
+        QFile::remove(target);
         return compacted;
     }
     return WithDatabaseFile(target, [&](QSqlDatabase& db) {
@@ -215,12 +247,29 @@ DbResult CopyRowsIntoFile(const QSqlDatabase& source, const QString& query,
     if (auto problem = CheckDatabaseFile(file); !problem) {
         return problem;
     }
+    // The columns keep the case the business tables declare and the types the server gives
+    // them; times arrive as the server's text, with their microseconds.
     QSqlQuery rows(source);
     rows.setForwardOnly(true);
-    if (!ExecBound(rows, query, bindings)) {
+    QSqlRecord types;
+    QString sql = query;
+    if (source.driverName() == QLatin1String("QPSQL")) {
+        if (!ExecBound(rows,
+                       QStringLiteral("SELECT * FROM (") + query +
+                           QStringLiteral(") AS numorika_rows WHERE 1 = 0"),
+                       bindings)) {
+            return ToDbError(rows.lastError());
+        }
+        types = rows.record();
+        sql = ExactTimesQuery(types, query).value_or(query);
+    }
+    if (!ExecBound(rows, sql, bindings)) {
         return ToDbError(rows.lastError());
     }
     const QSqlRecord columns = rows.record();
+    if (types.isEmpty()) {
+        types = columns;
+    }
     return WithDatabaseFile(file, [&](QSqlDatabase& db) -> DbResult {
         QSqlQuery target(db);
         // As for a backup written on this engine: unsynced, but journalled against a kill.
@@ -228,15 +277,8 @@ DbResult CopyRowsIntoFile(const QSqlDatabase& source, const QString& query,
         if (create) {
             QStringList definitions;
             for (int i = 0; i < columns.count(); ++i) {
-                const QMetaType type = columns.field(i).metaType();
-                const bool whole = type.id() == QMetaType::Int ||
-                                   type.id() == QMetaType::LongLong ||
-                                   type.id() == QMetaType::Short || type.id() == QMetaType::UInt;
-                const bool real = type.id() == QMetaType::Double;
-                definitions << SqlIdentifier(columns.fieldName(i)) + QLatin1Char(' ') +
-                                   (whole  ? QStringLiteral("INTEGER")
-                                    : real ? QStringLiteral("REAL")
-                                           : QStringLiteral("TEXT"));
+                definitions << SqlIdentifier(DeclaredColumnName(columns.fieldName(i))) +
+                                   QLatin1Char(' ') + FileColumnType(types.field(i).metaType());
             }
             if (!target.exec(
                     QStringLiteral("CREATE TABLE %1 (%2)")

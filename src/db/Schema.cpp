@@ -139,6 +139,18 @@ const QList<ColumnSpec>& StaffColumns() {
     return columns;
 }
 
+QString DeclaredColumnName(const QString& folded) {
+    for (const auto* columns :
+         {&CompanyColumns(), &OfficeColumns(), &LinkColumns(), &StaffColumns()}) {
+        for (const ColumnSpec& column : *columns) {
+            if (column.name.toLower() == folded) {
+                return column.name;
+            }
+        }
+    }
+    return folded;
+}
+
 QStringList CatalogueTables() {
     return {QStringLiteral("ヌモリカ"), QStringLiteral("ヌモリカデータ管理"),
             QStringLiteral("ヌモリカ補助機能"), QStringLiteral("ヌモリカサービスメニュ")};

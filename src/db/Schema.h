@@ -22,6 +22,10 @@ const QList<ColumnSpec>& OfficeColumns();   // M事業所
 const QList<ColumnSpec>& LinkColumns();     // M他業務連携
 const QList<ColumnSpec>& StaffColumns();    // M担当者
 
+// A column name as the business tables declare it ("ID"), from the name a server folded to lower
+// case ("id"); a name the tables do not declare is answered as given.
+QString DeclaredColumnName(const QString& folded);
+
 // The four program catalogues of the configuration database, in the order they are searched.
 QStringList CatalogueTables();
 

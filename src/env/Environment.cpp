@@ -1,5 +1,7 @@
 #include "env/Environment.h"
 
+#include <QFileInfo>
+
 #include "context/AppContext.h"
 #include "db/DbAccess.h"
 #include "env/InstallPaths.h"
@@ -75,4 +77,30 @@ void StartEnvironmentSetup(AppContext& ctx) {
 QString FirstRunMessage() {
     return QStringLiteral("最初の動作環境設定を行います。") + QLatin1Char('\r') +
            QStringLiteral("終了後、再度業務を起動します。");
+}
+
+QString MissingWriteRight(const QString& configFile, const QString& businessFile) {
+    QString problem;
+    for (const auto& [file, what] : {std::pair{configFile, QStringLiteral("設定ファイル")},
+                                     std::pair{businessFile, QStringLiteral("業務データベース")}}) {
+        const QFileInfo info(file);
+        // A file that cannot be read fails its open, which says so.
+        if (file.isEmpty() || !info.isFile() || !info.isReadable() || !problem.isEmpty()) {
+            continue;
+        }
+        const QFileInfo folder(info.absolutePath());
+        if (!info.isWritable()) {
+            problem = QStringLiteral("%1「%2」に書き込む権限が有りません。").arg(what, file);
+        } else if (!folder.isWritable() || !folder.isExecutable()) {
+            problem = QStringLiteral(
+                          "%1のフォルダ「%2」にファイルを作る権限が有りません"
+                          " (ジャーナルに必要です)。")
+                          .arg(what, folder.filePath());
+        }
+    }
+    return problem.isEmpty() ? problem
+                             : problem + QStringLiteral(
+                                             "\n管理者に権限を直してもらってください "
+                                             "(numorika-admin check で確かめられます)。"
+                                             "メニューを終了します。");
 }

@@ -32,3 +32,8 @@ void StartEnvironmentSetup(AppContext& ctx);
 
 // The first-run message: its two sentences are parted by one carriage return.
 QString FirstRunMessage();
+
+// What keeps this user from writing the configuration file or the business file, or from making
+// the journals in their folders: one message naming the file and the missing right, empty when
+// nothing does. A file that is not there is left to the first-run path.
+QString MissingWriteRight(const QString& configFile, const QString& businessFile);

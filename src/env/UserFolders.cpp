@@ -54,7 +54,7 @@ QStringList FoldersOnTheWay(const QString& path) {
 
 void EnsureFolders(Dialogs& dialogs, const QString& path) {
     for (const QString& folder : FoldersOnTheWay(path)) {
-        if (QFileInfo::exists(folder) || QDir().mkdir(folder)) {
+        if (QFileInfo::exists(folder) || MakeProtectedPath(folder)) {
             continue;
         }
         dialogs.information(QStringLiteral("DIREXISTCHK ERROR") +

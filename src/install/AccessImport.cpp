@@ -3,9 +3,6 @@
 #include <QDate>
 #include <QFile>
 #include <QFileInfo>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QUuid>
 #include <QVariant>
 #include <QtEndian>
@@ -23,6 +20,7 @@
 
 #include "db/DatabaseFile.h"
 #include "db/SqlText.h"
+#include "db/SqliteFile.h"
 #include "platform/Files.h"
 
 namespace {
@@ -261,7 +259,7 @@ struct TableImport {
 
 class Importer {
 public:
-    Importer(MdbHandle* mdb, QSqlDatabase& db, const AccessImportProgress& progress,
+    Importer(MdbHandle* mdb, SqliteFile& db, const AccessImportProgress& progress,
              AccessImportResult& result)
         : mdb_(mdb), db_(db), progress_(progress), result_(result) {}
 
@@ -322,17 +320,18 @@ public:
 
 private:
     std::optional<QString> copyRows(MdbTableDef* table, const TableImport& import) {
-        QSqlQuery query(db_);
-        if (!query.exec(CreateStatement(import.name, import.columns, import.primaryKey))) {
-            return writeFailure(query);
+        if (!db_.execute(CreateStatement(import.name, import.columns, import.primaryKey))) {
+            return writeFailure();
         }
         QStringList marks;
         for (qsizetype i = 0; i < import.columns.size(); ++i) {
             marks << QStringLiteral("?");
         }
-        if (!query.prepare(QStringLiteral("INSERT INTO %1 VALUES (%2)")
-                               .arg(SqlIdentifier(import.name), marks.join(QLatin1Char(','))))) {
-            return writeFailure(query);
+        auto insert =
+            db_.prepare(QStringLiteral("INSERT INTO %1 VALUES (%2)")
+                            .arg(SqlIdentifier(import.name), marks.join(QLatin1Char(','))));
+        if (!insert) {
+            return writeFailure();
         }
         std::vector<MdbField> fields(MDB_MAX_COLS);
         qint64 rows = 0;
@@ -351,10 +350,10 @@ private:
                 if (!value) {
                     return rowFailure(import.name, rows + 1);
                 }
-                query.bindValue(int(i), *value);
+                insert->bind(int(i), *value);
             }
-            if (!query.exec()) {
-                return writeFailure(query);
+            if (!insert->run()) {
+                return writeFailure();
             }
             if (++rows % kProgressEvery == 0 && progress_) {
                 progress_(import.name, rows);
@@ -369,8 +368,8 @@ private:
                 .arg(rows);
         }
         for (const QString& statement : import.indexStatements) {
-            if (!query.exec(statement)) {
-                return writeFailure(query);
+            if (!db_.execute(statement)) {
+                return writeFailure();
             }
         }
         if (progress_) {
@@ -384,12 +383,12 @@ private:
         return QStringLiteral("表「%1」の %2 行目を読めません。").arg(table).arg(row);
     }
 
-    static QString writeFailure(const QSqlQuery& query) {
-        return QStringLiteral("新しいファイルに書き込めません: %1").arg(query.lastError().text());
+    QString writeFailure() const {
+        return QStringLiteral("新しいファイルに書き込めません: %1").arg(db_.error());
     }
 
     MdbHandle* mdb_;
-    QSqlDatabase& db_;
+    SqliteFile& db_;
     const AccessImportProgress& progress_;
     AccessImportResult& result_;
 };
@@ -415,18 +414,16 @@ std::optional<QString> CheckSource(const QString& source) {
     return std::nullopt;
 }
 
-std::optional<QString> ImportTables(MdbHandle* mdb, QSqlDatabase& db, const QString& target,
+std::optional<QString> ImportTables(MdbHandle* mdb, SqliteFile& db, const QString& target,
                                     const AccessImportProgress& progress,
                                     AccessImportResult& result) {
-    QSqlQuery query(db);
     // The staged file is private until the rename: a crash leaves only a file to throw away.
     for (const QString& statement :
          QStringList{QStringLiteral("PRAGMA journal_mode = OFF"),
                      QStringLiteral("PRAGMA synchronous = OFF"), QStringLiteral("BEGIN")} +
              DatabaseInfoSchema(DatabaseFileFormat(target), kJapaneseLocale)) {
-        if (!query.exec(statement)) {
-            return QStringLiteral("新しいファイルに書き込めません: %1")
-                .arg(query.lastError().text());
+        if (!db.execute(statement)) {
+            return QStringLiteral("新しいファイルに書き込めません: %1").arg(db.error());
         }
     }
     // Every Access file lists its own catalogue table: a list without it was not read whole.
@@ -452,17 +449,17 @@ std::optional<QString> ImportTables(MdbHandle* mdb, QSqlDatabase& db, const QStr
             return failure;
         }
     }
-    if (!query.exec(QStringLiteral("COMMIT"))) {
-        return QStringLiteral("新しいファイルに書き込めません: %1").arg(query.lastError().text());
+    if (!db.execute(QStringLiteral("COMMIT"))) {
+        return QStringLiteral("新しいファイルに書き込めません: %1").arg(db.error());
     }
     // The report counts what the file holds, not what was sent to it.
     for (AccessTableReport& table : result.tables) {
-        if (!query.exec(
-                QStringLiteral("SELECT COUNT(*) FROM %1").arg(SqlIdentifier(table.table))) ||
-            !query.next()) {
-            return QStringLiteral("新しいファイルを読めません: %1").arg(query.lastError().text());
+        const auto rows =
+            db.integer(QStringLiteral("SELECT COUNT(*) FROM %1").arg(SqlIdentifier(table.table)));
+        if (!rows) {
+            return QStringLiteral("新しいファイルを読めません: %1").arg(db.error());
         }
-        table.rowsWritten = query.value(0).toLongLong();
+        table.rowsWritten = *rows;
     }
     return std::nullopt;
 }
@@ -483,19 +480,9 @@ std::optional<QString> ImportInto(const QString& source, const QString& staged,
         iconv_close(mdb->iconv_in);
         mdb->iconv_in = converter;
     }
-    const QString connection = QStringLiteral("access-import-") + QUuid::createUuid().toString();
-    std::optional<QString> failure;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
-        db.setDatabaseName(staged);
-        failure =
-            db.open()
-                ? ImportTables(mdb.get(), db, target, progress, result)
-                : QStringLiteral("「%1」を作成できません: %2").arg(staged, db.lastError().text());
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(connection);
-    return failure;
+    SqliteFile db(staged);
+    return db.isOpen() ? ImportTables(mdb.get(), db, target, progress, result)
+                       : QStringLiteral("「%1」を作成できません: %2").arg(staged, db.error());
 }
 
 // The reader trusts the file it is given: a damaged one can make it read past the end or fail

@@ -40,7 +40,21 @@ DatabaseDefinition FileDefinition(const QString& businessPath) {
     return definition;
 }
 
-// A libpq connection text ("host=… port=… dbname=… user=… password=…") as a definition of kind S.
+std::optional<QString> CreateServerSchema(const DatabaseDefinition& definition,
+                                          const QStringList& statements) {
+    DbConnection server(QStringLiteral("init"), DbRole::Business);
+    if (const auto result = server.open(ComposeBusinessConnectionString(definition)); !result) {
+        return result.error().description;
+    }
+    QSqlDatabase db = server.database();
+    if (const auto result = ExecuteAll(db, statements); !result) {
+        return result.error().description;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
 DatabaseDefinition ServerDefinition(const QString& connection) {
     QMap<QString, QString> values;
     for (const QString& pair : connection.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
@@ -61,21 +75,6 @@ DatabaseDefinition ServerDefinition(const QString& connection) {
     definition.password = values.value(QStringLiteral("password"));
     return definition;
 }
-
-std::optional<QString> CreateServerSchema(const DatabaseDefinition& definition,
-                                          const QStringList& statements) {
-    DbConnection server(QStringLiteral("init"), DbRole::Business);
-    if (const auto result = server.open(ComposeBusinessConnectionString(definition)); !result) {
-        return result.error().description;
-    }
-    QSqlDatabase db = server.database();
-    if (const auto result = ExecuteAll(db, statements); !result) {
-        return result.error().description;
-    }
-    return std::nullopt;
-}
-
-}  // namespace
 
 QStringList InitialConfigurationRows() {
     return {

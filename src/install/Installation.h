@@ -3,6 +3,8 @@
 #include <QString>
 #include <optional>
 
+#include "db/ConnectionString.h"
+
 // File names of the suite's programs in prgbin.
 QString MenuExecutableName();
 QString SetupProgramName();
@@ -56,3 +58,6 @@ std::optional<QString> InstallDesktopEntry(const QString& base);
 
 // The demo program that stands in for the programs of the suite.
 QString DemoProgramName();
+
+// A libpq connection text ("host=… port=… dbname=… user=… password=…") as a definition of kind S.
+DatabaseDefinition ServerDefinition(const QString& connection);

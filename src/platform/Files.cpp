@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QSaveFile>
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -11,9 +13,140 @@
 #include <io.h>
 #else
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/vfs.h>
 #include <unistd.h>
 #endif
+
+#ifndef Q_OS_WIN
+namespace {
+// The folder something is made in: shared with a group when it carries the set-group-ID bit.
+struct Place {
+    bool shared = false;
+    mode_t mode = 0;
+    gid_t group = 0;
+};
+
+Place PlaceOf(const QString& path) {
+    struct stat folder {};
+    if (::stat(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), &folder) != 0) {
+        return {};
+    }
+    return {(folder.st_mode & S_ISGID) != 0, folder.st_mode, folder.st_gid};
+}
+
+// The rights of a file or folder made with `made` in place, as a copy of source.
+mode_t ProtectedMode(mode_t made, bool folder, const Place& place, const QString& source) {
+    mode_t mode = made & 07777;
+    if (place.shared) {
+        mode = folder ? (place.mode & 07777) : (place.mode & 0660);
+    }
+    struct stat from {};
+    if (!source.isEmpty() && ::stat(QFile::encodeName(source).constData(), &from) == 0) {
+        mode_t allowed = from.st_mode & 0777;
+        if (folder && !S_ISDIR(from.st_mode)) {
+            // A folder of copies of a file: who may read the file may open the folder.
+            allowed |= (allowed & 0444) >> 2;
+        }
+        mode &= allowed | (folder ? 07700 : 0600);
+    }
+    return mode;
+}
+
+// The group first: a change of group may clear the set-group-ID bit.
+bool Apply(int descriptor, mode_t mode, const Place& place) {
+    struct stat now {};
+    if (::fstat(descriptor, &now) != 0) {
+        return false;
+    }
+    if (place.shared && now.st_gid != place.group &&
+        ::fchown(descriptor, static_cast<uid_t>(-1), place.group) != 0) {
+        return false;
+    }
+    return (now.st_mode & 07777) == mode || ::fchmod(descriptor, mode) == 0;
+}
+
+bool ApplyToPath(const QString& path, mode_t mode, const Place& place) {
+    const int descriptor =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (descriptor < 0) {
+        return false;
+    }
+    const bool applied = Apply(descriptor, mode, place);
+    ::close(descriptor);
+    return applied;
+}
+
+// A copy just opened under its temporary name: protected before a byte is written.
+bool ProtectOpenCopy(int descriptor, const QString& target, const QString& source) {
+    struct stat made {};
+    const Place place = PlaceOf(target);
+    return ::fstat(descriptor, &made) == 0 &&
+           Apply(descriptor, ProtectedMode(made.st_mode, false, place, source), place);
+}
+}  // namespace
+#endif
+
+bool ProtectLikeFolder(const QString& path, const QString& source) {
+#ifdef Q_OS_WIN
+    static_cast<void>(source);
+    return QFileInfo::exists(path);
+#else
+    struct stat made {};
+    if (::lstat(QFile::encodeName(path).constData(), &made) != 0) {
+        return false;
+    }
+    const Place place = PlaceOf(path);
+    return ApplyToPath(path, ProtectedMode(made.st_mode, S_ISDIR(made.st_mode), place, source),
+                       place);
+#endif
+}
+
+bool CreateProtectedFile(const QString& path, const QString& source) {
+#ifdef Q_OS_WIN
+    static_cast<void>(source);
+    QFile file(path);
+    return file.open(QIODevice::NewOnly);
+#else
+    const Place place = PlaceOf(path);
+    // Made with no more than its final rights; the umask may take some away, which a shared
+    // folder gives back.
+    const mode_t mode = ProtectedMode(0666, false, place, source);
+    const int descriptor = ::open(QFile::encodeName(path).constData(),
+                                  O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+    if (descriptor < 0) {
+        return false;
+    }
+    const bool applied = !place.shared || Apply(descriptor, mode, place);
+    ::close(descriptor);
+    return applied;
+#endif
+}
+
+bool MakeProtectedPath(const QString& path, const QString& source) {
+#ifdef Q_OS_WIN
+    static_cast<void>(source);
+    return QDir().mkpath(path);
+#else
+    QStringList missing;
+    for (QString folder = QDir::cleanPath(QDir(path).absolutePath()); !QFileInfo::exists(folder);
+         folder = QFileInfo(folder).path()) {
+        missing.prepend(folder);
+    }
+    for (const QString& folder : missing) {
+        const Place place = PlaceOf(folder);
+        const mode_t mode = ProtectedMode(0777, true, place, source);
+        if (::mkdir(QFile::encodeName(folder).constData(), mode) != 0 &&
+            !QFileInfo(folder).isDir()) {
+            return false;
+        }
+        if (place.shared && !ApplyToPath(folder, mode, place)) {
+            return false;
+        }
+    }
+    return QFileInfo(path).isDir();
+#endif
+}
 
 bool CopyFileReplacing(const QString& source, const QString& target, QString* error) {
     QFile in(source);
@@ -30,6 +163,13 @@ bool CopyFileReplacing(const QString& source, const QString& target, QString* er
     if (!out.open(QIODevice::WriteOnly)) {
         return fail(out.errorString() + QStringLiteral(": ") + target);
     }
+#ifndef Q_OS_WIN
+    if (!ProtectOpenCopy(out.handle(), target, source)) {
+        const int cause = errno;
+        out.cancelWriting();
+        return fail(QString::fromLocal8Bit(std::strerror(cause)) + QStringLiteral(": ") + target);
+    }
+#endif
     constexpr qint64 kChunk = 1 << 20;
     while (!in.atEnd()) {
         const QByteArray chunk = in.read(kChunk);
@@ -158,7 +298,7 @@ bool CopyTree(const QString& from, const QString& to, int depth, const FolderCop
         copy.skip(from, QStringLiteral("フォルダの階層が深すぎます"));
         return false;
     }
-    if (!QDir().mkpath(to)) {
+    if (!MakeProtectedPath(to, from)) {
         copy.skip(from, QStringLiteral("コピー先のフォルダを作成できません"));
         return false;
     }
@@ -201,7 +341,7 @@ bool CopyTree(const QString& from, const QString& to, int depth, const FolderCop
 
 bool CopyFolder(const QString& source, const QString& target, const QString& outside,
                 QStringList* skipped) {
-    if (!QFileInfo(source).isDir() || !QDir().mkpath(target)) {
+    if (!QFileInfo(source).isDir() || !MakeProtectedPath(target, source)) {
         return false;
     }
     const FolderCopy copy{QFileInfo(target).canonicalFilePath(),

@@ -3,8 +3,20 @@
 #include <QString>
 #include <QStringList>
 
+// What the programs make keeps the protection of where it lies and of what it copies. In a folder
+// shared with a group (set-group-ID) a new file or folder takes the folder's group and the group's
+// rights, whatever the umask; elsewhere the umask decides. A copy is never more readable than its
+// source (a file, or a folder for a folder), though its owner may always write it.
+// ProtectLikeFolder gives a file or folder just made those rights.
+bool ProtectLikeFolder(const QString& path, const QString& source = {});
+// An empty file (for a database engine or a copy to fill) with those rights from the start.
+bool CreateProtectedFile(const QString& path, const QString& source = {});
+// A folder and each missing one on the way, with those rights.
+bool MakeProtectedPath(const QString& path, const QString& source = {});
+
 // Copies a file over another (or to a new name). The copy is written under a temporary name and
-// renamed into place, so a failure never leaves half a file where a whole one was.
+// renamed into place, so a failure never leaves half a file where a whole one was. It is
+// protected like a new file of its folder, never more readable than the source.
 bool CopyFileReplacing(const QString& source, const QString& target, QString* error = nullptr);
 
 // Puts a whole file in place of another in one step (or under a new name): a reader sees the old

@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 
+#include "db/SqliteFile.h"
 #include "install/AccessImport.h"
 #include "install/Migration.h"
 #include "platform/CodeConverter.h"
@@ -90,6 +91,34 @@ private Q_SLOTS:
         QFETCH(QString, text);
         QCOMPARE(kind == "date" ? AccessDateText(stored) : AccessCurrencyText(qint64(stored)),
                  text);
+    }
+
+    // Each kind of value reaches the new file as it is, also those the test files do not hold.
+    void valuesAreWrittenAsTheyAre_data() {
+        Columns<QVariant, QString>("value", "stored");
+        Row("integer", QVariant(qlonglong(-1)), QString("integer -1"));
+        Row("real", QVariant(0.1), QString("real 0.1"));
+        Row("text", QVariant(QString("社員\n")), QString("text '社員\n'"));
+        Row("empty text", QVariant(QString("")), QString("text ''"));
+        Row("text after a byte order mark", QVariant(QString(QChar(0xFEFF)) + "a"),
+            QString("text '\uFEFFa'"));
+        Row("bytes", QVariant(QByteArray("\0\xff", 2)), QString("blob X'00FF'"));
+        Row("no bytes", QVariant(QByteArray("")), QString("blob X''"));
+        Row("null", QVariant(), QString("null NULL"));
+    }
+    void valuesAreWrittenAsTheyAre() {
+        QFETCH(QVariant, value);
+        const QString path = dir_.filePath("kinds.sqlite");
+        QFile::remove(path);
+        {
+            SqliteFile file(path);
+            QVERIFY(file.execute("CREATE TABLE t (v)"));
+            auto insert = file.prepare("INSERT INTO t VALUES (?)");
+            QVERIFY(insert.has_value());
+            insert->bind(0, value);
+            QVERIFY(insert->run());
+        }
+        QTEST(QueryValue(path, "SELECT typeof(v) || ' ' || quote(v) FROM t").toString(), "stored");
     }
 
     // A file that cannot be read whole, or a target that is there already, is refused with one

@@ -1,4 +1,5 @@
 #include "TestSupport.h"
+#include "backup/Restore.h"
 
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -46,9 +47,31 @@ struct Backup {
     int rowsIn(const QString& file, const QString& table) const {
         return QueryValue(file, "SELECT count(*) FROM " + table).toInt();
     }
-    QStringList files() const { return QDir(folder).entryList(QDir::Files, QDir::Name); }
+    QStringList files() const { return QDir(folder).entryList({"*.mdb"}, QDir::Files, QDir::Name); }
     QMap<QString, QByteArray> contents() const { return FileBytes(folder, {"*"}); }
     QString backupStamp() const { return StoredSetting(install, "バックアップ日付"); }
+    // 90 sales lines over 18 dates in slices of 10, three to a file (tridb, tridb1, tridb2), with
+    // Null dates, quotes and line breaks, bytes and reals, a key and a unique index, backed up.
+    void backUpEveryKind() {
+        const bool server = install.onServer();
+        ExecuteOn(install.businessPath(),
+                  "CREATE TABLE T営業受注明細 (番号 INTEGER NOT NULL PRIMARY KEY, 営業受注日付 " +
+                      QString(server ? "TIMESTAMP" : "TEXT") + ", 摘要 VARCHAR(60), 数量 " +
+                      "NUMERIC(10,2), 写真 " + (server ? "BYTEA" : "BLOB") + ", 単価 " +
+                      (server ? "DOUBLE PRECISION" : "REAL") + ")");
+        ExecuteOn(install.businessPath(), "CREATE UNIQUE INDEX 明細摘要 ON T営業受注明細 (摘要)");
+        ExecuteOn(install.businessPath(),
+                  server ? "INSERT INTO T営業受注明細 SELECT i, CASE WHEN i % 9 > 0 THEN "
+                           "timestamp '2024-05-01 10:00:00.123456' + (i % 18) * interval '1 day "
+                           "1 microsecond' END, 'it''s' || chr(10) || i, i * 1.25, "
+                           "decode(md5(i::text), 'hex'), i / 3.0 FROM generate_series(1, 90) i"
+                         : "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                           "WHERE i < 90) INSERT INTO T営業受注明細 SELECT i, CASE WHEN i % 9 > "
+                           "0 THEN printf('2024%04d', i % 18) END, 'it''s' || char(10) || i, "
+                           "i * 1.25, randomblob(16), i / 3.0 FROM n");
+        table("A番号情報", 3);
+        QVERIFY(BackupDatabases(t.ctx, folder, {.sliceRows = 10, .fileRows = 35}).complete());
+    }
     QString file(const QString& name) const { return folder + name; }
 
     TestInstallation install;
@@ -599,6 +622,103 @@ private Q_SLOTS:
         QCOMPARE(HistoryNotes(install.configPath()).last(), QStringLiteral("終了"));
         QCOMPARE(FileBytes(weekday) == lastWeek, disturbance == "end");
         QVERIFY(!sinceEnd.isValid() || sinceEnd.elapsed() < 5000);
+    }
+
+    // A restore gives back every table row for row, with its declared types and indexes, into
+    // a new file or, from a server, into an empty server database.
+    void aBackupComesBackWhole() {
+        Backup b;
+        b.backUpEveryKind();
+        Backup target;
+        const bool server = b.install.onServer();
+        const QString restored =
+            server ? target.install.businessPath() : b.backupRoot.filePath("restored.accdb");
+        const BackupCheck check = RestoreBackup(
+            {b.folder,
+             restored,
+             server ? ComposeBusinessConnectionString(target.t.ctx.databaseDefinition) : "",
+             {}});
+        QCOMPARE(check.problems, QStringList());
+        QCOMPARE(check.tables.size(), 2);
+        const QString table = server ? "t営業受注明細" : "T営業受注明細";
+        const QStringList facts =
+            server ? QStringList{"SELECT string_agg(concat_ws('|', 番号, 営業受注日付, 摘要, 数量, "
+                                 "encode(写真, 'hex'), 単価), ';' ORDER BY 番号) FROM " + table,
+                                 "SELECT string_agg(format_type(atttypid, atttypmod), ' ' ORDER BY "
+                                 "attnum) FROM pg_attribute WHERE attrelid = '" + table +
+                                     "'::regclass AND attnum > 0",
+                                 "SELECT string_agg(indexdef, ';') FROM pg_indexes WHERE "
+                                 "tablename = '" + table + "'",
+                                 "SELECT string_agg(番号::text, ',' ORDER BY 番号) FROM a番号情報"}
+                   : QStringList{"SELECT group_concat(番号 || '|' || quote(営業受注日付) || '|' || "
+                                 "摘要 || '|' || 数量 || '|' || hex(写真) || '|' || 単価, ';') "
+                                 "FROM (SELECT * FROM T営業受注明細 ORDER BY 番号)",
+                                 "SELECT sql FROM sqlite_master WHERE name = '" + table + "'",
+                                 "SELECT group_concat(sql, ';') FROM sqlite_master WHERE "
+                                 "type = 'index'",
+                                 "SELECT group_concat(番号) FROM A番号情報"};
+        for (const QString& fact : facts) {
+            QCOMPARE(QueryValue(restored, fact), QueryValue(b.install.businessPath(), fact));
+        }
+    }
+
+    // A server's copy names its columns as the business tables declare them, and its times keep
+    // their microseconds.
+    void aServerCopyKeepsDeclaredNamesAndTimes() {
+        Backup b;
+        if (!b.install.onServer()) {
+            QSKIP("a file's names and times are copied as they are");
+        }
+        ExecuteOn(b.install.businessPath(), "CREATE TABLE K在庫 (ID TEXT, 入庫日時 TIMESTAMP)");
+        ExecuteOn(b.install.businessPath(),
+                  "INSERT INTO K在庫 VALUES ('a', '2024-05-01 10:00:00.123456')");
+        QVERIFY(BackupDatabases(b.t.ctx, b.folder).copied);
+        QCOMPARE(QueryValue(b.file("mstdb.mdb"),
+                            "SELECT group_concat(name || ' ' || type, ', ') FROM "
+                            "pragma_table_info('K在庫')"),
+                 "ID TEXT, 入庫日時 TIMESTAMP");
+        QCOMPARE(QueryValue(b.file("mstdb.mdb"), "SELECT 入庫日時 FROM K在庫"),
+                 "2024-05-01 10:00:00.123456");
+    }
+
+    // A backup that is not what its manifest says is found out, and nothing is restored from it.
+    void aDamagedBackupIsFoundOut_data() {
+        Columns<QString, bool>("damage", "whole");
+        Row("untouched", "", true);
+        Row("a byte in the middle of a file", "byte", false);
+        Row("a row deleted", "row", false);
+        Row("a follow-on file missing", "file", false);
+        Row("the manifest of another backup", "manifest", false);
+        Row("made before manifests", "old", false);
+    }
+    void aDamagedBackupIsFoundOut() {
+        QFETCH(QString, damage);
+        Backup b;
+        b.backUpEveryKind();
+        if (damage == "byte") {
+            QFile file(b.file("tridb.mdb"));
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            const qint64 at = file.readAll().indexOf("s\n2");
+            QVERIFY(at > 0 && file.seek(at + 2) && file.write("7") == 1);
+        } else if (damage == "row") {
+            ExecuteOn(b.file("tridb1.mdb"), "DELETE FROM T営業受注明細 WHERE rowid = 3");
+        } else if (damage == "file") {
+            QVERIFY(QFile::remove(b.file("tridb1.mdb")));
+        } else if (damage == "old") {
+            for (const QString& group : BackupGroups()) {
+                QVERIFY(QFile::remove(b.file(group + ".manifest.json")));
+            }
+        } else if (damage == "manifest") {
+            ExecuteOn(b.install.businessPath(), "UPDATE T営業受注明細 SET 単価 = 0 WHERE 番号 = 5");
+            const QString other = b.backupRoot.filePath("other/");
+            QVERIFY(BackupDatabases(b.t.ctx, other, {.sliceRows = 10, .fileRows = 35}).copied);
+            QVERIFY(QFile::remove(b.file("tridb.manifest.json")) &&
+                    QFile::copy(other + "tridb.manifest.json", b.file("tridb.manifest.json")));
+        }
+        QTEST(VerifyBackup(b.folder).whole(), "whole");
+        const QString restored = b.backupRoot.filePath("restored.accdb");
+        QTEST(RestoreBackup({b.folder, restored, {}, {"T営業受注明細"}}).whole(), "whole");
+        QTEST(QFileInfo::exists(restored), "whole");
     }
 
     // The progress in the notice panel stays readable beside the please-wait window.

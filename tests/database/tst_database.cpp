@@ -1,7 +1,16 @@
 #include "TestSupport.h"
 
 namespace {
-enum class Fault { Missing, Folder, Unreadable, RandomBytes, ReadOnly, Locked, WriteLocked };
+enum class Fault {
+    Missing,
+    Folder,
+    Unreadable,
+    RandomBytes,
+    ReadOnly,
+    ReadOnlyFolder,
+    Locked,
+    WriteLocked
+};
 
 // Another program of the suite in the middle of a long write: sqlite3 holds an exclusive lock
 // until its input closes.
@@ -199,7 +208,8 @@ private Q_SLOTS:
         Row("config is a folder", false, Fault::Folder, false, "", "");
         Row("config unreadable", false, Fault::Unreadable, false, "SYB_OPEN ERROR", "");
         Row("config random bytes", false, Fault::RandomBytes, false, "SYB_OPEN ERROR", "");
-        Row("config read-only", false, Fault::ReadOnly, true, "", "");
+        // A file the user cannot write is told at start, and the menu ends.
+        Row("config read-only", false, Fault::ReadOnly, false, "設定ファイル「", "");
         Row("config locked", false, Fault::Locked, false, "SYB_OPEN ERROR", "");
         // Once in WAL mode, a writer's lock keeps out writes only: the menu opens and its rows
         // are skipped after the timeout.
@@ -208,7 +218,11 @@ private Q_SLOTS:
         Row("business is a folder", true, Fault::Folder, false, "", "エラー DB_OPEN ERROR");
         Row("business unreadable", true, Fault::Unreadable, false, "", "エラー DB_OPEN ERROR");
         Row("business random bytes", true, Fault::RandomBytes, false, "", "エラー DB_OPEN ERROR");
-        Row("business read-only", true, Fault::ReadOnly, true, "", "");
+        Row("business read-only", true, Fault::ReadOnly, false, "業務データベース「", "");
+        Row("config folder read-only", false, Fault::ReadOnlyFolder, false,
+            "設定ファイルのフォルダ「", "");
+        Row("business folder read-only", true, Fault::ReadOnlyFolder, false,
+            "業務データベースのフォルダ「", "");
         Row("business locked", true, Fault::Locked, false, "", "エラー DB_OPEN ERROR");
     }
     void aFaultyFileNeverCrashesOrLosesData() {
@@ -220,7 +234,15 @@ private Q_SLOTS:
         const QString other = business ? install.configPath() : install.businessPath();
         const QList<QVariantMap> otherRowsBefore = QueryRows(other, "SELECT * FROM sqlite_master");
         std::unique_ptr<LockHolder> lock;
-        if (fault == Fault::Missing || fault == Fault::Folder) {
+        const QString folder = QFileInfo(path).path();
+        const auto reopen = qScopeGuard(
+            [&] { QFile::setPermissions(folder, QFile::permissions(folder) | QFile::WriteOwner); });
+        if (fault == Fault::ReadOnlyFolder) {
+            QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
+            if (QFileInfo(folder).isWritable()) {
+                QSKIP("File modes do not bind this user; the unprivileged run covers this.");
+            }
+        } else if (fault == Fault::Missing || fault == Fault::Folder) {
             QVERIFY(QFile::remove(path) && (fault == Fault::Missing || QDir().mkpath(path)));
         } else if (fault == Fault::Unreadable || fault == Fault::ReadOnly) {
             const bool noRead = fault == Fault::Unreadable;
@@ -256,7 +278,7 @@ private Q_SLOTS:
         } else {
             QVERIFY(t.dialogs.informations.first().startsWith(box));
             QCOMPARE(t.dialogs.informations.mid(box.isEmpty() ? 0 : 1),
-                     QStringList{FirstRunMessage()});
+                     box.contains("「") ? QStringList() : QStringList{FirstRunMessage()});
         }
         lock.reset();
 

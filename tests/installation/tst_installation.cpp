@@ -256,6 +256,37 @@ private Q_SLOTS:
                  QByteArray(4096, 'x'));
     }
 
+    // Sources closed to others: the user's copies, the compacted files, the backup and its
+    // weekday folder are closed to others too.
+    void copiesAreNoMoreReadableThanTheirSource_data() {
+        Columns<QString>("copy");
+        Row("configuration copy", "users/taro/conf/usrcnfg.accdb");
+        Row("report database copy", "users/taro/report/repdb.accdb");
+        Row("report forms copy", "users/taro/report/repfrmdb.accdb");
+        Row("compacted configuration", "users/taro/conf/usrcnfgbak.accdb");
+        Row("compacted report database", "users/taro/report/repdbbak.accdb");
+        Row("backup file", "backup/ヌモリカ/Sunday/mstdb.mdb");
+        Row("backup manifest", "backup/ヌモリカ/Sunday/mstdb.manifest.json");
+        Row("weekday folder", "backup/ヌモリカ/Sunday");
+    }
+    void copiesAreNoMoreReadableThanTheirSource() {
+        PerUser p;
+        for (const QString source : {"conf/usrcnfg.accdb", "report/repdb.accdb",
+                                     "report/repfrmdb.accdb", "data/gnrdb.accdb"}) {
+            QVERIFY(QFile::setPermissions(p.install.path(source),
+                                          QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+        }
+        QVERIFY(OpenEnvironment(p.t.ctx));
+        QVERIFY(
+            BackupDatabases(p.t.ctx, WeekdayFolder(p.install.path("backup"), QDate(2024, 5, 19)))
+                .complete());
+        OptimiseConfiguration(p.t.ctx);
+        // The owner's right shows that the copy is there.
+        QCOMPARE(QFileInfo(p.install.path(Cell<QString>("copy"))).permissions() &
+                     (QFile::ReadOwner | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther),
+                 QFile::ReadOwner);
+    }
+
     void optimisingRestartsTheRun() {
         PerUser p;
         FakeNotice notice;

@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include <grp.h>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -425,6 +427,49 @@ private Q_SLOTS:
         QCOMPARE(FileBytes(base + "/data", {"*"}), data);
     }
 
+    // share gives an installation to a group once and says what it changed; an unknown group or a
+    // folder that is no installation is refused; check names what the group could not write.
+    void sharingGivesTheInstallationToAGroup_data() {
+        Columns<QString, QString, int, QString>("before", "command", "status", "line");
+        Row("share", "", "share BASE GROUP", 0, "BASE/conf: 権限 0755 → 2770");
+        Row("share again", "share", "share BASE GROUP", 0,
+            "変更は有りません。既にグループ「GROUP」で共有しています。");
+        Row("unknown group", "", "share BASE numorika-none", 2,
+            "グループ「numorika-none」が有りません。");
+        Row("no installation", "", "share DIR GROUP", 2, "「DIR」はインストールではありません");
+        Row("init for a group", "", "init DIR/y --group GROUP", 0,
+            "「GROUP」の担当者で共有します。");
+        Row("init for an unknown group", "", "init DIR/y --group numorika-none", 2,
+            "グループ「numorika-none」が有りません。");
+        Row("check of a shared installation", "share", "check BASE", 0,
+            "[OK] 共有: グループ GROUP の担当者が書き込めます");
+        Row("check of a file closed to the group", "share closed", "check BASE", 0,
+            "[NG] 共有: グループ GROUP の担当者が書き込めないもの: BASE/data/gnrdb.accdb");
+    }
+    void sharingGivesTheInstallationToAGroup() {
+        QFETCH(QString, before);
+        const mode_t umask = ::umask(022);
+        const auto restore = qScopeGuard([umask] { ::umask(umask); });
+        QTemporaryDir dir;
+        const QString base = Installed(dir);
+        const QString group = QString::fromLocal8Bit(::getgrgid(::getegid())->gr_name);
+        if (before.contains("share")) {
+            QCOMPARE(RunAdmin({"share", base, group}), 0);
+        }
+        if (before.contains("closed")) {
+            QVERIFY(QFile::setPermissions(base + "/data/gnrdb.accdb",
+                                          QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+        }
+        const auto placed = [&](QString text) {
+            return text.replace("BASE", base).replace("DIR", dir.path()).replace("GROUP", group);
+        };
+        QTEST(RunAdmin(placed(Cell<QString>("command")).split(' ')), "status");
+        QVERIFY2((lastOutput_ + lastError_).contains(placed(Cell<QString>("line"))),
+                 qPrintable(lastOutput_ + lastError_));
+        // A refused init makes nothing.
+        QCOMPARE(QFileInfo::exists(dir.filePath("y")), lastOutput_.contains("作成しました"));
+    }
+
     // The scheduled backup of the file server runs when the environment definition asks for it.
     void theScheduledBackupKeepsItsHours() {
         QTemporaryDir dir;
@@ -464,6 +509,31 @@ private Q_SLOTS:
         QCOMPARE(RunAdmin(arguments), 2);
         QVERIFY(lastOutput_.contains("\ntridb.mdb\tT承認\t0\t0\t不一致\n"));
         QVERIFY(!lastOutput_.contains("バックアップを完了しました"));
+    }
+
+    // The administrator verifies a weekday's backup and restores it into a new file, never over
+    // a file that exists.
+    void theBackupIsVerifiedAndRestored() {
+        TestInstallation install;
+        ExecuteOn(install.businessPath(), "CREATE TABLE T承認 (番号 INTEGER)");
+        ExecuteOn(install.businessPath(), "INSERT INTO T承認 VALUES (1), (2)");
+        QTemporaryDir folder;
+        const QStringList where{install.base(),
+                                QDir(WeekdayFolder(folder.path(), QDate::currentDate())).dirName(),
+                                "--folder", folder.path()};
+        QCOMPARE(RunAdmin(QStringList{"backup"} + where.mid(0, 1) + where.mid(2)), 0);
+        QCOMPARE(RunAdmin(QStringList{"backup", "verify"} + where), 0);
+        QVERIFY(lastOutput_.contains("\ntridb.mdb\tT承認\t2\t2\t一致\n"));
+        const QString file = folder.filePath("restored.accdb");
+        QVERIFY(WriteFile(file, "kept"));
+        const QStringList restore = QStringList{"restore"} + where + QStringList{"--into", file};
+        QCOMPARE(RunAdmin(restore), 2);
+        QCOMPARE(FileBytes(folder.path(), {"restored.accdb"}).value("restored.accdb"), "kept");
+        QVERIFY(QFile::remove(file));
+        QCOMPARE(RunAdmin(restore + QStringList{"--tables", "T承認"}), 0);
+        QCOMPARE(QueryValue(file, "SELECT group_concat(番号) FROM T承認"), "1,2");
+        QVERIFY(QFile::remove(folder.filePath("ヌモリカ/" + where[1] + "/sumdb.mdb")));
+        QCOMPARE(RunAdmin(QStringList{"backup", "verify"} + where), 2);
     }
 
     // PINs reach the tool on standard input only; what it stores signs in, the older form is

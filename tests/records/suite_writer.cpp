@@ -2,20 +2,42 @@
 // configuration file through its own connection, as fast as it can. With "shared" it takes the
 // file for one on a file server (rollback journal). The exit status is the number of rows that
 // could not be written; each failure is told on stderr.
+// "menu PROGRAM-FOLDER USER ROWS" is a member of staff's menu instead: it opens the installation
+// as the menu does and writes its run-history rows under the user's name.
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QTextStream>
 
+#include "TestInstallation.h"
 #include "db/ConnectionString.h"
 #include "db/DbAccess.h"
 #include "db/DbConnection.h"
 #include "db/SqlText.h"
+#include "env/Environment.h"
 #include "env/InstallPaths.h"
 #include "records/RunHistory.h"
+
+namespace {
+int MenuWrites(const QString& programFolder, const QString& user, int rows) {
+    TestContext t(programFolder, {}, user);
+    if (!OpenEnvironment(t.ctx)) {
+        QTextStream(stderr) << user << ": the environment does not open\n";
+        return 125;
+    }
+    for (int row = 1; row <= rows; ++row) {
+        WriteHistoryRow(t.ctx, user + QLatin1Char(' ') + QString::number(row));
+    }
+    CloseEnvironment(t.ctx);
+    return 0;
+}
+}  // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const QStringList arguments = app.arguments();
+    if (arguments.size() == 5 && arguments[1] == QLatin1String("menu")) {
+        return MenuWrites(arguments[2], arguments[3], arguments[4].toInt());
+    }
     if (arguments.size() != 4 && arguments.size() != 5) {
         QTextStream(stderr) << "usage: suite_writer CONFIG-FILE WRITER-NAME ROWS [shared]\n";
         return 125;

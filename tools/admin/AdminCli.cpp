@@ -1,6 +1,5 @@
 #include "AdminCli.h"
 
-#include <QRegularExpression>
 #include <algorithm>
 #include <variant>
 
@@ -14,10 +13,13 @@ bool IsHelp(const QString& argument) {
     return argument == QLatin1String("--help") || argument == QLatin1String("-h");
 }
 
-bool NamesPath(const QString& operand) {
-    static const QRegularExpression path(
-        QStringLiteral("^\\[?(BASE|FILE|DIR|SOURCE|TARGET|OLD|NEW)\\]?$"));
-    return path.match(operand).hasMatch();
+// Whether an operand, named without the brackets of an optional one, stands for a path. Plain
+// comparisons: a pattern would be compiled on every run of the tool, for a few words.
+bool NamesPath(const QString& name) {
+    return QStringList{QStringLiteral("BASE"),   QStringLiteral("FILE"),   QStringLiteral("DIR"),
+                       QStringLiteral("SOURCE"), QStringLiteral("TARGET"), QStringLiteral("OLD"),
+                       QStringLiteral("NEW")}
+        .contains(name);
 }
 
 QString UsageError(const QString& problem, const QString& subcommand = {}) {
@@ -143,7 +145,8 @@ std::variant<AdminCall, QString> Parse(const AdminSubcommand& subcommand,
             .arg(call.operands[subcommand.operands.size()]);
     }
     for (qsizetype i = 0; i < call.operands.size() && i < subcommand.operands.size(); ++i) {
-        const QString name = QString(subcommand.operands[i]).remove(QRegularExpression("[][]"));
+        const QString name =
+            QString(subcommand.operands[i]).remove(QLatin1Char('[')).remove(QLatin1Char(']'));
         if (NamesPath(name) && call.operands[i].isEmpty()) {
             return QStringLiteral("%1 が空です。").arg(name);
         }
@@ -349,8 +352,12 @@ QString BashCompletion(const QList<AdminSubcommand>& table) {
                 members << member->name.section(QLatin1Char(' '), 1);
             }
             if (!members.isEmpty()) {
-                groups += QStringLiteral("        %1) words=\"%2\" ;;\n")
-                              .arg(word, members.join(QLatin1Char(' ')));
+                // A word that is a command of its own as well takes its operand there too.
+                const AdminSubcommand* alone = Find(table, {word});
+                groups += QStringLiteral("        %1) words=\"%2\" alone=%3 ;;\n")
+                              .arg(word, members.join(QLatin1Char(' ')),
+                                   alone != nullptr && alone->name == word ? QStringLiteral("1")
+                                                                           : QString());
             }
         }
         QStringList names{QStringLiteral("--help")};
@@ -366,7 +373,7 @@ QString BashCompletion(const QList<AdminSubcommand>& table) {
                "# bash completion for numorika-admin (made from its usage table)\n"
                "_numorika_admin() {\n"
                "    local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD-1]}\n"
-               "    local words=\"\" command=${COMP_WORDS[1]:-} start=2\n"
+               "    local words=\"\" alone=\"\" command=${COMP_WORDS[1]:-} start=2\n"
                "    if [[ $COMP_CWORD -eq 1 ]]; then\n"
                "        mapfile -t COMPREPLY < <(compgen -W \"%1 --help --version\" -- \"$cur\")\n"
                "        return\n"
@@ -376,9 +383,12 @@ QString BashCompletion(const QList<AdminSubcommand>& table) {
                "    if [[ -n $words ]]; then\n"
                "        if [[ $COMP_CWORD -eq 2 ]]; then\n"
                "            mapfile -t COMPREPLY < <(compgen -W \"$words --help\" -- \"$cur\")\n"
+               "            [[ -n $alone ]] && COMPREPLY+=($(compgen -d -- \"$cur\"))\n"
                "            return\n"
                "        fi\n"
-               "        command=\"$command ${COMP_WORDS[2]}\" start=3\n"
+               "        if [[ -z $alone || \" $words \" == *\" ${COMP_WORDS[2]} \"* ]]; then\n"
+               "            command=\"$command ${COMP_WORDS[2]}\" start=3\n"
+               "        fi\n"
                "    fi\n"
                "    local options=\"\" operands=()\n"
                "    case $command in\n%3"

@@ -7,6 +7,7 @@
 #include "HistoryCommand.h"
 #include "MenuCommands.h"
 #include "PinCommands.h"
+#include "RestoreCommands.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -20,6 +21,7 @@
 #include "env/InstallPaths.h"
 #include "env/LoadEnvironment.h"
 #include "install/Installation.h"
+#include "install/SharedInstallation.h"
 #include "menu/Launch.h"
 #include "platform/CodeConverter.h"
 #include "platform/Files.h"
@@ -43,8 +45,13 @@ int Init(const AdminCall& call, const QString& programFolder, QTextStream& out, 
     const bool demo = call.has(QStringLiteral("--demo"));
     const bool perUser = call.has(QStringLiteral("--per-user"));
     const QString server = call.value(QStringLiteral("--server"));
+    const QString group = call.value(QStringLiteral("--group"));
     const QString base = call.operands[0];
     const QString programs = ProgramSource(programFolder);
+    if (!group.isEmpty() && !GroupExists(group)) {
+        err << QStringLiteral("グループ「%1」が有りません。").arg(group) << '\n';
+        return kFailed;
+    }
     if (!QFileInfo::exists(JoinPath(programs, MenuExecutableName()))) {
         err << QStringLiteral("インストールするメニューが有りません: ")
             << JoinPath(programs, MenuExecutableName()) << '\n';
@@ -66,7 +73,16 @@ int Init(const AdminCall& call, const QString& programFolder, QTextStream& out, 
     if (!WriteDesktopEntry(root)) {
         err << QStringLiteral("デスクトップエントリを作成できません: ") << root << '\n';
     }
+    if (!group.isEmpty()) {
+        if (const ShareResult shared = ShareInstallation(root, group); shared.error) {
+            err << *shared.error << '\n';
+            return kFailed;
+        }
+    }
     out << QStringLiteral("インストールを作成しました: ") << root << '\n';
+    if (!group.isEmpty()) {
+        out << QStringLiteral("グループ「%1」の担当者で共有します。").arg(group) << '\n';
+    }
     out << QStringLiteral("システム特権暗証番号: ") << systemPin << '\n'
         << QStringLiteral(
                "運用事業所を本社 (000) に切り替えるときに使います。表示はこの一度だけです。\n"
@@ -214,6 +230,23 @@ int Condition(const QStringList& arguments, QTextStream& out, QTextStream& err) 
     return 0;
 }
 
+int Share(const QStringList& arguments, QTextStream& out, QTextStream& err) {
+    const ShareResult result = ShareInstallation(arguments[0], arguments[1]);
+    for (const QString& change : result.changes) {
+        out << change << '\n';
+    }
+    if (result.error) {
+        err << *result.error << '\n';
+        return kFailed;
+    }
+    if (result.changes.isEmpty()) {
+        out << QStringLiteral("変更は有りません。既にグループ「%1」で共有しています。")
+                   .arg(arguments[1])
+            << '\n';
+    }
+    return 0;
+}
+
 int DesktopEntry(const QString& base, QTextStream& out, QTextStream& err) {
     const auto installed = InstallDesktopEntry(base);
     if (!installed) {
@@ -237,22 +270,33 @@ QList<AdminSubcommand> Table() {
     };
     const AdminOption replace{QStringLiteral("--replace"), {}};
     const AdminOption force{QStringLiteral("--force"), {}};
+    const AdminOption backupFolder{QStringLiteral("--folder"), QStringLiteral("DIR")};
     return {
         {QStringLiteral("init"),
          {QStringLiteral("BASE")},
          {{QStringLiteral("--demo"), {}},
           {QStringLiteral("--per-user"), {}},
-          {QStringLiteral("--server"), QStringLiteral("CONNECTION")}},
+          {QStringLiteral("--server"), QStringLiteral("CONNECTION")},
+          {QStringLiteral("--group"), QStringLiteral("GROUP")}},
          QStringLiteral("BASE に共有インストール (prgbin, conf, data, report, manual) を作成し、\n"
                         "メニューと動作環境設定をインストールします。\n"
                         "--demo: デモの会社・担当者・メニューとデモプログラムも入れます。\n"
                         "--per-user: ユーザ別インストール (区分 1) にし、report に帳票データ\n"
                         "  ベース (repdb, repfrmdb) を置きます。\n"
                         "--server: 業務データベースを PostgreSQL に作成します (CONNECTION は\n"
-                        "  \"host=… dbname=… user=…\")。データベース定義は種別 S になります。"),
+                        "  \"host=… dbname=… user=…\")。データベース定義は種別 S になります。\n"
+                        "--group: グループ GROUP の担当者で共有するインストールにします\n"
+                        "  (share と同じ権限)。"),
          [](const AdminCall& call, AdminStreams& io) {
              return Init(call, io.programFolder, io.out, io.err);
          }},
+        {QStringLiteral("share"),
+         {QStringLiteral("BASE"), QStringLiteral("GROUP")},
+         {},
+         QStringLiteral("インストールをグループ GROUP の担当者で共有できるようにします。\n"
+                        "フォルダはグループの物で set-group-ID 付き 2770、ファイルは 0660、\n"
+                        "prgbin のプログラムは 0755。変えたものを一行ずつ表示します。"),
+         plain(Share)},
         {QStringLiteral("pin encode"),
          {},
          {},
@@ -326,7 +370,8 @@ QList<AdminSubcommand> Table() {
          {},
          QStringLiteral("メニューが起動時に見るもの (設定ファイル、業務データベース、会社、\n"
                         "運用事業所、カタログ、バックアップフォルダ) を一行ずつ確かめます\n"
-                        "(終了状態 0: 起動できる, 1: 起動できない)。ファイルは変えません。"),
+                        "(終了状態 0: 起動できる, 1: 起動できない)。ファイルは変えません。\n"
+                        "共有インストールでは、グループの担当者が書き込めないものを示します。"),
          [](const AdminCall& call, AdminStreams& io) {
              return CheckInstallation(call.operands, io.out);
          }},
@@ -340,7 +385,7 @@ QList<AdminSubcommand> Table() {
          }},
         {QStringLiteral("backup"),
          {QStringLiteral("BASE")},
-         {{QStringLiteral("--folder"), QStringLiteral("DIR")},
+         {backupFolder,
           {QStringLiteral("--scheduled"), {}},
           {QStringLiteral("--workers"), QStringLiteral("N")}},
          QStringLiteral(
@@ -351,6 +396,25 @@ QList<AdminSubcommand> Table() {
              "  日だけ、その日まだバックアップしていなければ実行します。\n"
              "--workers N: データベースファイルを同時に読む数 (既定 2、1 は順に読む)。"),
          withCall(Backup)},
+        {QStringLiteral("backup verify"),
+         {QStringLiteral("BASE"), QStringLiteral("[WEEKDAY]")},
+         {backupFolder},
+         QStringLiteral("曜日フォルダ WEEKDAY (Monday…Sunday、無ければ七つとも) のバックアップを\n"
+                        "確かめます: ファイルごとに整合性、テーブルごとに件数とチェックサムを\n"
+                        "マニフェストと照合します (終了状態 0: 完全, 2: 不一致・破損・欠落)。"),
+         withCall(VerifyBackupCommand)},
+        {QStringLiteral("restore"),
+         {QStringLiteral("BASE"), QStringLiteral("WEEKDAY")},
+         {backupFolder,
+          {QStringLiteral("--into"), QStringLiteral("FILE")},
+          {QStringLiteral("--tables"), QStringLiteral("T1,T2")},
+          {QStringLiteral("--server"), QStringLiteral("CONNECTION")}},
+         QStringLiteral("曜日フォルダ WEEKDAY のバックアップを新しいファイル FILE (有れば拒否) に\n"
+                        "復元し、マニフェストと照合します (終了状態 0: 一致, 2: 拒否・不一致)。\n"
+                        "--tables: そのテーブルだけを復元します。\n"
+                        "--server: 空の PostgreSQL データベースに復元します。\n"
+                        "業務データベースには書き込みません。"),
+         withCall(RestoreCommand)},
         {QStringLiteral("condition"),
          {QStringLiteral("BASE"), QStringLiteral("NAME"), QStringLiteral("VALUE")},
          {},

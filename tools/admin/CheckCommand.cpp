@@ -15,6 +15,7 @@
 #include "db/SqlText.h"
 #include "env/EnvironmentRecords.h"
 #include "env/InstallPaths.h"
+#include "install/SharedInstallation.h"
 #include "platform/Files.h"
 
 namespace {
@@ -66,6 +67,14 @@ int CheckInstallation(const QStringList& arguments, QTextStream& out) {
                           : paths.root + QStringLiteral(" (無いフォルダ: ") +
                                 missing.join(QStringLiteral(", ")) + QLatin1Char(')'),
         missing.contains(QStringLiteral("prgbin")) || missing.contains(QStringLiteral("conf")));
+    if (const QString group = SharedGroup(paths.root); !group.isEmpty()) {
+        const QStringList unwritable = UnwritableForGroup(paths.root);
+        report.line(unwritable.isEmpty(), QStringLiteral("共有"),
+                    unwritable.isEmpty()
+                        ? QStringLiteral("グループ %1 の担当者が書き込めます").arg(group)
+                        : QStringLiteral("グループ %1 の担当者が書き込めないもの: ").arg(group) +
+                              unwritable.join(QStringLiteral(", ")));
+    }
 
     const QString config = ConfigDatabasePath(paths.configFolder, paths.configKind);
     const ReadOnlyFile configuration(config);

@@ -1,0 +1,172 @@
+#include "db/RowChecksum.h"
+
+#include <QSqlError>
+#include <QSqlField>
+#include <QSqlQuery>
+#include <cmath>
+#include <string>
+
+#include "db/DbConnection.h"
+#include "db/SqlText.h"
+
+#include <sodium.h>
+#include <sqlite3.h>
+
+namespace {
+// A fixed key: the checksum tells rows apart, it keeps nothing secret.
+constexpr unsigned char kKey[crypto_shorthash_KEYBYTES] = {'n', 'u', 'm', 'o', 'r', 'i', 'k', 'a',
+                                                           'r', 'o', 'w', 's', 'u', 'm', '0', '1'};
+
+// One row's values in the one encoding both sides share: a tag, then the value.
+class RowEncoder {
+public:
+    void null() { bytes_.push_back('n'); }
+    void integer(qint64 value) {
+        bytes_.push_back('i');
+        bytes_.append(reinterpret_cast<const char*>(&value), sizeof value);
+    }
+    void real(double value) {
+        // A real of a whole value is the integer: a server's NUMERIC 5.0000 is SQLite's 5.
+        if (std::isfinite(value) && value == std::trunc(value) && std::fabs(value) < 9.2e18) {
+            integer(static_cast<qint64>(value));
+            return;
+        }
+        bytes_.push_back('r');
+        bytes_.append(reinterpret_cast<const char*>(&value), sizeof value);
+    }
+    void text(const char* data, qint64 size) { sized('t', data, size); }
+    void blob(const char* data, qint64 size) { sized('b', data, size); }
+    quint64 finish() {
+        quint64 hash = 0;
+        crypto_shorthash(reinterpret_cast<unsigned char*>(&hash),
+                         reinterpret_cast<const unsigned char*>(bytes_.data()),
+                         static_cast<unsigned long long>(bytes_.size()), kKey);
+        bytes_.clear();
+        return hash;
+    }
+
+private:
+    void sized(char tag, const char* data, qint64 size) {
+        bytes_.push_back(tag);
+        bytes_.append(reinterpret_cast<const char*>(&size), sizeof size);
+        bytes_.append(data, static_cast<size_t>(size));
+    }
+    std::string bytes_;  // cleared, not freed, between rows
+};
+
+std::optional<RowChecksum> FileChecksum(sqlite3* engine, const QString& table) {
+    const QByteArray sql = (QStringLiteral("SELECT * FROM ") + SqlIdentifier(table)).toUtf8();
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(engine, sql.constData(), int(sql.size()), &statement, nullptr) !=
+        SQLITE_OK) {
+        sqlite3_finalize(statement);
+        return std::nullopt;
+    }
+    RowChecksum sum;
+    RowEncoder row;
+    const int columns = sqlite3_column_count(statement);
+    int step = SQLITE_ROW;
+    while ((step = sqlite3_step(statement)) == SQLITE_ROW) {
+        for (int i = 0; i < columns; ++i) {
+            switch (sqlite3_column_type(statement, i)) {
+                case SQLITE_NULL:
+                    row.null();
+                    break;
+                case SQLITE_INTEGER:
+                    row.integer(sqlite3_column_int64(statement, i));
+                    break;
+                case SQLITE_FLOAT:
+                    row.real(sqlite3_column_double(statement, i));
+                    break;
+                case SQLITE_BLOB:
+                    row.blob(static_cast<const char*>(sqlite3_column_blob(statement, i)),
+                             sqlite3_column_bytes(statement, i));
+                    break;
+                default:
+                    row.text(reinterpret_cast<const char*>(sqlite3_column_text(statement, i)),
+                             sqlite3_column_bytes(statement, i));
+            }
+        }
+        sum.sum += row.finish();
+        ++sum.rows;
+    }
+    sqlite3_finalize(statement);
+    if (step != SQLITE_DONE) {
+        return std::nullopt;
+    }
+    return sum;
+}
+
+std::optional<RowChecksum> ServerChecksum(const QSqlDatabase& db, const QString& table) {
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    QString sql = QStringLiteral("SELECT * FROM ") + SqlIdentifier(table);
+    if (!query.exec(sql + QStringLiteral(" WHERE 1 = 0"))) {
+        return std::nullopt;
+    }
+    const QSqlRecord columns = query.record();
+    if (db.driverName() == QLatin1String("QPSQL")) {
+        sql = ExactTimesQuery(columns, sql).value_or(sql);
+    }
+    if (!query.exec(sql)) {
+        return std::nullopt;
+    }
+    RowChecksum sum;
+    RowEncoder row;
+    while (query.next()) {
+        for (int i = 0; i < columns.count(); ++i) {
+            const QVariant value = query.value(i);
+            const int type = columns.field(i).metaType().id();
+            if (value.isNull()) {
+                row.null();
+            } else if (type == QMetaType::Double) {
+                row.real(value.toDouble());
+            } else if (type == QMetaType::Int || type == QMetaType::LongLong ||
+                       type == QMetaType::Short || type == QMetaType::UInt) {
+                row.integer(value.toLongLong());
+            } else if (type == QMetaType::QByteArray) {
+                const QByteArray bytes = value.toByteArray();
+                row.blob(bytes.constData(), bytes.size());
+            } else {
+                const QByteArray text = value.toString().toUtf8();
+                row.text(text.constData(), text.size());
+            }
+        }
+        sum.sum += row.finish();
+        ++sum.rows;
+    }
+    if (query.lastError().isValid()) {
+        return std::nullopt;
+    }
+    return sum;
+}
+}  // namespace
+
+QString RowChecksum::text() const {
+    return QStringLiteral("%1").arg(sum, 16, 16, QLatin1Char('0'));
+}
+
+std::optional<RowChecksum> TableChecksum(const QSqlDatabase& db, const QString& table) {
+    if (sqlite3* engine = FileEngine(db)) {
+        return FileChecksum(engine, table);
+    }
+    return ServerChecksum(db, table);
+}
+
+std::optional<QString> ExactTimesQuery(const QSqlRecord& columns, const QString& query) {
+    QStringList selected;
+    bool times = false;
+    for (int i = 0; i < columns.count(); ++i) {
+        const int type = columns.field(i).metaType().id();
+        const QString name = SqlIdentifier(columns.fieldName(i));
+        const bool time =
+            type == QMetaType::QDateTime || type == QMetaType::QTime || type == QMetaType::QDate;
+        times = times || time;
+        selected << (time ? QStringLiteral("CAST(%1 AS TEXT) AS %1").arg(name) : name);
+    }
+    if (!times) {
+        return std::nullopt;
+    }
+    return QStringLiteral("SELECT ") + selected.join(QLatin1Char(',')) + QStringLiteral(" FROM (") +
+           query + QStringLiteral(") AS numorika_rows");
+}

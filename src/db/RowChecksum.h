@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QSqlRecord>
+#include <QString>
+#include <optional>
+
+// The rows of a table and a checksum of them that no order of the rows changes: the sum of a
+// 64-bit hash of each row's values, so that the slices of a table in several files add up to
+// the whole. A value counts as what it is, not as how it is stored: Null, a number (an integer
+// and a real of the same value alike), a text or bytes; a server's time as its own text.
+struct RowChecksum {
+    qint64 rows = 0;
+    quint64 sum = 0;
+
+    RowChecksum& operator+=(const RowChecksum& other) {
+        rows += other.rows;
+        sum += other.sum;
+        return *this;
+    }
+    bool operator==(const RowChecksum&) const = default;
+    QString text() const;  // the sum as 16 hexadecimal digits
+};
+
+// The rows of a table on a database file or a server; nullopt when they cannot be read.
+std::optional<RowChecksum> TableChecksum(const QSqlDatabase& db, const QString& table);
+
+// A query on PostgreSQL whose times are read as the server's own text, which keeps the
+// microseconds a QDateTime drops; nullopt when the rows hold no time.
+std::optional<QString> ExactTimesQuery(const QSqlRecord& columns, const QString& query);
