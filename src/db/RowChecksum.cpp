@@ -97,7 +97,20 @@ std::optional<RowChecksum> FileChecksum(sqlite3* engine, const QString& table) {
     return sum;
 }
 
-std::optional<RowChecksum> ServerChecksum(const QSqlDatabase& db, const QString& table) {
+}  // namespace
+
+QString RowChecksum::text() const {
+    return QStringLiteral("%1").arg(sum, 16, 16, QLatin1Char('0'));
+}
+
+std::optional<RowChecksum> TableChecksum(const QSqlDatabase& db, const QString& table) {
+    if (sqlite3* engine = FileEngine(db)) {
+        return FileChecksum(engine, table);
+    }
+    return DriverChecksum(db, table);
+}
+
+std::optional<RowChecksum> DriverChecksum(const QSqlDatabase& db, const QString& table) {
     QSqlQuery query(db);
     query.setForwardOnly(true);
     QString sql = QStringLiteral("SELECT * FROM ") + SqlIdentifier(table);
@@ -139,18 +152,6 @@ std::optional<RowChecksum> ServerChecksum(const QSqlDatabase& db, const QString&
         return std::nullopt;
     }
     return sum;
-}
-}  // namespace
-
-QString RowChecksum::text() const {
-    return QStringLiteral("%1").arg(sum, 16, 16, QLatin1Char('0'));
-}
-
-std::optional<RowChecksum> TableChecksum(const QSqlDatabase& db, const QString& table) {
-    if (sqlite3* engine = FileEngine(db)) {
-        return FileChecksum(engine, table);
-    }
-    return ServerChecksum(db, table);
 }
 
 std::optional<QString> ExactTimesQuery(const QSqlRecord& columns, const QString& query) {

@@ -23,7 +23,10 @@ struct RowChecksum {
 };
 
 // The rows of a table on a database file or a server; nullopt when they cannot be read.
+// A file's rows are read straight from the engine, as UTF-8 with no conversion on the way.
 std::optional<RowChecksum> TableChecksum(const QSqlDatabase& db, const QString& table);
+// The same rows read through the driver, as a server's are, in the same encoding.
+std::optional<RowChecksum> DriverChecksum(const QSqlDatabase& db, const QString& table);
 
 // A query on PostgreSQL whose times are read as the server's own text, which keeps the
 // microseconds a QDateTime drops; nullopt when the rows hold no time.
