@@ -68,23 +68,26 @@ std::optional<RowChecksum> FileChecksum(sqlite3* engine, const QString& table) {
     int step = SQLITE_ROW;
     while ((step = sqlite3_step(statement)) == SQLITE_ROW) {
         for (int i = 0; i < columns; ++i) {
-            switch (sqlite3_column_type(statement, i)) {
+            // Each column call locks the connection; its value, read on this one thread that
+            // holds the connection, is read without locking again.
+            sqlite3_value* value = sqlite3_column_value(statement, i);
+            switch (sqlite3_value_type(value)) {
                 case SQLITE_NULL:
                     row.null();
                     break;
                 case SQLITE_INTEGER:
-                    row.integer(sqlite3_column_int64(statement, i));
+                    row.integer(sqlite3_value_int64(value));
                     break;
                 case SQLITE_FLOAT:
-                    row.real(sqlite3_column_double(statement, i));
+                    row.real(sqlite3_value_double(value));
                     break;
                 case SQLITE_BLOB:
-                    row.blob(static_cast<const char*>(sqlite3_column_blob(statement, i)),
-                             sqlite3_column_bytes(statement, i));
+                    row.blob(static_cast<const char*>(sqlite3_value_blob(value)),
+                             sqlite3_value_bytes(value));
                     break;
                 default:
-                    row.text(reinterpret_cast<const char*>(sqlite3_column_text(statement, i)),
-                             sqlite3_column_bytes(statement, i));
+                    row.text(reinterpret_cast<const char*>(sqlite3_value_text(value)),
+                             sqlite3_value_bytes(value));
             }
         }
         sum.sum += row.finish();
