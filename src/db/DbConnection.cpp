@@ -5,6 +5,7 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QThread>
 #include <QUuid>
 
 #include "db/DatabaseFile.h"
@@ -158,7 +159,20 @@ DbConnection::~DbConnection() {
     close();
 }
 
+// Another member's program that makes the write-ahead log or its index at this moment gives it
+// the file's rights only just after making it: an open that falls in between is tried again.
 DbResult DbConnection::openFile(const QString& connectionString) {
+    constexpr int kAttempts = 10;
+    for (int attempt = 1;; ++attempt) {
+        DbResult result = openFileOnce(connectionString);
+        if (result || attempt == kAttempts || (result.error().number & 0xff) != SQLITE_CANTOPEN) {
+            return result;
+        }
+        QThread::msleep(20);
+    }
+}
+
+DbResult DbConnection::openFileOnce(const QString& connectionString) {
     close();
     warning_.clear();
     const auto fields = ParseConnectionString(connectionString);

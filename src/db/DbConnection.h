@@ -66,6 +66,7 @@ public:
 
 private:
     DbResult openFile(const QString& connectionString);
+    DbResult openFileOnce(const QString& connectionString);
     DbResult openServer(const QMap<QString, QString>& fields);
     DbResult openDataSource(const QString& connect);
 

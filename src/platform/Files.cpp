@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
+#include <QThread>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -136,11 +137,21 @@ bool MakeProtectedPath(const QString& path, const QString& source) {
     for (const QString& folder : missing) {
         const Place place = PlaceOf(folder);
         const mode_t mode = ProtectedMode(0777, true, place, source);
-        if (::mkdir(QFile::encodeName(folder).constData(), mode) != 0 &&
-            !QFileInfo(folder).isDir()) {
+        // Another member making the same folders at this moment gives them the group's rights
+        // only just after making them: their folder is used as it is, a refusal meanwhile is
+        // tried again.
+        bool made = false;
+        for (int attempt = 1;; ++attempt) {
+            made = ::mkdir(QFile::encodeName(folder).constData(), mode) == 0;
+            if (made || errno == EEXIST || attempt == 10) {
+                break;
+            }
+            QThread::msleep(20);
+        }
+        if (!made && !QFileInfo(folder).isDir()) {
             return false;
         }
-        if (place.shared && !ApplyToPath(folder, mode, place)) {
+        if (made && place.shared && !ApplyToPath(folder, mode, place)) {
             return false;
         }
     }

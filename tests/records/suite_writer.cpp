@@ -21,7 +21,8 @@ namespace {
 int MenuWrites(const QString& programFolder, const QString& user, int rows) {
     TestContext t(programFolder, {}, user);
     if (!OpenEnvironment(t.ctx)) {
-        QTextStream(stderr) << user << ": the environment does not open\n";
+        QTextStream(stderr) << user << ": the environment does not open: "
+                            << t.dialogs.informations.join(QLatin1Char('|')) << '\n';
         return 125;
     }
     for (int row = 1; row <= rows; ++row) {
