@@ -15,6 +15,8 @@
 #include "db/SqlText.h"
 #include "platform/Files.h"
 
+#include <sqlite3.h>
+
 namespace {
 const QString kLinkPrefix = QStringLiteral(";DATABASE=");
 
@@ -195,14 +197,40 @@ void AttachLinkedTables(QSqlDatabase& db) {
     }
 }
 
-void CheckpointDatabaseFile(const QString& path) {
-    if (!CheckDatabaseFile(path)) {
-        return;
+bool CopyDatabaseFile(const QString& source, const QString& target, QString* error) {
+    if (!CheckDatabaseFile(source)) {
+        return CopyFileReplacing(source, target, error);
     }
-    static_cast<void>(WithDatabaseFile(path, [](QSqlDatabase& db) -> DbResult {
-        QSqlQuery(db).exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+    const QString staged = target + QStringLiteral(".copying");
+    QFile::remove(staged);
+    if (!CreateProtectedFile(staged, source)) {
+        *error = QStringLiteral("「%1」を作成できません。").arg(staged);
+        return false;
+    }
+    const auto copied = WithDatabaseFile(source, [&](QSqlDatabase& db) -> DbResult {
+        sqlite3* into = nullptr;
+        int code = sqlite3_open_v2(QFile::encodeName(staged).constData(), &into,
+                                   SQLITE_OPEN_READWRITE, nullptr);
+        if (code == SQLITE_OK) {
+            sqlite3_backup* copy = sqlite3_backup_init(into, "main", FileEngine(db), "main");
+            code = copy == nullptr ? sqlite3_errcode(into) : sqlite3_backup_step(copy, -1);
+            if (copy != nullptr) {
+                sqlite3_backup_finish(copy);
+            }
+        }
+        const QString reason = QString::fromUtf8(sqlite3_errstr(code));
+        sqlite3_close(into);
+        if (code != SQLITE_DONE) {
+            return Failure(reason + QStringLiteral(": ") + staged);
+        }
         return {};
-    }));
+    });
+    if (!copied) {
+        QFile::remove(staged);
+        *error = copied.error().description;
+        return false;
+    }
+    return ReplaceFile(staged, target, error);
 }
 
 bool DatabaseFileInUse(const QString& path) {

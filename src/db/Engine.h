@@ -41,15 +41,16 @@ DbResult RelinkTable(const QString& path, const QString& name, const QString& co
 // for a file whose table list names numorika_links; without it nothing is attached.
 void AttachLinkedTables(QSqlDatabase& db);
 
-// Compacts a database file into a new file (which must not exist), recording the locale.
-// Brings what a write-ahead log holds into the file itself, so that a copy of the file alone is
-// whole. A file of another kind is left as it is.
-void CheckpointDatabaseFile(const QString& path);
+// Copies a database file page for page as of one moment, also while other programs write it (a
+// plain copy could take half of a checkpoint); the copy is no more readable than the source and is
+// put in place whole. A file of another kind is copied as it is.
+bool CopyDatabaseFile(const QString& source, const QString& target, QString* error);
 
 // True while another connection has the file open in WAL mode: its log lies beside it. Such a file
 // is never replaced, or that connection's log would be read into the new file.
 bool DatabaseFileInUse(const QString& path);
 
+// Compacts a database file into a new file (which must not exist), recording the locale.
 DbResult CompactDatabase(const QString& source, const QString& target, const QString& locale);
 
 // Streams the rows of a query on another database (a server) into a table of a database file,

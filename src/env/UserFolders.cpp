@@ -69,8 +69,7 @@ namespace {
 bool CopyIntoUserFolder(AppContext& ctx, const QString& from, const QString& to,
                         const QString& name) {
     QString error;
-    CheckpointDatabaseFile(JoinPath(from, name));
-    if (!CopyFileReplacing(JoinPath(from, name), JoinPath(to, name), &error)) {
+    if (!CopyDatabaseFile(JoinPath(from, name), JoinPath(to, name), &error)) {
         ReportStep(ctx, error);
         return false;
     }
