@@ -152,16 +152,13 @@ int Backup(const AdminCall& call, QTextStream& out, QTextStream& err) {
     if (folder.isEmpty()) {
         folder = ctx.company.text(QStringLiteral("BACKUPフォルダ"));
     }
-    if (folder.trimmed().isEmpty()) {
-        err << QStringLiteral(
-                   "バックアップフォルダが設定されていません (--folder DIR で指定できます)。")
-            << '\n';
+    const auto root = BackupRoot(folder, err);
+    if (!root) {
         return kFailed;
     }
     StderrNotice notice(err);
     ctx.notice = &notice;
-    const QString weekday = WeekdayFolder(QDir::toNativeSeparators(QDir(folder).absolutePath()),
-                                          ctx.clock.now().date());
+    const QString weekday = WeekdayFolder(*root, ctx.clock.now().date());
     BackupLimits limits;
     if (call.has(QStringLiteral("--workers"))) {
         bool number = false;

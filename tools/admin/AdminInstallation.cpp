@@ -87,3 +87,13 @@ bool AdminInstallation::load(QTextStream& err) {
     }
     return true;
 }
+
+std::optional<QString> BackupRoot(const QString& folder, QTextStream& err) {
+    if (TrimBlanks(folder).isEmpty()) {
+        err << QStringLiteral(
+                   "バックアップフォルダが設定されていません (--folder DIR で指定できます)。")
+            << '\n';
+        return std::nullopt;
+    }
+    return QDir::toNativeSeparators(QDir(folder).absolutePath());
+}

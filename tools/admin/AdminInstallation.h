@@ -2,6 +2,7 @@
 
 #include <QSqlDatabase>
 #include <QTextStream>
+#include <optional>
 
 #include "context/AppContext.h"
 #include "platform/Clock.h"
@@ -47,6 +48,10 @@ private:
 
 // The shared configuration file of an installation: BASE/conf/usrcnfg.accdb (or .mdb).
 QString SharedConfigurationFile(const QString& base);
+
+// The backup folder (--folder DIR or the company's BACKUPフォルダ) as a whole path; when it is
+// blanks only, err is told how to give one and nothing is answered.
+std::optional<QString> BackupRoot(const QString& folder, QTextStream& err);
 
 // The installation's environment, company and office, as the menu started from BASE/prgbin
 // would load them, without writing the menu's start and end rows.

@@ -22,16 +22,13 @@ std::optional<QStringList> WeekdayFolders(const AdminCall& call, QTextStream& er
         }
         folder = installation.context().company.text(QStringLiteral("BACKUPフォルダ"));
     }
-    if (folder.trimmed().isEmpty()) {
-        err << QStringLiteral(
-                   "バックアップフォルダが設定されていません (--folder DIR で指定できます)。")
-            << '\n';
+    const auto root = BackupRoot(folder, err);
+    if (!root) {
         return std::nullopt;
     }
-    const QString root = QDir::toNativeSeparators(QDir(folder).absolutePath());
     QStringList folders;
     for (int day = 0; day < 7; ++day) {
-        folders << WeekdayFolder(root, QDate(2024, 1, 1).addDays(day));
+        folders << WeekdayFolder(*root, QDate(2024, 1, 1).addDays(day));
     }
     return folders;
 }
