@@ -5,11 +5,14 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QThread>
 #include <QUuid>
 
 #include "db/SqlText.h"
 #include "platform/Files.h"
 #include "platform/ProcessInfo.h"
+
+#include <sqlite3.h>
 
 namespace {
 bool IsAccessFile(const QByteArray& head) {
@@ -75,6 +78,17 @@ bool IsAccessDatabaseFile(const QString& path) {
 QString DatabaseFileFormat(const QString& path) {
     return path.endsWith(QStringLiteral(".mdb"), Qt::CaseInsensitive) ? QStringLiteral("mdb")
                                                                       : QStringLiteral("accdb");
+}
+
+DbResult TryWhileLogIsMade(const std::function<DbResult()>& work) {
+    constexpr int kAttempts = 10;
+    for (int attempt = 1;; ++attempt) {
+        DbResult result = work();
+        if (result || attempt == kAttempts || (result.error().number & 0xff) != SQLITE_CANTOPEN) {
+            return result;
+        }
+        QThread::msleep(20);
+    }
 }
 
 DbResult WithDatabaseFile(const QString& path, const std::function<DbResult(QSqlDatabase&)>& work) {

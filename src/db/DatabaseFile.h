@@ -40,6 +40,11 @@ DbResult CreateDatabaseFile(const QString& path, const QStringList& statements,
 // The statements of the numorika_info table that records a file's format and locale.
 QStringList DatabaseInfoSchema(const QString& format, const QString& locale);
 
+// Another member's program that makes a file's write-ahead log or its index at this moment gives
+// it the file's rights only just after making it: work whose first read falls in between fails
+// with "unable to open" and is tried again, a few times, a moment later.
+DbResult TryWhileLogIsMade(const std::function<DbResult()>& work);
+
 // Runs work on a private connection to a database file, closed again afterwards.
 DbResult WithDatabaseFile(const QString& path, const std::function<DbResult(QSqlDatabase&)>& work);
 

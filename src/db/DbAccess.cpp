@@ -155,7 +155,9 @@ DbResult OpenRecordset(const DbConnection& connection, Recordset& recordset, con
         recordset.close();
         return NotOpen();
     }
-    return recordset.open(connection.database(), TranslateForEngine(sql));
+    // The first read after another member turned the file to its write-ahead log opens the log.
+    const QString statement = TranslateForEngine(sql);
+    return TryWhileLogIsMade([&] { return recordset.open(connection.database(), statement); });
 }
 
 namespace {

@@ -1,11 +1,11 @@
 #include "db/DbConnection.h"
 
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSet>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QThread>
 #include <QUuid>
 
 #include "db/DatabaseFile.h"
@@ -127,6 +127,26 @@ std::optional<QString> ChooseJournalMode(QSqlDatabase& db, const QString& path, 
     return warning;
 }
 
+// The log's index is made by whichever member's program opens the file first, with the umask's
+// rights until the file's are given to it a moment later. An open that fell in that moment has the
+// index read-only: it reads, but every write of the run fails. A write is begun (and not waited
+// for) to tell; such an open is tried again.
+DbResult CheckLogIndexWritable(QSqlDatabase& db, const QString& path, int timeoutMs) {
+    QSqlQuery query(db);
+    query.exec(QStringLiteral("PRAGMA busy_timeout = 0"));
+    DbResult result;
+    if (query.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
+        query.exec(QStringLiteral("ROLLBACK"));
+    } else if (const qint64 code = ToDbError(query.lastError()).number & 0xff;
+               code == SQLITE_READONLY || code == SQLITE_CANTOPEN) {
+        result = DbError{
+            SQLITE_CANTOPEN,
+            QStringLiteral("「%1-shm」に書き込めないため、「%1」に書き込めません。").arg(path)};
+    }
+    query.exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(timeoutMs));
+    return result;
+}
+
 // Gives a configuration file made before its current indexes the ones it lacks, once. Nothing
 // else of a file that other programs have open is changed.
 void UseCurrentIndexes(QSqlDatabase& db, const QStringList& present) {
@@ -159,17 +179,8 @@ DbConnection::~DbConnection() {
     close();
 }
 
-// Another member's program that makes the write-ahead log or its index at this moment gives it
-// the file's rights only just after making it: an open that falls in between is tried again.
 DbResult DbConnection::openFile(const QString& connectionString) {
-    constexpr int kAttempts = 10;
-    for (int attempt = 1;; ++attempt) {
-        DbResult result = openFileOnce(connectionString);
-        if (result || attempt == kAttempts || (result.error().number & 0xff) != SQLITE_CANTOPEN) {
-            return result;
-        }
-        QThread::msleep(20);
-    }
+    return TryWhileLogIsMade([&] { return openFileOnce(connectionString); });
 }
 
 DbResult DbConnection::openFileOnce(const QString& connectionString) {
@@ -237,9 +248,12 @@ DbResult DbConnection::openFileOnce(const QString& connectionString) {
             }
         } else {
             if (role_ == DbRole::Configuration) {
-                warning_ = ChooseJournalMode(db, path, settings.localFileSystem(path),
-                                             settings.connectionTimeout * 1000)
-                               .value_or(QString());
+                const bool local = settings.localFileSystem(path);
+                const int timeoutMs = settings.connectionTimeout * 1000;
+                warning_ = ChooseJournalMode(db, path, local, timeoutMs).value_or(QString());
+                if (local && QFileInfo(path).isWritable()) {
+                    result = CheckLogIndexWritable(db, path, timeoutMs);
+                }
                 UseCurrentIndexes(db, indexes);
             }
             if (linked) {

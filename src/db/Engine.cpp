@@ -207,23 +207,26 @@ bool CopyDatabaseFile(const QString& source, const QString& target, QString* err
         *error = QStringLiteral("「%1」を作成できません。").arg(staged);
         return false;
     }
-    const auto copied = WithDatabaseFile(source, [&](QSqlDatabase& db) -> DbResult {
-        sqlite3* into = nullptr;
-        int code = sqlite3_open_v2(QFile::encodeName(staged).constData(), &into,
-                                   SQLITE_OPEN_READWRITE, nullptr);
-        if (code == SQLITE_OK) {
-            sqlite3_backup* copy = sqlite3_backup_init(into, "main", FileEngine(db), "main");
-            code = copy == nullptr ? sqlite3_errcode(into) : sqlite3_backup_step(copy, -1);
-            if (copy != nullptr) {
-                sqlite3_backup_finish(copy);
+    // The source may be another member's file whose log is being made at this moment.
+    const auto copied = TryWhileLogIsMade([&] {
+        return WithDatabaseFile(source, [&](QSqlDatabase& db) -> DbResult {
+            sqlite3* into = nullptr;
+            int code = sqlite3_open_v2(QFile::encodeName(staged).constData(), &into,
+                                       SQLITE_OPEN_READWRITE, nullptr);
+            if (code == SQLITE_OK) {
+                sqlite3_backup* copy = sqlite3_backup_init(into, "main", FileEngine(db), "main");
+                code = copy == nullptr ? sqlite3_errcode(into) : sqlite3_backup_step(copy, -1);
+                if (copy != nullptr) {
+                    sqlite3_backup_finish(copy);
+                }
             }
-        }
-        const QString reason = QString::fromUtf8(sqlite3_errstr(code));
-        sqlite3_close(into);
-        if (code != SQLITE_DONE) {
-            return Failure(reason + QStringLiteral(": ") + staged);
-        }
-        return {};
+            const QString reason = QString::fromUtf8(sqlite3_errstr(code));
+            sqlite3_close(into);
+            if (code != SQLITE_DONE) {
+                return DbError{code, reason + QStringLiteral(": ") + staged};
+            }
+            return {};
+        });
     });
     if (!copied) {
         QFile::remove(staged);
