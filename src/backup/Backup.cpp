@@ -334,14 +334,17 @@ TablePlan PlanTable(Run& run, const DbConnection& source, const QString& table,
 }
 
 // Writes the rows of a table or of one slice into target, creating the table when asked;
-// written receives the rows that arrived. False when they could not be written.
-using CopyRows = std::function<bool(const TablePlan& table, const Slice* slice,
-                                    const QString& target, bool create, qint64* written)>;
+// written receives the rows that arrived, and sum their checksum when it was taken on the way.
+// False when they could not be written.
+using CopyRows =
+    std::function<bool(const TablePlan& table, const Slice* slice, const QString& target,
+                       bool create, qint64* written, std::optional<RowChecksum>* sum)>;
 
 // Copies by statements of the suite's own dialect on the source, one per table or slice.
 CopyRows CopyByStatements(Run& run, const DbConnection& source) {
     return [&run, &source](const TablePlan& plan, const Slice* slice, const QString& target,
-                           bool create, qint64* written) {
+                           bool create, qint64* written, std::optional<RowChecksum>* sum) {
+        sum->reset();
         const QString file = QStringLiteral(" IN ") + SqlQuote(target);
         const QString head =
             create ? QStringLiteral("SELECT * INTO ") + plan.into + file + QStringLiteral(" FROM ")
@@ -362,11 +365,22 @@ BackupTableReport CopyTableToBackup(Run& run, QString& target, const TablePlan& 
                                     const CopyRows& copy) {
     const BackupLimits& limits = run.plan.limits;
     const QString& table = plan.table;
-    BackupTableReport report{table, {FileName(target)}, 0, 0, plan.failed};
+    BackupTableReport report{table, {FileName(target)}, 0, 0, plan.failed, RowChecksum()};
+    // A part not summed on the way, or not written whole, leaves the sum to the read-back.
+    const auto add = [&report](bool copied, const std::optional<RowChecksum>& sum) {
+        if (copied && sum && report.checksum) {
+            *report.checksum += *sum;
+        } else {
+            report.checksum.reset();
+        }
+        return copied;
+    };
+    std::optional<RowChecksum> sum;
     if (plan.whole) {
         Progress(run, table, table + QLatin1Char(' '));
         report.sourceRows = plan.counted.value_or(0);
-        report.failed = plan.failed || !copy(plan, nullptr, target, true, &report.fileRows);
+        report.failed =
+            plan.failed || !add(copy(plan, nullptr, target, true, &report.fileRows, &sum), sum);
         run.rowsDone += report.fileRows;
         return report;
     }
@@ -381,7 +395,7 @@ BackupTableReport CopyTableToBackup(Run& run, QString& target, const TablePlan& 
         report.sourceRows += slice.rows;
         Progress(run, table, table + QLatin1Char(' ') + slice.condition);
         qint64 written = 0;
-        if (!copy(plan, &slice, target, fileRows == 0, &written)) {
+        if (!add(copy(plan, &slice, target, fileRows == 0, &written, &sum), sum)) {
             report.failed = true;
         }
         // What arrived counts, not what was meant: a slice that matched nothing shows here.
@@ -688,7 +702,9 @@ public:
                     return Plan(group, listed);
                 },
                 [this](const TablePlan&, const Slice*, const QString& target, bool create,
-                       qint64* written) { return Copy(target, create, written); },
+                       qint64* written, std::optional<RowChecksum>* sum) {
+                    return Copy(target, create, written, sum);
+                },
                 [](const TablePlan&) {}};
     }
 
@@ -955,15 +971,23 @@ private:
     }
 
     // Appends the rows of the next job, and of its further parts, to target.
-    bool Copy(const QString& target, bool create, qint64* written) {
+    bool Copy(const QString& target, bool create, qint64* written,
+              std::optional<RowChecksum>* sum) {
         *written = 0;
+        *sum = RowChecksum();
         bool copied = true;
         bool first = true;
         do {
             qint64 rows = 0;
-            copied = CopyPart(target, create && first, &rows) && copied;
+            std::optional<RowChecksum> part;
+            copied = CopyPart(target, create && first, &rows, &part) && copied;
             first = false;
             *written += rows;
+            if (part && *sum) {
+                **sum += *part;
+            } else {
+                sum->reset();
+            }
         } while (NextContinues());
         return copied;
     }
@@ -973,7 +997,8 @@ private:
         return next_ < qsizetype(jobs_.size()) && jobs_[size_t(next_)].continues;
     }
 
-    bool CopyPart(const QString& target, bool create, qint64* written) {
+    bool CopyPart(const QString& target, bool create, qint64* written,
+                  std::optional<RowChecksum>* sum) {
         std::unique_lock lock(mutex_);
         const qsizetype index = next_++;
         changed_.wait(lock, [&] {
@@ -994,6 +1019,10 @@ private:
         const QString tableName = job.table;
         lock.unlock();
         const DbResult appended = writer_.append(image, target, tableName, create, written);
+        // Only rows that all arrived are summed from the image.
+        if (appended && *written == image.rows) {
+            *sum = image.checksum;
+        }
         if (!appended) {
             const std::lock_guard relock(mutex_);
             errors_ << appended.error().description + QStringLiteral(" ") + tableName;

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "db/ConnectionString.h"
+#include "db/RowChecksum.h"
 #include "platform/StopToken.h"
 
 struct AppContext;
@@ -28,6 +29,9 @@ struct BackupTableReport {
     qint64 sourceRows = 0;
     qint64 fileRows = 0;
     bool failed = false;  // a statement of the table failed
+    // Of the rows as they went into the files, when the run summed them on the way; otherwise
+    // they are read back from the files.
+    std::optional<RowChecksum> checksum;
 
     bool whole() const { return !failed && sourceRows == fileRows; }
 };

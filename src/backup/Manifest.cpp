@@ -120,7 +120,8 @@ std::optional<QString> StageManifest(const QString& staging, const QString& grou
                                      const QList<BackupTableReport>& reports) {
     QJsonArray tables;
     for (const BackupTableReport& report : reports) {
-        // The rows are read back from the files written: the manifest tells what they hold.
+        // The rows are read back from the files written, unless the run summed them as they went
+        // in: the manifest tells what the files hold.
         ManifestTable table{report.table, {}, 0, {}, source.schema.value(report.table)};
         RowChecksum sum;
         bool read = true;
@@ -131,14 +132,18 @@ std::optional<QString> StageManifest(const QString& staging, const QString& grou
                     if (!db.tables().contains(report.table)) {
                         return DbResult();
                     }
+                    table.files << file;
+                    if (report.checksum) {
+                        return DbResult();
+                    }
                     const auto rows = TableChecksum(db, report.table);
                     read = read && rows.has_value();
                     sum += rows.value_or(RowChecksum());
-                    table.files << file;
                     return DbResult();
                 });
             read = read && result;
         }
+        sum = report.checksum.value_or(sum);
         table.rows = sum.rows;
         table.checksum = read ? sum.text() : QString();
         tables.append(ToJson(table));

@@ -54,8 +54,8 @@ private:
     std::string bytes_;  // cleared, not freed, between rows
 };
 
-std::optional<RowChecksum> FileChecksum(sqlite3* engine, const QString& table) {
-    const QByteArray sql = (QStringLiteral("SELECT * FROM ") + SqlIdentifier(table)).toUtf8();
+std::optional<RowChecksum> FileChecksum(sqlite3* engine, const QString& from) {
+    const QByteArray sql = (QStringLiteral("SELECT * FROM ") + from).toUtf8();
     sqlite3_stmt* statement = nullptr;
     if (sqlite3_prepare_v2(engine, sql.constData(), int(sql.size()), &statement, nullptr) !=
         SQLITE_OK) {
@@ -108,9 +108,17 @@ QString RowChecksum::text() const {
 
 std::optional<RowChecksum> TableChecksum(const QSqlDatabase& db, const QString& table) {
     if (sqlite3* engine = FileEngine(db)) {
-        return FileChecksum(engine, table);
+        return FileChecksum(engine, SqlIdentifier(table));
     }
     return DriverChecksum(db, table);
+}
+
+std::optional<RowChecksum> TableChecksum(const QSqlDatabase& db, const QString& schema,
+                                         const QString& table) {
+    sqlite3* engine = FileEngine(db);
+    return engine != nullptr ? FileChecksum(engine, SqlIdentifier(schema) + QLatin1Char('.') +
+                                                        SqlIdentifier(table))
+                             : std::nullopt;
 }
 
 std::optional<RowChecksum> DriverChecksum(const QSqlDatabase& db, const QString& table) {

@@ -25,6 +25,9 @@ struct RowChecksum {
 // The rows of a table on a database file or a server; nullopt when they cannot be read.
 // A file's rows are read straight from the engine, as UTF-8 with no conversion on the way.
 std::optional<RowChecksum> TableChecksum(const QSqlDatabase& db, const QString& table);
+// The rows of a table of an attached schema of a connection on a database file.
+std::optional<RowChecksum> TableChecksum(const QSqlDatabase& db, const QString& schema,
+                                         const QString& table);
 // The same rows read through the driver, as a server's are, in the same encoding.
 std::optional<RowChecksum> DriverChecksum(const QSqlDatabase& db, const QString& table);
 

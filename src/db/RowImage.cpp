@@ -52,6 +52,9 @@ DbResult ReadRowsIntoImage(const QSqlDatabase& db, const QString& query,
     }
     image->rows = statement.numRowsAffected();
     statement.finish();
+    // Summed here, on the reading workers, instead of read back from the file on the writer's:
+    // appending copies the rows as they are stored.
+    image->checksum = TableChecksum(db, kRowsSchema, QStringLiteral("r"));
     sqlite3_int64 size = 0;
     unsigned char* bytes = sqlite3_serialize(engine, "numorika_rows", &size, 0);
     if (bytes == nullptr) {

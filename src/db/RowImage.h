@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "db/DbError.h"
+#include "db/RowChecksum.h"
 
 // Rows carried from a connection that reads to another that writes: the image of a memory
 // database that holds them in one table, in the order they were read.
@@ -14,6 +15,8 @@ struct RowImage {
     std::shared_ptr<unsigned char> bytes;  // as the engine made it, freed by the engine
     qint64 size = 0;
     qint64 rows = 0;
+    // Of the rows as they are stored: what a file holds after they were appended to it.
+    std::optional<RowChecksum> checksum;
 };
 
 // Reads the rows of query (its "?" marks filled by bindings) on db, a connection on a database
