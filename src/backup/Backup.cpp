@@ -641,7 +641,9 @@ bool TakeSnapshot(Run& run, DbConnection& source, const QString& snapshot) {
 }
 
 // The source as of one moment, open on source: a file's snapshot, or a server's transaction
-// whose every read sees the same committed state. False when it cannot be read.
+// whose every read sees the same committed state. False when it cannot be read. A source of
+// another make is read in its driver's strictest isolation, the one that all makes know: the
+// reads see one committed state, and writers of other programs may wait for the backup's end.
 bool OpenAtOneMoment(Run& run, DbConnection& source, const QString& snapshot) {
     if (!OpenBackupSource(run, source)) {
         return false;
@@ -656,6 +658,10 @@ bool OpenAtOneMoment(Run& run, DbConnection& source, const QString& snapshot) {
                    : source.database().transaction())) {
         run.errors
             << ToDbError(postgres ? begin.lastError() : source.database().lastError()).description;
+    } else if (!postgres &&
+               !begin.exec(QStringLiteral("SET TRANSACTION ISOLATION LEVEL SERIALIZABLE"))) {
+        run.errors << ToDbError(begin.lastError()).description +
+                          QStringLiteral(" 読み取りを一つの時点に揃えられません。");
     }
     return true;
 }
