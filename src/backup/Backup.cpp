@@ -671,8 +671,9 @@ namespace {
 // The reading side of a run on several workers. A lead opens the source at one moment, lists and
 // counts its tables and cuts them into slices; workers read the slices ahead of the writing, each
 // on a connection of its own that holds the same moment, into images that the run's own thread
-// appends to the files in the order one worker would have written them. Slices that lean on the
-// lead's own key table (a key without an index) are read by the lead.
+// appends to the files in the order one worker would have written them. For a key without an
+// index the lead's own key table says which rows a slice holds: the lead hands their row ids, in
+// key order, to the worker that reads them.
 class ReadAhead {
 public:
     ReadAhead(const BackupPlan& plan, const QString& snapshot)
@@ -732,7 +733,8 @@ private:
         QString table;
         QString query;
         QVariantList bindings;
-        bool byLead = false;
+        QString keysQuery;       // the row ids from the lead's key table, when not empty
+        bool keysReady = true;   // the row ids are in bindings
         bool continues = false;  // a further part of the job before it
         bool claimed = false;
         bool done = false;
@@ -748,14 +750,30 @@ private:
     static constexpr int kLockWaitMs = 30000;
     static constexpr qsizetype kAheadBytes = 48 * 1024 * 1024;
 
-    static Job NewJob(const QString& table, const QString& query, const QVariantList& bindings,
-                      bool byLead) {
+    static Job NewJob(const QString& table, const QString& query, const QVariantList& bindings) {
         Job job;
         job.table = table;
         job.query = query;
         job.bindings = bindings;
-        job.byLead = byLead;
         return job;
+    }
+
+    // The row ids a keyed job reads, as a JSON array in key order.
+    static std::optional<QString> ReadRowIds(const QSqlDatabase& db, const QString& query,
+                                             const QVariantList& bindings) {
+        QSqlQuery ids(db);
+        ids.setForwardOnly(true);
+        if (!ExecBound(ids, query, bindings)) {
+            return std::nullopt;
+        }
+        QString json = QStringLiteral("[");
+        while (ids.next()) {
+            json += ids.value(0).toString() + QLatin1Char(',');
+        }
+        if (json.size() > 1) {
+            json.chop(1);
+        }
+        return json + QLatin1Char(']');
     }
 
     QString table(const QString& listed) const { return BackupName(false, listed); }
@@ -845,7 +863,7 @@ private:
                 const TablePlan plan = PlanTable(run, source, name, listed);
                 qsizetype first = 0;
                 qsizetype end = 0;
-                const bool byLead = !plan.whole && !plan.indexed;
+                const bool keyed = !plan.whole && !plan.indexed;
                 {
                     const std::lock_guard lock(mutex_);
                     first = qsizetype(jobs_.size());
@@ -854,26 +872,44 @@ private:
                         // of one key value) go over in parts of a slice's size, in the order
                         // of the one statement that reads them, so that no image is large.
                         const qint64 limit = plan_.limits.sliceRows;
-                        const auto push = [&](const QString& query, const QVariantList& bindings,
-                                              qint64 rows) {
+                        const auto push = [&](const QString& query, const QString& keysQuery,
+                                              const QVariantList& bindings, qint64 rows) {
                             const qint64 parts = rows > 2 * limit ? (rows + limit - 1) / limit : 1;
                             for (qint64 part = 0; part < parts; ++part) {
-                                Job job = NewJob(name,
-                                                 parts == 1
-                                                     ? query
-                                                     : query + QStringLiteral(" LIMIT %1 OFFSET %2")
-                                                                   .arg(limit)
-                                                                   .arg(part * limit),
-                                                 bindings, byLead);
+                                const QString portion = parts == 1
+                                                            ? QString()
+                                                            : QStringLiteral(" LIMIT %1 OFFSET %2")
+                                                                  .arg(limit)
+                                                                  .arg(part * limit);
+                                Job job = keysQuery.isEmpty()
+                                              ? NewJob(name, query + portion, bindings)
+                                              : NewJob(name, query, bindings);
+                                if (!keysQuery.isEmpty()) {
+                                    job.keysQuery = keysQuery + portion;
+                                    job.keysReady = false;
+                                }
                                 job.continues = part > 0;
                                 jobs_.push_back(job);
                             }
                         };
                         if (plan.whole) {
-                            push(plan.rows(nullptr), {}, plan.counted.value_or(0));
+                            push(plan.rows(nullptr), {}, {}, plan.counted.value_or(0));
                         }
+                        // The rows of a keyed slice, in the order of its row ids.
+                        const QString byIds =
+                            QStringLiteral(
+                                "SELECT %1.* FROM json_each(?) AS numorika_ids CROSS JOIN %1 "
+                                "ON %1.rowid = numorika_ids.value")
+                                .arg(plan.from);
                         for (const Slice& slice : plan.slices) {
-                            push(plan.rows(&slice), slice.bounds, slice.rows);
+                            if (keyed) {
+                                push(byIds,
+                                     QStringLiteral("SELECT rid FROM temp.numorika_slices WHERE ") +
+                                         slice.where + QStringLiteral(" ORDER BY n, k, rid"),
+                                     slice.bounds, slice.rows);
+                            } else {
+                                push(plan.rows(&slice), {}, slice.bounds, slice.rows);
+                            }
                         }
                     }
                     end = qsizetype(jobs_.size());
@@ -882,20 +918,29 @@ private:
                     errors.clear();
                     changed_.notify_all();
                 }
-                for (qsizetype i = first; byLead && i < end; ++i) {
+                // The lead reads each keyed job's row ids as the reading comes near it.
+                for (qsizetype i = first; keyed && i < end; ++i) {
                     std::unique_lock lock(mutex_);
                     changed_.wait(lock, [&] { return cancelled_ || InWindow(i); });
                     if (cancelled_) {
                         break;
                     }
-                    Job& job = jobs_[size_t(i)];
-                    job.claimed = true;
-                    const QString query = job.query;
-                    const QVariantList bindings = job.bindings;
+                    const QString query = jobs_[size_t(i)].keysQuery;
+                    const QVariantList bindings = jobs_[size_t(i)].bindings;
                     lock.unlock();
-                    ReadJob(source.database(), job, query, bindings);
+                    const auto ids = ReadRowIds(source.database(), query, bindings);
+                    lock.lock();
+                    Job& job = jobs_[size_t(i)];
+                    job.keysReady = true;
+                    if (ids) {
+                        job.bindings = {*ids};
+                    } else {
+                        job.claimed = job.done = job.failed = true;
+                        errors_ << QStringLiteral("行の一覧を読めません: ") + query;
+                    }
+                    changed_.notify_all();
                 }
-                if (byLead) {
+                if (keyed) {
                     Execute(run, source,
                             QStringLiteral("DROP TABLE IF EXISTS temp.numorika_slices"));
                 }
@@ -927,11 +972,11 @@ private:
             Job* job = nullptr;
             changed_.wait(lock, [&] {
                 while (scan_ < qsizetype(jobs_.size()) &&
-                       (jobs_[size_t(scan_)].byLead || jobs_[size_t(scan_)].claimed ||
-                        scan_ < consumed_)) {
+                       (jobs_[size_t(scan_)].claimed || scan_ < consumed_)) {
                     ++scan_;
                 }
-                if (scan_ < qsizetype(jobs_.size()) && InWindow(scan_)) {
+                if (scan_ < qsizetype(jobs_.size()) && InWindow(scan_) &&
+                    jobs_[size_t(scan_)].keysReady) {
                     job = &jobs_[size_t(scan_)];
                     return true;
                 }
