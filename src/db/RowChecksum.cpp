@@ -1,5 +1,6 @@
 #include "db/RowChecksum.h"
 
+#include <QSet>
 #include <QSqlError>
 #include <QSqlField>
 #include <QSqlQuery>
@@ -54,6 +55,43 @@ private:
     std::string bytes_;  // cleared, not freed, between rows
 };
 
+void Encode(RowEncoder& row, sqlite3_value* value) {
+    switch (sqlite3_value_type(value)) {
+        case SQLITE_NULL:
+            row.null();
+            break;
+        case SQLITE_INTEGER:
+            row.integer(sqlite3_value_int64(value));
+            break;
+        case SQLITE_FLOAT:
+            row.real(sqlite3_value_double(value));
+            break;
+        case SQLITE_BLOB:
+            row.blob(static_cast<const char*>(sqlite3_value_blob(value)),
+                     sqlite3_value_bytes(value));
+            break;
+        default:
+            row.text(reinterpret_cast<const char*>(sqlite3_value_text(value)),
+                     sqlite3_value_bytes(value));
+    }
+}
+
+// What numorika_row adds its rows to.
+struct RowSum {
+    RowChecksum* sum;
+    RowEncoder row;
+};
+
+void AddRow(sqlite3_context* context, int count, sqlite3_value** values) {
+    auto* sum = static_cast<RowSum*>(sqlite3_user_data(context));
+    for (int i = 0; i < count; ++i) {
+        Encode(sum->row, values[i]);
+    }
+    sum->sum->sum += sum->row.finish();
+    ++sum->sum->rows;
+    sqlite3_result_int(context, 1);
+}
+
 std::optional<RowChecksum> FileChecksum(sqlite3* engine, const QString& from) {
     const QByteArray sql = (QStringLiteral("SELECT * FROM ") + from).toUtf8();
     sqlite3_stmt* statement = nullptr;
@@ -70,25 +108,7 @@ std::optional<RowChecksum> FileChecksum(sqlite3* engine, const QString& from) {
         for (int i = 0; i < columns; ++i) {
             // Each column call locks the connection; its value, read on this one thread that
             // holds the connection, is read without locking again.
-            sqlite3_value* value = sqlite3_column_value(statement, i);
-            switch (sqlite3_value_type(value)) {
-                case SQLITE_NULL:
-                    row.null();
-                    break;
-                case SQLITE_INTEGER:
-                    row.integer(sqlite3_value_int64(value));
-                    break;
-                case SQLITE_FLOAT:
-                    row.real(sqlite3_value_double(value));
-                    break;
-                case SQLITE_BLOB:
-                    row.blob(static_cast<const char*>(sqlite3_value_blob(value)),
-                             sqlite3_value_bytes(value));
-                    break;
-                default:
-                    row.text(reinterpret_cast<const char*>(sqlite3_value_text(value)),
-                             sqlite3_value_bytes(value));
-            }
+            Encode(row, sqlite3_column_value(statement, i));
         }
         sum.sum += row.finish();
         ++sum.rows;
@@ -119,6 +139,46 @@ std::optional<RowChecksum> TableChecksum(const QSqlDatabase& db, const QString& 
     return engine != nullptr ? FileChecksum(engine, SqlIdentifier(schema) + QLatin1Char('.') +
                                                         SqlIdentifier(table))
                              : std::nullopt;
+}
+
+PassingRowSum::PassingRowSum(const QSqlDatabase& db, const QString& query) {
+    // Beyond this the engine takes no more arguments of a function.
+    constexpr int kMostColumns = 100;
+    sqlite3* engine = FileEngine(db);
+    sqlite3_stmt* statement = nullptr;
+    const QByteArray text = query.toUtf8();
+    if (engine == nullptr ||
+        sqlite3_prepare_v2(engine, text.constData(), int(text.size()), &statement, nullptr) !=
+            SQLITE_OK ||
+        statement == nullptr) {
+        sqlite3_finalize(statement);
+        return;
+    }
+    QStringList columns;
+    QSet<QString> names;
+    for (int i = 0; i < sqlite3_column_count(statement); ++i) {
+        const QString name = QString::fromUtf8(sqlite3_column_name(statement, i));
+        names.insert(name.toLower());
+        columns << QStringLiteral("numorika_q.") + SqlIdentifier(name);
+    }
+    sqlite3_finalize(statement);
+    if (columns.isEmpty() || columns.size() > kMostColumns || names.size() != columns.size() ||
+        sqlite3_create_function_v2(engine, "numorika_row", -1, SQLITE_UTF8 | SQLITE_DIRECTONLY,
+                                   new RowSum{&sum_, {}}, AddRow, nullptr, nullptr, [](void* data) {
+                                       delete static_cast<RowSum*>(data);
+                                   }) != SQLITE_OK) {
+        return;
+    }
+    engine_ = engine;
+    query_ = QStringLiteral("SELECT * FROM (%1) AS numorika_q WHERE numorika_row(%2)")
+                 .arg(query, columns.join(QLatin1Char(',')));
+}
+
+PassingRowSum::~PassingRowSum() {
+    if (engine_ != nullptr) {
+        sqlite3_create_function_v2(engine_, "numorika_row", -1, SQLITE_UTF8, nullptr, nullptr,
+                                   nullptr, nullptr, nullptr);
+    }
 }
 
 std::optional<RowChecksum> DriverChecksum(const QSqlDatabase& db, const QString& table) {

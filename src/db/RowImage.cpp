@@ -45,19 +45,25 @@ DbResult ReadRowsIntoImage(const QSqlDatabase& db, const QString& query,
     // processor time at 3,000,000 rows).
     statement.exec(QStringLiteral("PRAGMA numorika_rows.page_size = 65536"));
     const QString create = CreateTableFor(db, kRowsTable, query);
+    // Summed here, on the reading workers, as the rows go in, instead of read back from the file
+    // on the writer's thread: appending copies the rows as they are stored.
+    const PassingRowSum summing(db, query);
     if (!statement.exec(QStringLiteral("DROP TABLE IF EXISTS ") + kRowsTable) ||
         !ExecBound(statement, create,
                    create.contains(QLatin1String(" AS SELECT ")) ? bindings : QVariantList{}) ||
         !ExecBound(statement,
-                   QStringLiteral("INSERT INTO ") + kRowsTable + QLatin1Char(' ') + query,
+                   QStringLiteral("INSERT INTO ") + kRowsTable + QLatin1Char(' ') +
+                       summing.query().value_or(query),
                    bindings)) {
-        return ToDbError(statement.lastError());
+        // Reset, so that the summing function can go with its sum.
+        const DbError error = ToDbError(statement.lastError());
+        statement.finish();
+        return error;
     }
     image->rows = statement.numRowsAffected();
     statement.finish();
-    // Summed here, on the reading workers, instead of read back from the file on the writer's:
-    // appending copies the rows as they are stored.
-    image->checksum = TableChecksum(db, kRowsSchema, QStringLiteral("r"));
+    image->checksum = summing.query() ? std::optional(summing.sum())
+                                      : TableChecksum(db, kRowsSchema, QStringLiteral("r"));
     sqlite3_int64 size = 0;
     unsigned char* bytes = sqlite3_serialize(engine, "numorika_rows", &size, 0);
     if (bytes == nullptr) {
