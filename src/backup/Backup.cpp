@@ -749,6 +749,7 @@ private:
     };
     static constexpr int kLockWaitMs = 30000;
     static constexpr qsizetype kAheadBytes = 48 * 1024 * 1024;
+    static constexpr qsizetype kKeysAhead = 6;  // jobs whose row ids are read ahead
 
     static Job NewJob(const QString& table, const QString& query, const QVariantList& bindings) {
         Job job;
@@ -918,10 +919,13 @@ private:
                     errors.clear();
                     changed_.notify_all();
                 }
-                // The lead reads each keyed job's row ids as the reading comes near it.
+                // The lead reads each keyed job's row ids as the writing comes near it: a
+                // few jobs' lists at a time, not the whole table's.
                 for (qsizetype i = first; keyed && i < end; ++i) {
                     std::unique_lock lock(mutex_);
-                    changed_.wait(lock, [&] { return cancelled_ || InWindow(i); });
+                    changed_.wait(lock, [&] {
+                        return cancelled_ || (InWindow(i) && i < consumed_ + kKeysAhead);
+                    });
                     if (cancelled_) {
                         break;
                     }
