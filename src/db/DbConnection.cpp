@@ -358,7 +358,7 @@ sqlite3* FileEngine(const QSqlDatabase& db) {
     return *static_cast<sqlite3* const*>(handle.constData());
 }
 
-std::optional<QString> DeclaredColumns(const QSqlDatabase& db, const QString& query) {
+std::optional<QList<QueryColumn>> QueryColumns(const QSqlDatabase& db, const QString& query) {
     sqlite3* engine = FileEngine(db);
     sqlite3_stmt* statement = nullptr;
     const QByteArray text = query.toUtf8();
@@ -369,21 +369,31 @@ std::optional<QString> DeclaredColumns(const QSqlDatabase& db, const QString& qu
         sqlite3_finalize(statement);
         return std::nullopt;
     }
-    QStringList columns;
-    QSet<QString> names;
-    bool declared = true;
-    for (int i = 0; declared && i < sqlite3_column_count(statement); ++i) {
-        const QString name = QString::fromUtf8(sqlite3_column_name(statement, i));
+    QList<QueryColumn> columns;
+    for (int i = 0; i < sqlite3_column_count(statement); ++i) {
         const char* type = sqlite3_column_decltype(statement, i);
-        // A computed column has no declared type, and two columns of one name make no table:
-        // such rows are left to the engine to type.
-        declared = type != nullptr && !names.contains(name.toLower());
-        names.insert(name.toLower());
-        columns << SqlIdentifier(name) + QLatin1Char(' ') + QString::fromUtf8(type);
+        columns.append({QString::fromUtf8(sqlite3_column_name(statement, i)),
+                        type != nullptr ? std::optional(QString::fromUtf8(type)) : std::nullopt});
     }
     sqlite3_finalize(statement);
-    if (!declared || columns.isEmpty()) {
+    return columns;
+}
+
+std::optional<QString> DeclaredColumns(const QSqlDatabase& db, const QString& query) {
+    const auto columns = QueryColumns(db, query);
+    if (!columns || columns->isEmpty()) {
         return std::nullopt;
     }
-    return columns.join(QStringLiteral(", "));
+    QStringList declared;
+    QSet<QString> names;
+    for (const QueryColumn& column : *columns) {
+        // A computed column has no declared type, and two columns of one name make no table:
+        // such rows are left to the engine to type.
+        if (!column.declaredType || names.contains(column.name.toLower())) {
+            return std::nullopt;
+        }
+        names.insert(column.name.toLower());
+        declared << SqlIdentifier(column.name) + QLatin1Char(' ') + *column.declaredType;
+    }
+    return declared.join(QStringLiteral(", "));
 }

@@ -91,6 +91,14 @@ struct sqlite3;
 // The engine under a connection on a database file; none for a server.
 sqlite3* FileEngine(const QSqlDatabase& db);
 
+// A column of a query's rows and the type its table declares for it (none for a computed one).
+struct QueryColumn {
+    QString name;
+    std::optional<QString> declaredType;
+};
+// The columns of a query's rows on a database file; none on a server or when it does not compile.
+std::optional<QList<QueryColumn>> QueryColumns(const QSqlDatabase& db, const QString& query);
+
 // The columns of a query's rows on a database file as their tables declare them
 // ("番号 INTEGER, 名称 VARCHAR(60)"); none on a server, or when a column has no declared type.
 std::optional<QString> DeclaredColumns(const QSqlDatabase& db, const QString& query);

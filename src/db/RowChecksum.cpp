@@ -144,24 +144,17 @@ std::optional<RowChecksum> TableChecksum(const QSqlDatabase& db, const QString& 
 PassingRowSum::PassingRowSum(const QSqlDatabase& db, const QString& query) {
     // Beyond this the engine takes no more arguments of a function.
     constexpr int kMostColumns = 100;
-    sqlite3* engine = FileEngine(db);
-    sqlite3_stmt* statement = nullptr;
-    const QByteArray text = query.toUtf8();
-    if (engine == nullptr ||
-        sqlite3_prepare_v2(engine, text.constData(), int(text.size()), &statement, nullptr) !=
-            SQLITE_OK ||
-        statement == nullptr) {
-        sqlite3_finalize(statement);
+    const auto listed = QueryColumns(db, query);
+    if (!listed) {
         return;
     }
     QStringList columns;
     QSet<QString> names;
-    for (int i = 0; i < sqlite3_column_count(statement); ++i) {
-        const QString name = QString::fromUtf8(sqlite3_column_name(statement, i));
-        names.insert(name.toLower());
-        columns << QStringLiteral("numorika_q.") + SqlIdentifier(name);
+    for (const QueryColumn& column : *listed) {
+        names.insert(column.name.toLower());
+        columns << QStringLiteral("numorika_q.") + SqlIdentifier(column.name);
     }
-    sqlite3_finalize(statement);
+    sqlite3* engine = FileEngine(db);
     if (columns.isEmpty() || columns.size() > kMostColumns || names.size() != columns.size() ||
         sqlite3_create_function_v2(engine, "numorika_row", -1, SQLITE_UTF8 | SQLITE_DIRECTONLY,
                                    new RowSum{&sum_, {}}, AddRow, nullptr, nullptr, [](void* data) {
