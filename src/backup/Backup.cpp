@@ -39,6 +39,7 @@ struct Run {
     QStringList& errors;
     qint64 rowsDone = 0;
     qint64 rowsCounted = 0;
+    QHash<QString, qint64> rowsOf = {};  // each listed table's rows, as counted at the start
     ManifestSource manifest = {};
 };
 
@@ -319,7 +320,9 @@ TablePlan PlanTable(Run& run, const DbConnection& source, const QString& table,
     const QString key = SliceKeyColumn(table);
     // A table without its key column (an older file) is copied whole, like a table without a key.
     if (key.isEmpty() || !HasColumn(source, plan.from, key)) {
-        plan.counted = CountRows(source, plan.from);
+        const QString name = listed.isEmpty() ? table : listed;
+        plan.counted =
+            run.rowsOf.contains(name) ? run.rowsOf.value(name) : CountRows(source, plan.from);
         plan.failed = !plan.counted;
         return plan;
     }
@@ -582,27 +585,26 @@ StagedGroup StageGroup(Run& run, const TableReader& reader, const QStringList& t
     return staged;
 }
 
-// The rows of every table the run takes, for the progress; read in the same moment as the copy.
-qint64 CountAllRows(const DbConnection& source, const QStringList& tables,
-                    const QStringList& groups) {
-    qint64 rows = 0;
+// The rows of every table the run takes, for the progress and for the tables read whole; read
+// in the same moment as the copy.
+void CountAllRows(Run& run, const DbConnection& source, const QStringList& tables) {
+    run.rowsCounted = 0;
     for (const QString& listed : tables) {
         const QString table = BackupName(source.isServer(), listed);
         if (!IsBackupTable(table)) {
             continue;
         }
         const QString from = listed == table ? table : SqlIdentifier(listed);
-        const qint64 counted = CountRows(source, from).value_or(0);
-        for (const QString& group : groups) {
-            rows += BelongsToGroup(table, group) ? counted : 0;
+        const auto counted = CountRows(source, from);
+        if (counted) {
+            run.rowsOf.insert(listed, *counted);
+        }
+        for (const QString& group : run.plan.groups) {
+            run.rowsCounted += BelongsToGroup(table, group) ? counted.value_or(0) : 0;
         }
     }
-    return rows;
 }
 
-// A file is read as of one moment: its pages are copied under one read lock (other programs'
-// writers wait meanwhile) and the backup reads the copy. A file in WAL mode keeps newer pages in
-// its log: it is copied by the engine, whose read of it other writers do not wait for.
 QString JournalMode(const DbConnection& source) {
     QSqlQuery query(source.database());
     return query.exec(QStringLiteral("PRAGMA journal_mode")) && query.next()
@@ -610,6 +612,9 @@ QString JournalMode(const DbConnection& source) {
                : QString();
 }
 
+// A file is read as of one moment: its pages are copied under one read lock (other programs'
+// writers wait meanwhile) and the backup reads the copy. A file in WAL mode keeps newer pages in
+// its log: it is copied by the engine, whose read of it other writers do not wait for.
 bool TakeSnapshot(Run& run, DbConnection& source, const QString& snapshot) {
     QSqlDatabase db = source.database();
     const QString file = ComposeDaoOpenArguments(run.plan.source).name;
@@ -841,7 +846,8 @@ private:
         {
             const std::lock_guard lock(mutex_);
             tables_ = *tables;
-            rowsCounted_ = CountAllRows(source, *tables, plan_.groups);
+            CountAllRows(run, source, *tables);
+            rowsCounted_ = run.rowsCounted;
             for (const QString& listed : *tables) {
                 if (IsBackupTable(table(listed))) {
                     schema_.insert(table(listed), ReadTableSchema(source.database(), listed));
@@ -882,9 +888,9 @@ private:
                                                             : QStringLiteral(" LIMIT %1 OFFSET %2")
                                                                   .arg(limit)
                                                                   .arg(part * limit);
-                                Job job = keysQuery.isEmpty()
-                                              ? NewJob(name, query + portion, bindings)
-                                              : NewJob(name, query, bindings);
+                                // A keyed job's parts are parts of its row ids.
+                                Job job = NewJob(
+                                    name, keysQuery.isEmpty() ? query + portion : query, bindings);
                                 if (!keysQuery.isEmpty()) {
                                     job.keysQuery = keysQuery + portion;
                                     job.keysReady = false;
@@ -1171,7 +1177,7 @@ BackupResult BackUp(const BackupPlan& plan, const BackupProgress& progress, cons
     }
     RecoverStagedGroups(run, weekdayFolder);
     if (!workers) {
-        run.rowsCounted = CountAllRows(source, *tables, plan.groups);
+        CountAllRows(run, source, *tables);
     }
     const TableReader reader = workers ? workers->reader() : ReadOnTheRun(run, source);
     // A group that copied nothing replaces the previous one only when the run copied something:
