@@ -214,7 +214,12 @@ void RestoreIntoFile(const RestoreRequest& request, const QList<Chosen>& chosen,
         }
         return DbResult();
     });
-    if (check.whole() && restored && SyncToDisk(temporary)) {
+    // A restore that could not be finished is told, never left to look whole.
+    if (!restored) {
+        check.problems << restored.error().description;
+    } else if (check.whole() && !SyncToDisk(temporary)) {
+        check.problems << QStringLiteral("「%1」をディスクに書き込めません。").arg(temporary);
+    } else if (check.whole()) {
         // A FILE made meanwhile by someone else stays: the rename never replaces.
         QFile moved(temporary);
         if (!moved.rename(request.file)) {
@@ -310,7 +315,11 @@ void RestoreIntoServer(const RestoreRequest& request, const QList<Chosen>& chose
         return;
     }
     query.finish();
-    server.transaction();
+    // All tables or none: without a transaction a failure would leave half of them behind.
+    if (!server.transaction()) {
+        check.problems << ToDbError(server.lastError()).description;
+        return;
+    }
     for (const Chosen& each : chosen) {
         const bool same = each.engine == QLatin1String("postgresql");
         TableSchema statements = same ? each.table.schema : TableSchema();
@@ -335,10 +344,10 @@ void RestoreIntoServer(const RestoreRequest& request, const QList<Chosen>& chose
             break;
         }
     }
-    if (check.whole()) {
-        server.commit();
-    } else {
+    if (!check.whole()) {
         server.rollback();
+    } else if (!server.commit()) {
+        check.problems << ToDbError(server.lastError()).description;
     }
 }
 }  // namespace

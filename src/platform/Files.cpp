@@ -143,7 +143,7 @@ bool MakeProtectedPath(const QString& path, const QString& source) {
         bool made = false;
         for (int attempt = 1;; ++attempt) {
             made = ::mkdir(QFile::encodeName(folder).constData(), mode) == 0;
-            if (made || errno == EEXIST || attempt == 10) {
+            if (made || errno != EACCES || attempt == 10) {
                 break;
             }
             QThread::msleep(20);
