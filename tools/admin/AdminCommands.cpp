@@ -161,9 +161,10 @@ int Backup(const AdminCall& call, QTextStream& out, QTextStream& err) {
     const QString weekday = WeekdayFolder(*root, ctx.clock.now().date());
     BackupLimits limits;
     if (call.has(QStringLiteral("--workers"))) {
-        bool number = false;
-        limits.workers = call.value(QStringLiteral("--workers")).toInt(&number);
-        if (!number || limits.workers < 1 || limits.workers > kMostBackupWorkers) {
+        const auto workers =
+            Position(call.value(QStringLiteral("--workers")), kMostBackupWorkers + 1);
+        limits.workers = workers.value_or(0);
+        if (limits.workers < 1) {
             err << QStringLiteral("--workers には 1 から %1 までの数を指定してください。")
                        .arg(kMostBackupWorkers)
                 << '\n';
