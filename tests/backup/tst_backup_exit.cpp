@@ -711,7 +711,9 @@ private Q_SLOTS:
             QFile file(b.file("tridb.mdb"));
             QVERIFY(file.open(QIODevice::ReadWrite));
             const qint64 at = file.readAll().indexOf("s\n2");
-            QVERIFY(at > 0 && file.seek(at + 2) && file.write("7") == 1);
+            QVERIFY(at > 0);
+            QVERIFY(file.seek(at + 2));
+            QCOMPARE(file.write("7"), 1);
         } else if (damage == "row") {
             ExecuteOn(b.file("tridb1.mdb"), "DELETE FROM T営業受注明細 WHERE rowid = 3");
         } else if (damage == "file") {
@@ -724,8 +726,8 @@ private Q_SLOTS:
             ExecuteOn(b.install.businessPath(), "UPDATE T営業受注明細 SET 単価 = 0 WHERE 番号 = 5");
             const QString other = b.backupRoot.filePath("other/");
             QVERIFY(BackupDatabases(b.t.ctx, other, {.sliceRows = 10, .fileRows = 35}).copied);
-            QVERIFY(QFile::remove(b.file("tridb.manifest.json")) &&
-                    QFile::copy(other + "tridb.manifest.json", b.file("tridb.manifest.json")));
+            QVERIFY(QFile::remove(b.file("tridb.manifest.json")));
+            QVERIFY(QFile::copy(other + "tridb.manifest.json", b.file("tridb.manifest.json")));
         }
         QTEST(VerifyBackup(b.folder).whole(), "whole");
         const QString restored = b.backupRoot.filePath("restored.accdb");
