@@ -1,11 +1,12 @@
 #include "db/RowChecksum.h"
 
-#include <QSet>
 #include <QSqlError>
 #include <QSqlField>
 #include <QSqlQuery>
 #include <cmath>
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "db/DbConnection.h"
 #include "db/SqlText.h"
@@ -76,22 +77,6 @@ void Encode(RowEncoder& row, sqlite3_value* value) {
     }
 }
 
-// What numorika_row adds its rows to.
-struct RowSum {
-    RowChecksum* sum;
-    RowEncoder row;
-};
-
-void AddRow(sqlite3_context* context, int count, sqlite3_value** values) {
-    auto* sum = static_cast<RowSum*>(sqlite3_user_data(context));
-    for (int i = 0; i < count; ++i) {
-        Encode(sum->row, values[i]);
-    }
-    sum->sum->sum += sum->row.finish();
-    ++sum->sum->rows;
-    sqlite3_result_int(context, 1);
-}
-
 std::optional<RowChecksum> FileChecksum(sqlite3* engine, const QString& from) {
     const QByteArray sql = (QStringLiteral("SELECT * FROM ") + from).toUtf8();
     sqlite3_stmt* statement = nullptr;
@@ -120,6 +105,82 @@ std::optional<RowChecksum> FileChecksum(sqlite3* engine, const QString& from) {
     return sum;
 }
 
+// The pages of a database image, read as the file format lays them out.
+quint64 BigEndian(const unsigned char* at, int bytes) {
+    quint64 value = 0;
+    for (int i = 0; i < bytes; ++i) {
+        value = (value << 8) | at[i];
+    }
+    return value;
+}
+
+bool ReadVarint(const unsigned char*& at, const unsigned char* end, quint64* value) {
+    quint64 read = 0;
+    for (int i = 0; i < 9 && at < end; ++i) {
+        const unsigned char byte = *at++;
+        if (i == 8) {
+            *value = (read << 8) | byte;
+            return true;
+        }
+        read = (read << 7) | (byte & 0x7f);
+        if ((byte & 0x80) == 0) {
+            *value = read;
+            return true;
+        }
+    }
+    return false;
+}
+
+// One stored row's values into row; false for a record of another shape than the table's.
+bool EncodeRecord(RowEncoder& row, const unsigned char* record, const unsigned char* end,
+                  int columns) {
+    static constexpr int kIntegerBytes[] = {0, 1, 2, 3, 4, 6, 8};
+    const unsigned char* at = record;
+    quint64 headerSize = 0;
+    if (!ReadVarint(at, end, &headerSize) || headerSize > quint64(end - record)) {
+        return false;
+    }
+    const unsigned char* header = record + headerSize;
+    const unsigned char* body = header;
+    int count = 0;
+    while (at < header) {
+        quint64 type = 0;
+        if (!ReadVarint(at, header, &type) || type == 10 || type == 11) {
+            return false;
+        }
+        ++count;
+        const quint64 bytes = type < 7    ? quint64(kIntegerBytes[type])
+                              : type == 7 ? 8
+                              : type < 12 ? 0
+                                          : (type - 12) / 2;
+        if (bytes > quint64(end - body)) {
+            return false;
+        }
+        if (type == 0) {
+            row.null();
+        } else if (type < 7) {
+            const int size = kIntegerBytes[type];
+            quint64 value = BigEndian(body, size);
+            if (size < 8 && (value >> (8 * size - 1)) != 0) {
+                value |= ~quint64(0) << (8 * size);  // negative: the sign goes on
+            }
+            row.integer(static_cast<qint64>(value));
+        } else if (type == 7) {
+            const quint64 bits = BigEndian(body, 8);
+            double value = 0;
+            std::memcpy(&value, &bits, sizeof value);
+            row.real(value);
+        } else if (type < 12) {
+            row.integer(static_cast<qint64>(type - 8));
+        } else if (type % 2 == 0) {
+            row.blob(reinterpret_cast<const char*>(body), qint64(bytes));
+        } else {
+            row.text(reinterpret_cast<const char*>(body), qint64(bytes));
+        }
+        body += bytes;
+    }
+    return count == columns && body == end;
+}
 }  // namespace
 
 QString RowChecksum::text() const {
@@ -141,37 +202,67 @@ std::optional<RowChecksum> TableChecksum(const QSqlDatabase& db, const QString& 
                              : std::nullopt;
 }
 
-PassingRowSum::PassingRowSum(const QSqlDatabase& db, const QString& query) {
-    // Beyond this the engine takes no more arguments of a function.
-    constexpr int kMostColumns = 100;
-    const auto listed = QueryColumns(db, query);
-    if (!listed) {
-        return;
+std::optional<RowChecksum> ImageChecksum(const unsigned char* image, qint64 size, qint64 root,
+                                         int columns) {
+    constexpr int kHeader = 100;
+    constexpr int kLeafTable = 13;
+    constexpr int kInteriorTable = 5;
+    if (image == nullptr || size < kHeader || BigEndian(image + 56, 4) != SQLITE_UTF8) {
+        return std::nullopt;
     }
-    QStringList columns;
-    QSet<QString> names;
-    for (const QueryColumn& column : *listed) {
-        names.insert(column.name.toLower());
-        columns << QStringLiteral("numorika_q.") + SqlIdentifier(column.name);
+    const quint64 pageSize = BigEndian(image + 16, 2) == 1 ? 65536 : BigEndian(image + 16, 2);
+    const quint64 usable = pageSize - image[20];
+    if (pageSize < 512 || quint64(size) % pageSize != 0 || usable < 480) {
+        return std::nullopt;
     }
-    sqlite3* engine = FileEngine(db);
-    if (columns.isEmpty() || columns.size() > kMostColumns || names.size() != columns.size() ||
-        sqlite3_create_function_v2(engine, "numorika_row", -1, SQLITE_UTF8 | SQLITE_DIRECTONLY,
-                                   new RowSum{&sum_, {}}, AddRow, nullptr, nullptr, [](void* data) {
-                                       delete static_cast<RowSum*>(data);
-                                   }) != SQLITE_OK) {
-        return;
+    const quint64 pages = quint64(size) / pageSize;
+    // Longer rows go on overflow pages, which the engine reads.
+    const quint64 mostInPage = usable - 35;
+    RowChecksum sum;
+    RowEncoder row;
+    std::vector<quint64> pending{quint64(root)};
+    quint64 visited = 0;
+    while (!pending.empty()) {
+        const quint64 number = pending.back();
+        pending.pop_back();
+        if (number < 1 || number > pages || ++visited > pages) {
+            return std::nullopt;
+        }
+        const unsigned char* page = image + (number - 1) * pageSize;
+        const unsigned char* header = page + (number == 1 ? kHeader : 0);
+        const unsigned char* end = page + usable;
+        const bool leaf = header[0] == kLeafTable;
+        if (!leaf && header[0] != kInteriorTable) {
+            return std::nullopt;
+        }
+        const quint64 cells = BigEndian(header + 3, 2);
+        const unsigned char* pointers = header + (leaf ? 8 : 12);
+        if (2 * cells > quint64(end - pointers)) {
+            return std::nullopt;
+        }
+        if (!leaf) {
+            pending.push_back(BigEndian(header + 8, 4));
+        }
+        for (quint64 i = 0; i < cells; ++i) {
+            const unsigned char* cell = page + BigEndian(pointers + 2 * i, 2);
+            quint64 payload = 0;
+            quint64 rowid = 0;
+            if (cell + 4 > end) {
+                return std::nullopt;
+            }
+            if (!leaf) {
+                pending.push_back(BigEndian(cell, 4));
+            } else if (!ReadVarint(cell, end, &payload) || !ReadVarint(cell, end, &rowid) ||
+                       payload > mostInPage || payload > quint64(end - cell) ||
+                       !EncodeRecord(row, cell, cell + payload, columns)) {
+                return std::nullopt;
+            } else {
+                sum.sum += row.finish();
+                ++sum.rows;
+            }
+        }
     }
-    engine_ = engine;
-    query_ = QStringLiteral("SELECT * FROM (%1) AS numorika_q WHERE numorika_row(%2)")
-                 .arg(query, columns.join(QLatin1Char(',')));
-}
-
-PassingRowSum::~PassingRowSum() {
-    if (engine_ != nullptr) {
-        sqlite3_create_function_v2(engine_, "numorika_row", -1, SQLITE_UTF8, nullptr, nullptr,
-                                   nullptr, nullptr, nullptr);
-    }
+    return sum;
 }
 
 std::optional<RowChecksum> DriverChecksum(const QSqlDatabase& db, const QString& table) {

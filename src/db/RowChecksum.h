@@ -5,8 +5,6 @@
 #include <QString>
 #include <optional>
 
-struct sqlite3;
-
 // The rows of a table and a checksum of them that no order of the rows changes: the sum of a
 // 64-bit hash of each row's values, so that the slices of a table in several files add up to
 // the whole. A value counts as what it is, not as how it is stored: Null, a number (an integer
@@ -30,24 +28,12 @@ std::optional<RowChecksum> TableChecksum(const QSqlDatabase& db, const QString& 
 // The rows of a table of an attached schema of a connection on a database file.
 std::optional<RowChecksum> TableChecksum(const QSqlDatabase& db, const QString& schema,
                                          const QString& table);
-// The rows of a query summed as a statement passes them, on a connection on a database file:
-// query() selects them through the function numorika_row, which adds each to sum(). No query
-// when the rows cannot be taken so (columns of one name, very many columns).
-class PassingRowSum {
-public:
-    PassingRowSum(const QSqlDatabase& db, const QString& query);
-    ~PassingRowSum();  // the function goes with it
-    PassingRowSum(const PassingRowSum&) = delete;
-    PassingRowSum& operator=(const PassingRowSum&) = delete;
-
-    const std::optional<QString>& query() const { return query_; }
-    const RowChecksum& sum() const { return sum_; }
-
-private:
-    sqlite3* engine_ = nullptr;
-    std::optional<QString> query_;
-    RowChecksum sum_;
-};
+// The rows of the table whose pages start at root in the image of a database file (as the
+// engine serializes it), of columns columns, read from the pages without the engine; nullopt
+// where the image holds what is left to the engine: a row longer than a page, text in another
+// encoding than UTF-8, a row of another number of columns.
+std::optional<RowChecksum> ImageChecksum(const unsigned char* image, qint64 size, qint64 root,
+                                         int columns);
 // The same rows read through the driver, as a server's are, in the same encoding.
 std::optional<RowChecksum> DriverChecksum(const QSqlDatabase& db, const QString& table);
 

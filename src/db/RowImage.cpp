@@ -45,25 +45,16 @@ DbResult ReadRowsIntoImage(const QSqlDatabase& db, const QString& query,
     // processor time at 3,000,000 rows).
     statement.exec(QStringLiteral("PRAGMA numorika_rows.page_size = 65536"));
     const QString create = CreateTableFor(db, kRowsTable, query);
-    // Summed here, on the reading workers, as the rows go in, instead of read back from the file
-    // on the writer's thread: appending copies the rows as they are stored.
-    const PassingRowSum summing(db, query);
     if (!statement.exec(QStringLiteral("DROP TABLE IF EXISTS ") + kRowsTable) ||
         !ExecBound(statement, create,
                    create.contains(QLatin1String(" AS SELECT ")) ? bindings : QVariantList{}) ||
         !ExecBound(statement,
-                   QStringLiteral("INSERT INTO ") + kRowsTable + QLatin1Char(' ') +
-                       summing.query().value_or(query),
+                   QStringLiteral("INSERT INTO ") + kRowsTable + QLatin1Char(' ') + query,
                    bindings)) {
-        // Reset, so that the summing function can go with its sum.
-        const DbError error = ToDbError(statement.lastError());
-        statement.finish();
-        return error;
+        return ToDbError(statement.lastError());
     }
     image->rows = statement.numRowsAffected();
     statement.finish();
-    image->checksum = summing.query() ? std::optional(summing.sum())
-                                      : TableChecksum(db, kRowsSchema, QStringLiteral("r"));
     sqlite3_int64 size = 0;
     unsigned char* bytes = sqlite3_serialize(engine, "numorika_rows", &size, 0);
     if (bytes == nullptr) {
@@ -71,6 +62,19 @@ DbResult ReadRowsIntoImage(const QSqlDatabase& db, const QString& query,
     }
     image->bytes.reset(bytes, sqlite3_free);
     image->size = size;
+    // Summed here, on the reading workers, from the rows as they are stored: appending copies
+    // them as they are. Read from the pages, without a second pass of the engine over the rows.
+    statement.exec(QStringLiteral(
+        "SELECT rootpage, (SELECT count(*) FROM pragma_table_info('r', 'numorika_rows')) "
+        "FROM numorika_rows.sqlite_master WHERE name = 'r'"));
+    if (statement.next()) {
+        image->checksum =
+            ImageChecksum(bytes, size, statement.value(0).toLongLong(), statement.value(1).toInt());
+    }
+    statement.finish();
+    if (!image->checksum) {
+        image->checksum = TableChecksum(db, kRowsSchema, QStringLiteral("r"));
+    }
     statement.exec(QStringLiteral("DROP TABLE ") + kRowsTable);
     return {};
 }

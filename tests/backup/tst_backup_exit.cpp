@@ -2,6 +2,7 @@
 #include "backup/Restore.h"
 #include "db/DatabaseFile.h"
 #include "db/RowChecksum.h"
+#include "db/RowImage.h"
 
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -736,20 +737,26 @@ private Q_SLOTS:
     }
 
     // A file's rows read straight from the engine sum as the driver's, as a server's are read:
-    // a manifest of files is checked against a restored server and the other way round.
+    // a manifest of files is checked against a restored server and the other way round. The
+    // rows a backup worker carries sum so too, read from the pages they are stored in.
     void aRowSumsAlikeReadEitherWay_data() {
-        Columns<QString, QString>("type", "value");
-        Row("null", "INTEGER", "NULL");
-        Row("integer", "INTEGER", "42");
-        Row("negative", "INTEGER", "-7");
-        Row("big integer", "INTEGER", "9223372036854775807");
-        Row("real", "REAL", "1.25");
-        Row("whole real", "REAL", "-5.0");
-        Row("real beyond the integers", "REAL", "1e19");
-        Row("text", "TEXT", "'得意先「''様''」' || char(10) || char(13, 10) || 'ｶﾅ'");
-        Row("empty text", "TEXT", "''");
-        Row("blob", "BLOB", "x'00ff0a'");
-        Row("empty blob", "BLOB", "x''");
+        Columns<QString, QString, bool>("type", "value", "fromPages");
+        Row("null", "INTEGER", "NULL", true);
+        Row("integer", "INTEGER", "42", true);
+        Row("negative", "INTEGER", "-7", true);
+        Row("zero", "INTEGER", "0", true);
+        Row("one", "INTEGER", "1", true);
+        Row("negative of three bytes", "INTEGER", "-8388608", true);
+        Row("of six bytes", "INTEGER", "140737488355327", true);
+        Row("big integer", "INTEGER", "9223372036854775807", true);
+        Row("real", "REAL", "1.25", true);
+        Row("whole real", "REAL", "-5.0", true);
+        Row("real beyond the integers", "REAL", "1e19", true);
+        Row("text", "TEXT", "'得意先「''様''」' || char(10) || char(13, 10) || 'ｶﾅ'", true);
+        Row("empty text", "TEXT", "''", true);
+        Row("blob", "BLOB", "x'00ff0a'", true);
+        Row("empty blob", "BLOB", "x''", true);
+        Row("text beyond a page", "TEXT", "printf('%.70000c', 'x')", false);
     }
     void aRowSumsAlikeReadEitherWay() {
         QFETCH(QString, type);
@@ -759,14 +766,21 @@ private Q_SLOTS:
         ExecuteOn(path, "CREATE TABLE 値 (番号 INTEGER, 値 " + type + ")");
         ExecuteOn(path, "INSERT INTO 値 VALUES (1, " + value + "), (2, " + value + ")");
         std::optional<RowChecksum> fast, driver;
+        RowImage image;
         QVERIFY(WithDatabaseFile(path, [&](QSqlDatabase& db) {
             fast = TableChecksum(db, "値");
             driver = DriverChecksum(db, "値");
-            return DbResult();
+            return ReadRowsIntoImage(db, "SELECT * FROM 値", {}, &image);
         }));
         QVERIFY(fast.has_value());
         QVERIFY(driver.has_value());
+        QVERIFY(image.checksum.has_value());
         QCOMPARE(fast->text(), driver->text());
+        QCOMPARE(image.checksum->text(), fast->text());
+        QCOMPARE(image.checksum->rows, 2);
+        // The first table of a fresh image starts on its second page.
+        QTEST(ImageChecksum(image.bytes.get(), image.size, 2, 2).has_value(), "fromPages");
+        QVERIFY(!ImageChecksum(image.bytes.get(), image.size, 2, 3));  // rows of another shape
     }
 
     // The progress in the notice panel stays readable beside the please-wait window.
