@@ -673,16 +673,26 @@ bool OpenAtOneMoment(Run& run, DbConnection& source, const QString& snapshot) {
 }  // namespace
 
 namespace {
+// Whether several connections can read the source as of one moment.
+bool SharesItsMoment(const DatabaseDefinition& source) {
+    return source.kind == QLatin1String("A") || source.kind == QLatin1String("S") ||
+           (source.kind == QLatin1String("O") && IsServerProvider(source.providerName));
+}
+
 // The reading side of a run on several workers. A lead opens the source at one moment, lists and
 // counts its tables and cuts them into slices; workers read the slices ahead of the writing, each
-// on a connection of its own that holds the same moment, into images that the run's own thread
-// appends to the files in the order one worker would have written them. For a key without an
-// index the lead's own key table says which rows a slice holds: the lead hands their row ids, in
-// key order, to the worker that reads them.
+// on a connection of its own that holds the same moment (a file's read locks taken together, a
+// server's snapshot that the lead exports and every worker imports), into images that the run's
+// own thread appends to the files in the order one worker would have written them. For a key
+// without an index the lead's own key table says which rows a slice holds: the lead hands their row
+// ids, in key order, to the worker that reads them.
 class ReadAhead {
 public:
     ReadAhead(const BackupPlan& plan, const QString& snapshot)
-        : plan_(plan), snapshot_(snapshot), together_(plan.limits.workers + 1, kLockWaitMs) {
+        : plan_(plan),
+          snapshot_(snapshot),
+          server_(plan.source.kind != QLatin1String("A")),
+          together_(plan.limits.workers + 1, kLockWaitMs) {
         threads_.emplace_back([this] { Lead(); });
         for (int i = 0; i < plan.limits.workers; ++i) {
             threads_.emplace_back([this, i] { Read(i); });
@@ -709,7 +719,7 @@ public:
     }
 
     TableReader reader() {
-        return {false,
+        return {server_,
                 [this](const QString& group, const QString&, const QString& listed) {
                     return Plan(group, listed);
                 },
@@ -724,6 +734,12 @@ public:
     QHash<QString, TableSchema> schema() {
         const std::lock_guard lock(mutex_);
         return schema_;
+    }
+
+    // The make of the source, as the manifest names it.
+    QString engine() {
+        const std::lock_guard lock(mutex_);
+        return engine_;
     }
 
     // What went wrong on the workers' side.
@@ -782,7 +798,32 @@ private:
         return json + QLatin1Char(']');
     }
 
-    QString table(const QString& listed) const { return BackupName(false, listed); }
+    QString table(const QString& listed) const { return BackupName(server_, listed); }
+
+    // A server's moment: the lead's transaction, whose snapshot the workers take up.
+    static std::optional<QString> ExportSnapshot(const QSqlDatabase& db, QStringList& errors) {
+        QSqlQuery query(db);
+        if (query.exec(
+                QStringLiteral("START TRANSACTION ISOLATION LEVEL REPEATABLE READ READ ONLY")) &&
+            query.exec(QStringLiteral("SELECT pg_export_snapshot()")) && query.next()) {
+            return query.value(0).toString();
+        }
+        errors << ToDbError(query.lastError()).description +
+                      QStringLiteral(" 読み取りを一つの時点に揃えられません。");
+        return std::nullopt;
+    }
+    static bool ImportSnapshot(const QSqlDatabase& db, const QString& snapshot,
+                               QStringList& errors) {
+        QSqlQuery query(db);
+        if (query.exec(
+                QStringLiteral("START TRANSACTION ISOLATION LEVEL REPEATABLE READ READ ONLY")) &&
+            query.exec(QStringLiteral("SET TRANSACTION SNAPSHOT ") + SqlQuote(snapshot))) {
+            return true;
+        }
+        errors << ToDbError(query.lastError()).description +
+                      QStringLiteral(" 読み取りを一つの時点に揃えられません。");
+        return false;
+    }
 
     void Fail(const QStringList& errors) {
         const std::lock_guard lock(mutex_);
@@ -800,7 +841,8 @@ private:
     void ReadJob(const QSqlDatabase& db, Job& job, const QString& query,
                  const QVariantList& bindings) {
         RowImage image;
-        const DbResult read = ReadRowsIntoImage(db, query, bindings, &image);
+        const DbResult read = server_ ? ReadServerRowsIntoImage(db, query, bindings, &image)
+                                      : ReadRowsIntoImage(db, query, bindings, &image);
         const std::lock_guard lock(mutex_);
         job.done = true;
         job.failed = !read;
@@ -819,22 +861,35 @@ private:
         Run run{plan_, none, never, errors};
         DbConnection source(QStringLiteral("backup-lead-%1").arg(quintptr(this), 0, 16),
                             DbRole::Other);
-        QString path = ComposeDaoOpenArguments(plan_.source).name;
+        QString path = server_ ? QString() : ComposeDaoOpenArguments(plan_.source).name;
         bool opened = OpenBackupSource(run, source);
-        // A file in WAL mode keeps newer pages in its log, where readers of their own would each
-        // see another moment: the engine copies it and the workers read the copy.
-        if (opened && JournalMode(source) == QLatin1String("wal")) {
+        std::optional<QString> exported;
+        if (opened && server_) {
+            exported = ExportSnapshot(source.database(), errors);
+            opened = exported.has_value();
+        } else if (opened && JournalMode(source) == QLatin1String("wal")) {
+            // A file in WAL mode keeps newer pages in its log, where readers of their own would
+            // each see another moment: the engine copies it and the workers read the copy.
             opened = TakeSnapshot(run, source, snapshot_);
             path = snapshot_;
         }
         {
             const std::lock_guard lock(mutex_);
             readPath_ = path;
+            exported_ = exported.value_or(QString());
+            engine_ = server_ ? SourceEngine(source.database()) : QStringLiteral("sqlite");
             stage_ = opened ? Stage::Opened : Stage::Failed;
             changed_.notify_all();
         }
-        if (!together_.take(source.database(), opened)) {
-            errors << QStringLiteral("「%1」の読み取りを始められません。").arg(path);
+        // The lead's transaction holds the server's snapshot until every worker has taken it up.
+        const auto untilJoined = qScopeGuard([this] {
+            std::unique_lock lock(mutex_);
+            changed_.wait(lock, [this] { return !server_ || joined_ == plan_.limits.workers; });
+        });
+        if (server_ ? !opened : !together_.take(source.database(), opened)) {
+            if (!server_) {
+                errors << QStringLiteral("「%1」の読み取りを始められません。").arg(path);
+            }
             Fail(errors);
             return;
         }
@@ -881,7 +936,10 @@ private:
                         const qint64 limit = plan_.limits.sliceRows;
                         const auto push = [&](const QString& query, const QString& keysQuery,
                                               const QVariantList& bindings, qint64 rows) {
-                            const qint64 parts = rows > 2 * limit ? (rows + limit - 1) / limit : 1;
+                            // A server returns rows without an order of their own: a part
+                            // of them would not be the same rows on another connection.
+                            const qint64 parts =
+                                !server_ && rows > 2 * limit ? (rows + limit - 1) / limit : 1;
                             for (qint64 part = 0; part < parts; ++part) {
                                 const QString portion = parts == 1
                                                             ? QString()
@@ -964,18 +1022,40 @@ private:
 
     void Read(int worker) {
         QString path;
+        QString exported;
+        bool failed = false;
         {
             std::unique_lock lock(mutex_);
             changed_.wait(lock, [this] { return stage_ != Stage::Opening; });
             path = readPath_;
+            exported = exported_;
+            failed = stage_ == Stage::Failed;
         }
         DbConnection source(
             QStringLiteral("backup-worker-%1-%2").arg(quintptr(this), 0, 16).arg(worker),
             DbRole::Other);
-        const DbResult opened = path.isEmpty() ? DbResult(DbError{kUnspecifiedDbError, {}})
-                                               : source.open(kFileProvider + path);
-        if (!together_.take(source.database(), bool(opened))) {
-            return;
+        if (server_) {
+            // A worker that cannot share the moment ends the run: nobody else reads its part.
+            QStringList errors;
+            const StopToken never;
+            const BackupProgress none;
+            Run run{plan_, none, never, errors};
+            const bool joined = !failed && OpenBackupSource(run, source) &&
+                                ImportSnapshot(source.database(), exported, errors);
+            const std::lock_guard lock(mutex_);
+            ++joined_;
+            errors_ << errors;
+            cancelled_ = cancelled_ || !joined;
+            changed_.notify_all();
+            if (!joined) {
+                return;
+            }
+        } else {
+            const DbResult opened = path.isEmpty() ? DbResult(DbError{kUnspecifiedDbError, {}})
+                                                   : source.open(kFileProvider + path);
+            if (!together_.take(source.database(), bool(opened))) {
+                return;
+            }
         }
         for (;;) {
             std::unique_lock lock(mutex_);
@@ -1093,11 +1173,15 @@ private:
 
     const BackupPlan& plan_;
     const QString snapshot_;
+    const bool server_;
     ReadLocksTogether together_;
     std::mutex mutex_;
     std::condition_variable changed_;
     Stage stage_ = Stage::Opening;
     QString readPath_;
+    QString exported_;  // a server's snapshot
+    QString engine_;
+    int joined_ = 0;  // workers that took up the server's snapshot, or could not
     QStringList tables_;
     qint64 rowsCounted_ = 0;
     QHash<QString, TableSchema> schema_;
@@ -1135,9 +1219,10 @@ BackupResult BackUp(const BackupPlan& plan, const BackupProgress& progress, cons
     // The source is opened and listed before anything of the previous backup is touched; each
     // run has a connection of its own, on the thread it runs on.
     DbConnection source(QStringLiteral("backup-%1").arg(quintptr(&result), 0, 16), DbRole::Other);
-    // A file is read by several workers at once; a server on the run's own connection.
+    // A file, and PostgreSQL, are read by several workers at once; a source through ODBC on the
+    // run's own connection, since its moment cannot be shared.
     std::optional<ReadAhead> workers;
-    if (plan.limits.workers > 1 && plan.source.kind == QLatin1String("A")) {
+    if (plan.limits.workers > 1 && SharesItsMoment(plan.source)) {
         workers.emplace(plan, snapshot);
     }
     const auto tables = workers                                  ? workers->tables(&run.rowsCounted)
@@ -1149,7 +1234,7 @@ BackupResult BackUp(const BackupPlan& plan, const BackupProgress& progress, cons
         return result;
     }
     run.manifest = {QDateTime::currentDateTime().toString(Qt::ISODateWithMs), plan.source.kind,
-                    workers ? QStringLiteral("sqlite") : SourceEngine(source.database()),
+                    workers ? workers->engine() : SourceEngine(source.database()),
                     workers ? workers->schema() : QHash<QString, TableSchema>()};
     for (const QString& listed : workers ? QStringList() : *tables) {
         if (IsBackupTable(BackupName(source.isServer(), listed))) {

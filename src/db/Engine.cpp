@@ -271,13 +271,10 @@ DbResult CompactDatabase(const QString& source, const QString& target, const QSt
     });
 }
 
-DbResult CopyRowsIntoFile(const QSqlDatabase& source, const QString& query,
-                          const QVariantList& bindings, const QString& file, const QString& table,
-                          bool create, qint64* copied) {
+DbResult CopyRowsIntoDatabase(const QSqlDatabase& source, const QString& query,
+                              const QVariantList& bindings, QSqlDatabase& db, const QString& table,
+                              bool create, qint64* copied) {
     *copied = 0;
-    if (auto problem = CheckDatabaseFile(file); !problem) {
-        return problem;
-    }
     // The columns keep the case the business tables declare and the types the server gives
     // them; times arrive as the server's text, with their microseconds.
     QSqlQuery rows(source);
@@ -301,50 +298,59 @@ DbResult CopyRowsIntoFile(const QSqlDatabase& source, const QString& query,
     if (types.isEmpty()) {
         types = columns;
     }
-    return WithDatabaseFile(file, [&](QSqlDatabase& db) -> DbResult {
-        QSqlQuery target(db);
-        // As for a backup written on this engine: unsynced, but journalled against a kill.
-        target.exec(QStringLiteral("PRAGMA synchronous = OFF"));
-        if (create) {
-            QStringList definitions;
-            for (int i = 0; i < columns.count(); ++i) {
-                definitions << SqlIdentifier(DeclaredColumnName(columns.fieldName(i))) +
-                                   QLatin1Char(' ') + FileColumnType(types.field(i).metaType());
-            }
-            if (!target.exec(
-                    QStringLiteral("CREATE TABLE %1 (%2)")
-                        .arg(SqlIdentifier(table), definitions.join(QStringLiteral(", "))))) {
-                return ToDbError(target.lastError());
-            }
+    QSqlQuery target(db);
+    if (create) {
+        QStringList definitions;
+        for (int i = 0; i < columns.count(); ++i) {
+            definitions << SqlIdentifier(DeclaredColumnName(columns.fieldName(i))) +
+                               QLatin1Char(' ') + FileColumnType(types.field(i).metaType());
         }
-        QStringList marks(columns.count(), QStringLiteral("?"));
-        if (!db.transaction() ||
-            !target.prepare(QStringLiteral("INSERT INTO %1 VALUES (%2)")
-                                .arg(SqlIdentifier(table), marks.join(QLatin1Char(','))))) {
+        if (!target.exec(QStringLiteral("CREATE TABLE %1 (%2)")
+                             .arg(SqlIdentifier(table), definitions.join(QStringLiteral(", "))))) {
             return ToDbError(target.lastError());
         }
-        qint64 written = 0;
-        while (rows.next()) {
-            for (int i = 0; i < columns.count(); ++i) {
-                BindValue(target, i, rows.value(i));
-            }
-            if (!target.exec()) {
-                const DbError error = ToDbError(target.lastError());
-                db.rollback();
-                return error;
-            }
-            ++written;
+    }
+    QStringList marks(columns.count(), QStringLiteral("?"));
+    if (!db.transaction() ||
+        !target.prepare(QStringLiteral("INSERT INTO %1 VALUES (%2)")
+                            .arg(SqlIdentifier(table), marks.join(QLatin1Char(','))))) {
+        return ToDbError(target.lastError());
+    }
+    qint64 written = 0;
+    while (rows.next()) {
+        for (int i = 0; i < columns.count(); ++i) {
+            BindValue(target, i, rows.value(i));
         }
-        // A server that breaks off mid-way ends the rows early: that is a failure, not the end.
-        if (rows.lastError().isValid()) {
-            const DbError error = ToDbError(rows.lastError());
+        if (!target.exec()) {
+            const DbError error = ToDbError(target.lastError());
             db.rollback();
             return error;
         }
-        if (!db.commit()) {
-            return ToDbError(db.lastError());
-        }
-        *copied = written;
-        return {};
+        ++written;
+    }
+    // A server that breaks off mid-way ends the rows early: that is a failure, not the end.
+    if (rows.lastError().isValid()) {
+        const DbError error = ToDbError(rows.lastError());
+        db.rollback();
+        return error;
+    }
+    if (!db.commit()) {
+        return ToDbError(db.lastError());
+    }
+    *copied = written;
+    return {};
+}
+
+DbResult CopyRowsIntoFile(const QSqlDatabase& source, const QString& query,
+                          const QVariantList& bindings, const QString& file, const QString& table,
+                          bool create, qint64* copied) {
+    *copied = 0;
+    if (auto problem = CheckDatabaseFile(file); !problem) {
+        return problem;
+    }
+    return WithDatabaseFile(file, [&](QSqlDatabase& db) {
+        // As for a backup written on this engine: unsynced, but journalled against a kill.
+        QSqlQuery(db).exec(QStringLiteral("PRAGMA synchronous = OFF"));
+        return CopyRowsIntoDatabase(source, query, bindings, db, table, create, copied);
     });
 }

@@ -59,3 +59,7 @@ DbResult CompactDatabase(const QString& source, const QString& target, const QSt
 DbResult CopyRowsIntoFile(const QSqlDatabase& source, const QString& query,
                           const QVariantList& bindings, const QString& file, const QString& table,
                           bool create, qint64* copied);
+// The same into a table of a connection on a database file that is open, in one transaction.
+DbResult CopyRowsIntoDatabase(const QSqlDatabase& source, const QString& query,
+                              const QVariantList& bindings, QSqlDatabase& db, const QString& table,
+                              bool create, qint64* copied);

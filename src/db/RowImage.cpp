@@ -6,6 +6,7 @@
 
 #include "db/DatabaseFile.h"
 #include "db/DbConnection.h"
+#include "db/Engine.h"
 #include "db/SqlText.h"
 
 #include <sqlite3.h>
@@ -25,6 +26,33 @@ QString CreateTableFor(const QSqlDatabase& db, const QString& table, const QStri
         return QStringLiteral("CREATE TABLE %1 (%2)").arg(table, *columns);
     }
     return QStringLiteral("CREATE TABLE %1 AS SELECT * FROM (%2) LIMIT 0").arg(table, query);
+}
+// The image of schema, whose table r holds the rows, with their sum.
+DbResult TakeImage(const QSqlDatabase& db, const char* schema, RowImage* image) {
+    sqlite3* engine = FileEngine(db);
+    sqlite3_int64 size = 0;
+    unsigned char* bytes = sqlite3_serialize(engine, schema, &size, 0);
+    if (bytes == nullptr) {
+        return DbError{kUnspecifiedDbError, QString::fromUtf8(sqlite3_errmsg(engine))};
+    }
+    image->bytes.reset(bytes, sqlite3_free);
+    image->size = size;
+    // Summed here, on the reading workers, from the rows as they are stored: appending copies
+    // them as they are. Read from the pages, without a second pass of the engine over the rows.
+    QSqlQuery statement(db);
+    const QString name = QString::fromLatin1(schema);
+    statement.exec(QStringLiteral("SELECT rootpage, (SELECT count(*) FROM pragma_table_info('r', "
+                                  "'%1')) FROM %1.sqlite_master WHERE name = 'r'")
+                       .arg(name));
+    if (statement.next()) {
+        image->checksum =
+            ImageChecksum(bytes, size, statement.value(0).toLongLong(), statement.value(1).toInt());
+    }
+    statement.finish();
+    if (!image->checksum) {
+        image->checksum = TableChecksum(db, name, QStringLiteral("r"));
+    }
+    return {};
 }
 }  // namespace
 
@@ -55,28 +83,34 @@ DbResult ReadRowsIntoImage(const QSqlDatabase& db, const QString& query,
     }
     image->rows = statement.numRowsAffected();
     statement.finish();
-    sqlite3_int64 size = 0;
-    unsigned char* bytes = sqlite3_serialize(engine, "numorika_rows", &size, 0);
-    if (bytes == nullptr) {
-        return DbError{kUnspecifiedDbError, QString::fromUtf8(sqlite3_errmsg(engine))};
-    }
-    image->bytes.reset(bytes, sqlite3_free);
-    image->size = size;
-    // Summed here, on the reading workers, from the rows as they are stored: appending copies
-    // them as they are. Read from the pages, without a second pass of the engine over the rows.
-    statement.exec(QStringLiteral(
-        "SELECT rootpage, (SELECT count(*) FROM pragma_table_info('r', 'numorika_rows')) "
-        "FROM numorika_rows.sqlite_master WHERE name = 'r'"));
-    if (statement.next()) {
-        image->checksum =
-            ImageChecksum(bytes, size, statement.value(0).toLongLong(), statement.value(1).toInt());
-    }
-    statement.finish();
-    if (!image->checksum) {
-        image->checksum = TableChecksum(db, kRowsSchema, QStringLiteral("r"));
+    if (const DbResult taken = TakeImage(db, "numorika_rows", image); !taken) {
+        return taken;
     }
     statement.exec(QStringLiteral("DROP TABLE ") + kRowsTable);
     return {};
+}
+
+DbResult ReadServerRowsIntoImage(const QSqlDatabase& server, const QString& query,
+                                 const QVariantList& bindings, RowImage* image) {
+    const QString name = QStringLiteral("image-") + QUuid::createUuid().toString();
+    DbResult result;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(QStringLiteral(":memory:"));
+        if (!db.open()) {
+            result = ToDbError(db.lastError());
+        } else {
+            QSqlQuery(db).exec(QStringLiteral("PRAGMA page_size = 65536"));
+            result = CopyRowsIntoDatabase(server, query, bindings, db, QStringLiteral("r"), true,
+                                          &image->rows);
+            if (result) {
+                result = TakeImage(db, "main", image);
+            }
+            db.close();
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+    return result;
 }
 
 ImageWriter::ImageWriter() : name_(QStringLiteral("images-") + QUuid::createUuid().toString()) {}

@@ -25,6 +25,11 @@ struct RowImage {
 DbResult ReadRowsIntoImage(const QSqlDatabase& db, const QString& query,
                            const QVariantList& bindings, RowImage* image);
 
+// The same for rows of a query on a server (server, a connection of another make than a file):
+// the table takes the columns as a copy of the server's rows into a file does.
+DbResult ReadServerRowsIntoImage(const QSqlDatabase& server, const QString& query,
+                                 const QVariantList& bindings, RowImage* image);
+
 // Appends the rows of images to tables of database files, on one connection that stays open
 // while the file stays the same. Used on one thread.
 class ImageWriter {

@@ -306,9 +306,6 @@ private Q_SLOTS:
     }
     void workersWriteWhatOneWrites() {
         Backup b;
-        if (b.install.onServer()) {
-            QSKIP("a server is read on one connection");
-        }
         b.salesDetail(90, 18, Cell<bool>("indexed"));
         // A key value of more rows than two slices hold.
         ExecuteOn(b.install.businessPath(),
