@@ -397,6 +397,10 @@ BackupTableReport CopyTableToBackup(Run& run, QString& target, const TablePlan& 
         }
         report.sourceRows += slice.rows;
         Progress(run, table, table + QLatin1Char(' ') + slice.condition);
+        // A follow-on file is the table's when a slice goes into it, not when it is begun.
+        if (report.files.constLast() != FileName(target)) {
+            report.files << FileName(target);
+        }
         qint64 written = 0;
         if (!add(copy(plan, &slice, target, fileRows == 0, &written, &sum), sum)) {
             report.failed = true;
@@ -410,7 +414,6 @@ BackupTableReport CopyTableToBackup(Run& run, QString& target, const TablePlan& 
         if (fileRows > limits.fileRows) {
             target = NextFollowOnFile(target);
             report.failed = !CreateBackupFile(run, target) || report.failed;
-            report.files << FileName(target);
             fileRows = 0;
         }
     }
@@ -616,26 +619,29 @@ QString JournalMode(const DbConnection& source) {
 // writers wait meanwhile) and the backup reads the copy. A file in WAL mode keeps newer pages in
 // its log: it is copied by the engine, whose read of it other writers do not wait for.
 bool TakeSnapshot(Run& run, DbConnection& source, const QString& snapshot) {
-    QSqlDatabase db = source.database();
     const QString file = ComposeDaoOpenArguments(run.plan.source).name;
     QFile::remove(snapshot);
     const bool wal = JournalMode(source) == QLatin1String("wal");
-    QSqlQuery query(db);
-    bool copied = false;
-    if (wal) {
-        copied = CreateProtectedFile(snapshot, file) &&
-                 query.exec(QStringLiteral("VACUUM INTO ") + SqlQuote(snapshot));
-    } else if (query.exec(QStringLiteral("BEGIN")) &&
-               query.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) && query.next()) {
-        query.finish();
-        copied = QFile::copy(file, snapshot);
-        query.exec(QStringLiteral("COMMIT"));
-    }
-    if (!copied) {
-        run.errors << ToDbError(query.lastError()).description +
-                          QStringLiteral(" 「%1」の複製を作成できません。").arg(snapshot);
-        QFile::remove(snapshot);
-        return false;
+    // The statement goes before the connection is closed and opened on the copy.
+    {
+        QSqlQuery query(source.database());
+        bool copied = false;
+        if (wal) {
+            copied = CreateProtectedFile(snapshot, file) &&
+                     query.exec(QStringLiteral("VACUUM INTO ") + SqlQuote(snapshot));
+        } else if (query.exec(QStringLiteral("BEGIN")) &&
+                   query.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) &&
+                   query.next()) {
+            query.finish();
+            copied = QFile::copy(file, snapshot);
+            query.exec(QStringLiteral("COMMIT"));
+        }
+        if (!copied) {
+            run.errors << ToDbError(query.lastError()).description +
+                              QStringLiteral(" 「%1」の複製を作成できません。").arg(snapshot);
+            QFile::remove(snapshot);
+            return false;
+        }
     }
     source.close();
     if (const auto opened = source.open(kFileProvider + snapshot); !opened) {

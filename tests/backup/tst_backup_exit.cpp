@@ -202,11 +202,17 @@ private Q_SLOTS:
         QVERIFY(QDir().mkpath(b.folder) && WriteFile(b.file("tridb.mdb")) &&
                 WriteFile(b.file("tridb7.mdb")) && WriteFile(b.file("tridbX.mdb")) &&
                 WriteFile(b.file("other.mdb")));
-        QVERIFY(BackupDatabases(b.t.ctx, b.folder,
-                                {.sliceRows = 10, .fileRows = 35, .fileBytes = 1 << 30})
-                    .copied);
+        const BackupResult result = BackupDatabases(
+            b.t.ctx, b.folder, {.sliceRows = 10, .fileRows = 35, .fileBytes = 1 << 30});
+        QVERIFY(result.copied);
         QCOMPARE(b.files(), (QStringList{"mstdb.mdb", "other.mdb", "rtrdb.mdb", "sumdb.mdb",
                                          "tridb.mdb", "tridb1.mdb", "tridb2.mdb", "zandb.mdb"}));
+        // The file begun after the table's last slice is the next table's.
+        const auto sales =
+            std::find_if(result.tables.cbegin(), result.tables.cend(),
+                         [](const auto& table) { return table.table == "T営業受注明細"; });
+        QVERIFY(sales != result.tables.cend());
+        QCOMPARE(sales->files, (QStringList{"tridb.mdb", "tridb1.mdb"}));
         QCOMPARE(b.rowsIn(b.file("tridb.mdb"), "T営業受注明細") +
                      b.rowsIn(b.file("tridb1.mdb"), "T営業受注明細"),
                  90);
