@@ -9,6 +9,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <algorithm>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -831,6 +832,34 @@ private:
         return false;
     }
 
+    // A server's table read whole, in parts of about a slice's rows: ranges of the pages it is
+    // stored in, each read in the order it is stored, as the whole table is read on one
+    // connection. Unlike LIMIT and OFFSET, a range holds the same rows on every connection of the
+    // snapshot, and no part is held in memory beside the others.
+    static QStringList ServerParts(const QSqlDatabase& db, const TablePlan& plan, qint64 limit) {
+        const QString whole = plan.rows(nullptr);
+        const qint64 rows = plan.counted.value_or(0);
+        QSqlQuery size(db);
+        if (rows <= 2 * limit ||
+            !size.exec(QStringLiteral("SELECT pg_relation_size(%1::regclass) / "
+                                      "current_setting('block_size')::bigint")
+                           .arg(SqlQuote(plan.from))) ||
+            !size.next()) {
+            return {whole};
+        }
+        const qint64 pages = size.value(0).toLongLong();
+        const qint64 step = std::max<qint64>(1, (pages * limit + rows - 1) / rows);
+        const auto tid = [](qint64 page) { return QStringLiteral("'(%1,0)'::tid").arg(page); };
+        QStringList parts;
+        for (qint64 page = 0; page < pages; page += step) {
+            // The last part takes every page after its first.
+            parts << whole + QStringLiteral(" WHERE ctid >= ") + tid(page) +
+                         (page + step < pages ? QStringLiteral(" AND ctid < ") + tid(page + step)
+                                              : QString());
+        }
+        return parts.isEmpty() ? QStringList{whole} : parts;
+    }
+
     void Fail(const QStringList& errors) {
         const std::lock_guard lock(mutex_);
         errors_ << errors;
@@ -929,6 +958,10 @@ private:
                     break;
                 }
                 const TablePlan plan = PlanTable(run, source, name, listed);
+                const QStringList serverParts =
+                    server_ && plan.whole && !plan.failed
+                        ? ServerParts(source.database(), plan, plan_.limits.sliceRows)
+                        : QStringList();
                 qsizetype first = 0;
                 qsizetype end = 0;
                 const bool keyed = !plan.whole && !plan.indexed;
@@ -963,7 +996,12 @@ private:
                                 jobs_.push_back(job);
                             }
                         };
-                        if (plan.whole) {
+                        for (qsizetype part = 0; part < serverParts.size(); ++part) {
+                            Job job = NewJob(name, serverParts[part], {});
+                            job.continues = part > 0;
+                            jobs_.push_back(job);
+                        }
+                        if (plan.whole && !server_) {
                             push(plan.rows(nullptr), {}, {}, plan.counted.value_or(0));
                         }
                         // The rows of a keyed slice, in the order of its row ids.
