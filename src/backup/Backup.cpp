@@ -743,6 +743,14 @@ public:
         return schema_;
     }
 
+    // Whether the source opened but could not share its moment with the workers (a server behind
+    // a pooler, or one that exports no snapshots).
+    bool unshared() {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return stage_ != Stage::Opening; });
+        return unshared_;
+    }
+
     // The make of the source, as the manifest names it.
     QString engine() {
         const std::lock_guard lock(mutex_);
@@ -840,11 +848,15 @@ private:
         const QString whole = plan.rows(nullptr);
         const qint64 rows = plan.counted.value_or(0);
         QSqlQuery size(db);
+        // Before version 14 a server reads a range of pages by reading them all: one part then.
         if (rows <= 2 * limit ||
-            !size.exec(QStringLiteral("SELECT pg_relation_size(%1::regclass) / "
-                                      "current_setting('block_size')::bigint")
-                           .arg(SqlQuote(plan.from))) ||
-            !size.next()) {
+            !ExecBound(size,
+                       QStringLiteral(
+                           "SELECT CASE WHEN current_setting('server_version_num')::int >= 140000 "
+                           "THEN pg_relation_size(CAST(? AS regclass)) / "
+                           "current_setting('block_size')::bigint END"),
+                       {plan.from}) ||
+            !size.next() || size.value(0).isNull()) {
             return {whole};
         }
         const qint64 pages = size.value(0).toLongLong();
@@ -899,9 +911,11 @@ private:
         QString path = server_ ? QString() : ComposeDaoOpenArguments(plan_.source).name;
         bool opened = OpenBackupSource(run, source);
         std::optional<QString> exported;
+        bool unshared = false;
         if (opened && server_) {
             exported = ExportSnapshot(source.database(), errors);
             opened = exported.has_value();
+            unshared = !opened;
         } else if (opened && JournalMode(source) == QLatin1String("wal")) {
             // A file in WAL mode keeps newer pages in its log, where readers of their own would
             // each see another moment: the engine copies it and the workers read the copy.
@@ -912,6 +926,7 @@ private:
             const std::lock_guard lock(mutex_);
             readPath_ = path;
             exported_ = exported.value_or(QString());
+            unshared_ = unshared;
             engine_ = server_ ? SourceEngine(source.database()) : QStringLiteral("sqlite");
             stage_ = opened ? Stage::Opened : Stage::Failed;
             changed_.notify_all();
@@ -1224,6 +1239,7 @@ private:
     Stage stage_ = Stage::Opening;
     QString readPath_;
     QString exported_;  // a server's snapshot
+    bool unshared_ = false;
     QString engine_;
     int joined_ = 0;  // workers that took up the server's snapshot, or could not
     QStringList tables_;
@@ -1269,9 +1285,18 @@ BackupResult BackUp(const BackupPlan& plan, const BackupProgress& progress, cons
     if (plan.limits.workers > 1 && SharesItsMoment(plan.source)) {
         workers.emplace(plan, snapshot);
     }
-    const auto tables = workers                                  ? workers->tables(&run.rowsCounted)
-                        : OpenAtOneMoment(run, source, snapshot) ? TableNames(run, source)
-                                                                 : std::optional<QStringList>();
+    std::optional<QStringList> tables;
+    if (workers) {
+        tables = workers->tables(&run.rowsCounted);
+        // A server that cannot share its moment is read on the run's own connection.
+        if (!tables && workers->unshared()) {
+            workers.reset();
+        }
+    }
+    if (!workers) {
+        tables = OpenAtOneMoment(run, source, snapshot) ? TableNames(run, source)
+                                                        : std::optional<QStringList>();
+    }
     if (!tables) {
         result.errors << (workers ? workers->errors() : QStringList());
         result.sourceFailed = true;

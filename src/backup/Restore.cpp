@@ -373,7 +373,7 @@ BackupCheck VerifyBackup(const QString& weekdayFolder) {
     // the integrity is checked on a second core meanwhile, and reported in the same order.
     auto integrity = std::async(std::launch::async, [&weekdayFolder, &groups] {
         QHash<QString, std::optional<QString>> problems;
-        for (const GroupCheck& group : groups) {
+        for (const GroupCheck& group : std::as_const(groups)) {
             for (const QString& file : group.files) {
                 problems.insert(file, IntegrityProblem(QDir(weekdayFolder).filePath(file)));
             }

@@ -182,7 +182,12 @@ bool EncodeRecord(RowEncoder& row, const unsigned char* record, const unsigned c
             const quint64 bits = BigEndian(body, 8);
             double value = 0;
             std::memcpy(&value, &bits, sizeof value);
-            row.real(value);
+            // The engine reads a stored NaN as Null.
+            if (std::isnan(value)) {
+                row.null();
+            } else {
+                row.real(value);
+            }
         } else if (type < 12) {
             row.integer(static_cast<qint64>(type - 8));
         } else if (type % 2 == 0) {

@@ -302,6 +302,28 @@ private Q_SLOTS:
         }
     }
 
+    // A server that does not let its snapshot be shared (a role without the right, a pooler) is
+    // read on one connection instead of not at all.
+    void aServerThatSharesNoSnapshotIsReadOnOneConnection() {
+        Backup b;
+        if (!b.install.onServer()) {
+            QSKIP("needs the PostgreSQL test cluster");
+        }
+        b.salesDetail(30, 3, true);
+        const QString role = "clerk_" + QString::number(QCoreApplication::applicationPid());
+        for (const QString& statement :
+             {"CREATE ROLE " + role + " LOGIN",
+              "GRANT SELECT ON ALL TABLES IN SCHEMA public TO " + role,
+              QString("REVOKE EXECUTE ON FUNCTION pg_export_snapshot() FROM PUBLIC")}) {
+            ExecuteOn(b.install.businessPath(), statement);
+        }
+        b.t.ctx.databaseDefinition.userId = role;
+        const BackupResult result =
+            BackUp(PlanBackup(b.t.ctx, b.folder, {.sliceRows = 10}), {}, StopToken());
+        QVERIFY(result.complete());
+        QCOMPARE(b.rowsIn(b.file("tridb.mdb"), "T営業受注明細"), 30);
+    }
+
     // The workers read ahead of the writing; the files are those one worker writes, table by
     // table and row by row, in the same files.
     void workersWriteWhatOneWrites_data() {
