@@ -337,6 +337,16 @@ TablePlan PlanTable(Run& run, const DbConnection& source, const QString& table,
     return plan;
 }
 
+// Adds the sum of a part to the sum of the whole; a part not summed (or not written whole) leaves
+// the whole's sum to the read-back.
+void AddSum(std::optional<RowChecksum>& whole, const std::optional<RowChecksum>& part) {
+    if (part && whole) {
+        *whole += *part;
+    } else {
+        whole.reset();
+    }
+}
+
 // Writes the rows of a table or of one slice into target, creating the table when asked;
 // written receives the rows that arrived, and sum their checksum when it was taken on the way.
 // False when they could not be written.
@@ -370,13 +380,8 @@ BackupTableReport CopyTableToBackup(Run& run, QString& target, const TablePlan& 
     const BackupLimits& limits = run.plan.limits;
     const QString& table = plan.table;
     BackupTableReport report{table, {FileName(target)}, 0, 0, plan.failed, RowChecksum()};
-    // A part not summed on the way, or not written whole, leaves the sum to the read-back.
     const auto add = [&report](bool copied, const std::optional<RowChecksum>& sum) {
-        if (copied && sum && report.checksum) {
-            *report.checksum += *sum;
-        } else {
-            report.checksum.reset();
-        }
+        AddSum(report.checksum, copied ? sum : std::nullopt);
         return copied;
     };
     std::optional<RowChecksum> sum;
@@ -656,6 +661,19 @@ bool TakeSnapshot(Run& run, DbConnection& source, const QString& snapshot) {
 // whose every read sees the same committed state. False when it cannot be read. A source of
 // another make is read in its driver's strictest isolation, the one that all makes know: the
 // reads see one committed state, and writers of other programs may wait for the backup's end.
+// Begins a PostgreSQL transaction that reads one committed state; then, when given, the statement
+// that must come first in it (taking up another connection's snapshot, or exporting this one's).
+// A failure is added to errors.
+bool BeginServerMoment(QSqlQuery& query, const QString& then, QStringList& errors) {
+    if (query.exec(QStringLiteral("START TRANSACTION ISOLATION LEVEL REPEATABLE READ READ ONLY")) &&
+        (then.isEmpty() || query.exec(then))) {
+        return true;
+    }
+    errors << ToDbError(query.lastError()).description +
+                  QStringLiteral(" 読み取りを一つの時点に揃えられません。");
+    return false;
+}
+
 bool OpenAtOneMoment(Run& run, DbConnection& source, const QString& snapshot) {
     if (!OpenBackupSource(run, source)) {
         return false;
@@ -664,14 +682,11 @@ bool OpenAtOneMoment(Run& run, DbConnection& source, const QString& snapshot) {
         return TakeSnapshot(run, source, snapshot);
     }
     QSqlQuery begin(source.database());
-    const bool postgres = source.database().driverName() == QLatin1String("QPSQL");
-    if (!(postgres ? begin.exec(QStringLiteral(
-                         "START TRANSACTION ISOLATION LEVEL REPEATABLE READ READ ONLY"))
-                   : source.database().transaction())) {
-        run.errors
-            << ToDbError(postgres ? begin.lastError() : source.database().lastError()).description;
-    } else if (!postgres &&
-               !begin.exec(QStringLiteral("SET TRANSACTION ISOLATION LEVEL SERIALIZABLE"))) {
+    if (source.database().driverName() == QLatin1String("QPSQL")) {
+        BeginServerMoment(begin, {}, run.errors);
+    } else if (!source.database().transaction()) {
+        run.errors << ToDbError(source.database().lastError()).description;
+    } else if (!begin.exec(QStringLiteral("SET TRANSACTION ISOLATION LEVEL SERIALIZABLE"))) {
         run.errors << ToDbError(begin.lastError()).description +
                           QStringLiteral(" 読み取りを一つの時点に揃えられません。");
     }
@@ -744,10 +759,9 @@ public:
     }
 
     // Whether the source opened but could not share its moment with the workers (a server behind
-    // a pooler, or one that exports no snapshots).
+    // a pooler, or one that exports no snapshots); asked once tables() has answered.
     bool unshared() {
-        std::unique_lock lock(mutex_);
-        changed_.wait(lock, [this] { return stage_ != Stage::Opening; });
+        const std::lock_guard lock(mutex_);
         return unshared_;
     }
 
@@ -818,34 +832,19 @@ private:
     // A server's moment: the lead's transaction, whose snapshot the workers take up.
     static std::optional<QString> ExportSnapshot(const QSqlDatabase& db, QStringList& errors) {
         QSqlQuery query(db);
-        if (query.exec(
-                QStringLiteral("START TRANSACTION ISOLATION LEVEL REPEATABLE READ READ ONLY")) &&
-            query.exec(QStringLiteral("SELECT pg_export_snapshot()")) && query.next()) {
+        if (BeginServerMoment(query, QStringLiteral("SELECT pg_export_snapshot()"), errors) &&
+            query.next()) {
             return query.value(0).toString();
         }
-        errors << ToDbError(query.lastError()).description +
-                      QStringLiteral(" 読み取りを一つの時点に揃えられません。");
         return std::nullopt;
     }
-    static bool ImportSnapshot(const QSqlDatabase& db, const QString& snapshot,
-                               QStringList& errors) {
-        QSqlQuery query(db);
-        if (query.exec(
-                QStringLiteral("START TRANSACTION ISOLATION LEVEL REPEATABLE READ READ ONLY")) &&
-            query.exec(QStringLiteral("SET TRANSACTION SNAPSHOT ") + SqlQuote(snapshot))) {
-            return true;
-        }
-        errors << ToDbError(query.lastError()).description +
-                      QStringLiteral(" 読み取りを一つの時点に揃えられません。");
-        return false;
-    }
 
-    // A server's table read whole, in parts of about a slice's rows: ranges of the pages it is
-    // stored in, each read in the order it is stored, as the whole table is read on one
-    // connection. Unlike LIMIT and OFFSET, a range holds the same rows on every connection of the
-    // snapshot, and no part is held in memory beside the others.
+    // A server's table read whole, in parts of about a slice's rows (suffixes of the statement
+    // that reads it all): ranges of the pages it is stored in, each read in the order it is
+    // stored, as the whole table is read on one connection. Unlike LIMIT and OFFSET, a range
+    // holds the same rows on every connection of the snapshot, and no part is held in memory
+    // beside the others.
     static QStringList ServerParts(const QSqlDatabase& db, const TablePlan& plan, qint64 limit) {
-        const QString whole = plan.rows(nullptr);
         const qint64 rows = plan.counted.value_or(0);
         QSqlQuery size(db);
         // Before version 14 a server reads a range of pages by reading them all: one part then.
@@ -857,7 +856,7 @@ private:
                            "current_setting('block_size')::bigint END"),
                        {plan.from}) ||
             !size.next() || size.value(0).isNull()) {
-            return {whole};
+            return {QString()};
         }
         const qint64 pages = size.value(0).toLongLong();
         const qint64 step = std::max<qint64>(1, (pages * limit + rows - 1) / rows);
@@ -865,11 +864,27 @@ private:
         QStringList parts;
         for (qint64 page = 0; page < pages; page += step) {
             // The last part takes every page after its first.
-            parts << whole + QStringLiteral(" WHERE ctid >= ") + tid(page) +
+            parts << QStringLiteral(" WHERE ctid >= ") + tid(page) +
                          (page + step < pages ? QStringLiteral(" AND ctid < ") + tid(page + step)
                                               : QString());
         }
-        return parts.isEmpty() ? QStringList{whole} : parts;
+        return parts.isEmpty() ? QStringList{QString()} : parts;
+    }
+
+    // The parts of rows read by one statement, as suffixes of it: rows of more than two slices'
+    // size (a table read whole, the rows of one key value) go over in parts of a slice's size, in
+    // the order of the statement, so that no image is large. A server returns rows without an
+    // order of their own: a part of them would not be the same rows on another connection.
+    QStringList Parts(qint64 rows) const {
+        const qint64 limit = plan_.limits.sliceRows;
+        if (server_ || rows <= 2 * limit) {
+            return {QString()};
+        }
+        QStringList parts;
+        for (qint64 part = 0; part * limit < rows; ++part) {
+            parts << QStringLiteral(" LIMIT %1 OFFSET %2").arg(limit).arg(part * limit);
+        }
+        return parts;
     }
 
     void Fail(const QStringList& errors) {
@@ -927,7 +942,7 @@ private:
             readPath_ = path;
             exported_ = exported.value_or(QString());
             unshared_ = unshared;
-            engine_ = server_ ? SourceEngine(source.database()) : QStringLiteral("sqlite");
+            engine_ = SourceEngine(source.database());
             stage_ = opened ? Stage::Opened : Stage::Failed;
             changed_.notify_all();
         }
@@ -973,10 +988,11 @@ private:
                     break;
                 }
                 const TablePlan plan = PlanTable(run, source, name, listed);
-                const QStringList serverParts =
-                    server_ && plan.whole && !plan.failed
-                        ? ServerParts(source.database(), plan, plan_.limits.sliceRows)
-                        : QStringList();
+                // Read before the lock is taken: a server is asked for the size of the table.
+                const QStringList wholeParts =
+                    !plan.whole || plan.failed ? QStringList()
+                    : server_ ? ServerParts(source.database(), plan, plan_.limits.sliceRows)
+                              : Parts(plan.counted.value_or(0));
                 qsizetype first = 0;
                 qsizetype end = 0;
                 const bool keyed = !plan.whole && !plan.indexed;
@@ -984,40 +1000,25 @@ private:
                     const std::lock_guard lock(mutex_);
                     first = qsizetype(jobs_.size());
                     if (!plan.failed) {
-                        // Rows of more than two slices' size (a table read whole, the rows
-                        // of one key value) go over in parts of a slice's size, in the order
-                        // of the one statement that reads them, so that no image is large.
-                        const qint64 limit = plan_.limits.sliceRows;
+                        // One job per part, each part a suffix of the one statement.
                         const auto push = [&](const QString& query, const QString& keysQuery,
-                                              const QVariantList& bindings, qint64 rows) {
-                            // A server returns rows without an order of their own: a part
-                            // of them would not be the same rows on another connection.
-                            const qint64 parts =
-                                !server_ && rows > 2 * limit ? (rows + limit - 1) / limit : 1;
-                            for (qint64 part = 0; part < parts; ++part) {
-                                const QString portion = parts == 1
-                                                            ? QString()
-                                                            : QStringLiteral(" LIMIT %1 OFFSET %2")
-                                                                  .arg(limit)
-                                                                  .arg(part * limit);
+                                              const QVariantList& bindings,
+                                              const QStringList& parts) {
+                            for (qsizetype part = 0; part < parts.size(); ++part) {
                                 // A keyed job's parts are parts of its row ids.
-                                Job job = NewJob(
-                                    name, keysQuery.isEmpty() ? query + portion : query, bindings);
+                                Job job =
+                                    NewJob(name, keysQuery.isEmpty() ? query + parts[part] : query,
+                                           bindings);
                                 if (!keysQuery.isEmpty()) {
-                                    job.keysQuery = keysQuery + portion;
+                                    job.keysQuery = keysQuery + parts[part];
                                     job.keysReady = false;
                                 }
                                 job.continues = part > 0;
                                 jobs_.push_back(job);
                             }
                         };
-                        for (qsizetype part = 0; part < serverParts.size(); ++part) {
-                            Job job = NewJob(name, serverParts[part], {});
-                            job.continues = part > 0;
-                            jobs_.push_back(job);
-                        }
-                        if (plan.whole && !server_) {
-                            push(plan.rows(nullptr), {}, {}, plan.counted.value_or(0));
+                        if (plan.whole) {
+                            push(plan.rows(nullptr), {}, {}, wholeParts);
                         }
                         // The rows of a keyed slice, in the order of its row ids.
                         const QString byIds =
@@ -1030,9 +1031,9 @@ private:
                                 push(byIds,
                                      QStringLiteral("SELECT rid FROM temp.numorika_slices WHERE ") +
                                          slice.where + QStringLiteral(" ORDER BY n, k, rid"),
-                                     slice.bounds, slice.rows);
+                                     slice.bounds, Parts(slice.rows));
                             } else {
-                                push(plan.rows(&slice), {}, slice.bounds, slice.rows);
+                                push(plan.rows(&slice), {}, slice.bounds, Parts(slice.rows));
                             }
                         }
                     }
@@ -1099,8 +1100,13 @@ private:
             const StopToken never;
             const BackupProgress none;
             Run run{plan_, none, never, errors};
-            const bool joined = !failed && OpenBackupSource(run, source) &&
-                                ImportSnapshot(source.database(), exported, errors);
+            const bool opened = !failed && OpenBackupSource(run, source);
+            QSqlQuery query(source.database());
+            const bool joined =
+                opened &&
+                BeginServerMoment(query,
+                                  QStringLiteral("SET TRANSACTION SNAPSHOT ") + SqlQuote(exported),
+                                  errors);
             const std::lock_guard lock(mutex_);
             ++joined_;
             errors_ << errors;
@@ -1183,11 +1189,7 @@ private:
             copied = CopyPart(target, create && first, &rows, &part) && copied;
             first = false;
             *written += rows;
-            if (part && *sum) {
-                **sum += *part;
-            } else {
-                sum->reset();
-            }
+            AddSum(*sum, part);
         } while (NextContinues());
         return copied;
     }
