@@ -1,6 +1,7 @@
 #include "backup/Manifest.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -115,6 +116,26 @@ TableSchema ReadTableSchema(const QSqlDatabase& db, const QString& listed) {
                                                  : TableSchema{listed, {}, {}};
 }
 
+std::optional<RowChecksum> FilesChecksum(const QString& folder, const QStringList& files,
+                                         const QString& table) {
+    RowChecksum sum;
+    for (const QString& file : files) {
+        const QString path = QDir(folder).filePath(file);
+        std::optional<RowChecksum> rows;
+        if (QFileInfo::exists(path)) {
+            static_cast<void>(WithDatabaseFile(path, [&](QSqlDatabase& db) {
+                rows = TableChecksum(db, table);
+                return DbResult();
+            }));
+        }
+        if (!rows) {
+            return std::nullopt;
+        }
+        sum += *rows;
+    }
+    return sum;
+}
+
 std::optional<QString> StageManifest(const QString& staging, const QString& group,
                                      const ManifestSource& source,
                                      const QList<BackupTableReport>& reports) {
@@ -123,29 +144,23 @@ std::optional<QString> StageManifest(const QString& staging, const QString& grou
         // The rows are read back from the files written, unless the run summed them as they went
         // in: the manifest tells what the files hold.
         ManifestTable table{report.table, {}, 0, {}, source.schema.value(report.table)};
-        RowChecksum sum;
         bool read = true;
         for (const QString& file : report.files) {
-            const auto result =
-                WithDatabaseFile(QDir(staging).filePath(file), [&](QSqlDatabase& db) {
-                    // A follow-on file begun after the table's last slice holds none of it.
-                    if (!db.tables().contains(report.table)) {
-                        return DbResult();
-                    }
-                    table.files << file;
-                    if (report.checksum) {
-                        return DbResult();
-                    }
-                    const auto rows = TableChecksum(db, report.table);
-                    read = read && rows.has_value();
-                    sum += rows.value_or(RowChecksum());
-                    return DbResult();
-                });
-            read = read && result;
+            read = WithDatabaseFile(QDir(staging).filePath(file),
+                                    [&](QSqlDatabase& db) {
+                                        // A sliced table without rows is in no file.
+                                        if (db.tables().contains(report.table)) {
+                                            table.files << file;
+                                        }
+                                        return DbResult();
+                                    }) &&
+                   read;
         }
-        sum = report.checksum.value_or(sum);
-        table.rows = sum.rows;
-        table.checksum = read ? sum.text() : QString();
+        const auto sum = !read             ? std::nullopt
+                         : report.checksum ? report.checksum
+                                           : FilesChecksum(staging, table.files, report.table);
+        table.rows = sum ? sum->rows : report.fileRows;
+        table.checksum = sum ? sum->text() : QString();
         tables.append(ToJson(table));
     }
     const QJsonObject manifest{

@@ -53,6 +53,11 @@ QString SourceEngine(const QSqlDatabase& db);
 // A table as the source declares it; empty statements when the source does not say.
 TableSchema ReadTableSchema(const QSqlDatabase& db, const QString& listed);
 
+// The rows of a table over its files (in folder) in order; nullopt when a file or its table
+// cannot be read.
+std::optional<RowChecksum> FilesChecksum(const QString& folder, const QStringList& files,
+                                         const QString& table);
+
 // Writes a group's manifest into the folder its files are staged in, the rows and checksums
 // read from those files; the error when it cannot be written.
 std::optional<QString> StageManifest(const QString& staging, const QString& group,

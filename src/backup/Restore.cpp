@@ -51,27 +51,6 @@ std::optional<QString> IntegrityProblem(const QString& path) {
            found.join(QStringLiteral(" / "));
 }
 
-// The rows of a table over its files in order; nullopt when a file or its table cannot be read.
-std::optional<RowChecksum> FilesChecksum(const QString& folder, const QStringList& files,
-                                         const QString& table) {
-    RowChecksum sum;
-    for (const QString& file : files) {
-        const QString path = QDir(folder).filePath(file);
-        std::optional<RowChecksum> rows;
-        if (QFileInfo::exists(path)) {
-            static_cast<void>(WithDatabaseFile(path, [&](QSqlDatabase& db) {
-                rows = TableChecksum(db, table);
-                return DbResult();
-            }));
-        }
-        if (!rows) {
-            return std::nullopt;
-        }
-        sum += *rows;
-    }
-    return sum;
-}
-
 TableCheck Compare(const ManifestTable& table, const std::optional<RowChecksum>& rows) {
     return {table.table, table.files, table.rows, rows ? rows->rows : -1,
             rows && !table.checksum.isEmpty() && rows->rows == table.rows &&
