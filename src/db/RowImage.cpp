@@ -92,25 +92,12 @@ DbResult ReadRowsIntoImage(const QSqlDatabase& db, const QString& query,
 
 DbResult ReadServerRowsIntoImage(const QSqlDatabase& server, const QString& query,
                                  const QVariantList& bindings, RowImage* image) {
-    const QString name = QStringLiteral("image-") + QUuid::createUuid().toString();
-    DbResult result;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(QStringLiteral(":memory:"));
-        if (!db.open()) {
-            result = ToDbError(db.lastError());
-        } else {
-            QSqlQuery(db).exec(QStringLiteral("PRAGMA page_size = 65536"));
-            result = CopyRowsIntoDatabase(server, query, bindings, db, QStringLiteral("r"), true,
-                                          &image->rows);
-            if (result) {
-                result = TakeImage(db, "main", image);
-            }
-            db.close();
-        }
-    }
-    QSqlDatabase::removeDatabase(name);
-    return result;
+    return WithDatabaseFile(QStringLiteral(":memory:"), [&](QSqlDatabase& db) {
+        QSqlQuery(db).exec(QStringLiteral("PRAGMA page_size = 65536"));
+        const DbResult copied = CopyRowsIntoDatabase(server, query, bindings, db,
+                                                     QStringLiteral("r"), true, &image->rows);
+        return copied ? TakeImage(db, "main", image) : copied;
+    });
 }
 
 ImageWriter::ImageWriter() : name_(QStringLiteral("images-") + QUuid::createUuid().toString()) {}
