@@ -350,6 +350,10 @@ QSqlDatabase DbConnection::database() const {
     return QSqlDatabase::database(name_, false);
 }
 
+void SetUpEngine() {
+    sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+}
+
 sqlite3* FileEngine(const QSqlDatabase& db) {
     const QVariant handle = db.driver()->handle();
     if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0) {

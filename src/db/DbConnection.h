@@ -88,6 +88,11 @@ void BindValue(QSqlQuery& query, int position, const QVariant& value);
 bool ExecBound(QSqlQuery& query, const QString& sql, const QVariantList& bindings);
 
 struct sqlite3;
+// Called first in a process, before any connection: the engine then keeps no count of the memory
+// it holds, a lock that every allocation on every thread would take (the backup's workers
+// allocate for each row they read).
+void SetUpEngine();
+
 // The engine under a connection on a database file; none for a server.
 sqlite3* FileEngine(const QSqlDatabase& db);
 

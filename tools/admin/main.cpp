@@ -4,8 +4,10 @@
 #include <cstdio>
 
 #include "AdminCommands.h"
+#include "db/DbConnection.h"
 
 int main(int argc, char* argv[]) {
+    SetUpEngine();
     QTextStream in(stdin);
     QTextStream out(stdout);
     QTextStream err(stderr);
