@@ -169,30 +169,39 @@ bool LosesPrecision(const QVariant& key) {
     return type == QMetaType::QDateTime || type == QMetaType::QTime;
 }
 
+// The temporary table of a key without an index, unless the run keeps several at once.
+const QString kKeysTable = QStringLiteral("numorika_slices");
+
 // The rows per key value, in key order; nullopt when they cannot be read. Without an index on
-// the key, the keys and row ids are first gathered once into a temporary table ordered by key (a
-// flag first, since such a key may not be Null), so that no slice reads the whole table again.
+// the key, the keys and row ids are first gathered once into the temporary table keys, ordered by
+// key (a flag first, since such a key may not be Null), so that no slice reads the whole table
+// again.
 std::optional<QList<KeyGroup>> ReadKeyGroups(Run& run, const DbConnection& source,
                                              const QString& table, const QString& key, bool indexed,
-                                             bool asText = false) {
+                                             const QString& keys, bool asText = false) {
     const QString selected =
         asText ? QStringLiteral("CAST(%1 AS TEXT) AS numorika_key").arg(key) : key;
     QString sql = QStringLiteral("SELECT ") + selected + QStringLiteral(",count(*) as 件数 FROM ") +
                   table + QStringLiteral(" GROUP BY ") + key + QStringLiteral(" ORDER BY ") + key;
     if (!indexed) {
-        Execute(run, source, QStringLiteral("DROP TABLE IF EXISTS temp.numorika_slices"));
+        Execute(run, source, QStringLiteral("DROP TABLE IF EXISTS temp.") + keys);
         if (!Execute(run, source,
-                     QStringLiteral("CREATE TEMP TABLE numorika_slices (n, k, rid, PRIMARY KEY "
-                                    "(n, k, rid)) WITHOUT ROWID")) ||
+                     QStringLiteral("CREATE TEMP TABLE %1 (n, k, rid, PRIMARY KEY "
+                                    "(n, k, rid)) WITHOUT ROWID")
+                         .arg(keys)) ||
+            // The engine as built wipes the pages of a dropped table; these need no wiping. Set
+            // once the temporary schema is open.
+            !Execute(run, source, QStringLiteral("PRAGMA temp.secure_delete = OFF")) ||
             !Execute(run, source,
-                     QStringLiteral("INSERT INTO temp.numorika_slices SELECT %1 IS NULL, "
+                     QStringLiteral("INSERT INTO temp.%3 SELECT %1 IS NULL, "
                                     "coalesce(%1, 0), rowid FROM %2")
-                         .arg(key, table))) {
+                         .arg(key, table, keys))) {
             return std::nullopt;
         }
         sql = QStringLiteral(
-            "SELECT CASE WHEN n THEN NULL ELSE k END,count(*) as 件数 FROM "
-            "temp.numorika_slices GROUP BY n, k ORDER BY n, k");
+                  "SELECT CASE WHEN n THEN NULL ELSE k END,count(*) as 件数 FROM "
+                  "temp.%1 GROUP BY n, k ORDER BY n, k")
+                  .arg(keys);
     }
     QList<KeyGroup> groups;
     QSqlQuery query(source.database());
@@ -210,7 +219,7 @@ std::optional<QList<KeyGroup>> ReadKeyGroups(Run& run, const DbConnection& sourc
     }
     query.finish();
     if (inexact && source.isServer() && !asText) {
-        return ReadKeyGroups(run, source, table, key, indexed, true);
+        return ReadKeyGroups(run, source, table, key, indexed, keys, true);
     }
     return groups;
 }
@@ -290,6 +299,7 @@ struct TablePlan {
     QString into;  // the backup holds the table under its own name
     bool whole = true;
     bool indexed = true;
+    QString keys = kKeysTable;      // the temporary table of a key without an index
     std::optional<qint64> counted;  // the rows of a table read whole
     QList<Slice> slices;
     bool failed = false;  // its key values could not be read
@@ -302,9 +312,9 @@ struct TablePlan {
         // Without an index the slice is a join of its row ids, in key order, with the table.
         return indexed ? from + QStringLiteral(" WHERE ") + slice->where
                        : QStringLiteral(
-                             "(SELECT %1.* FROM temp.numorika_slices JOIN %1 ON "
-                             "%1.rowid = numorika_slices.rid WHERE %2)")
-                             .arg(from, slice->where);
+                             "(SELECT %1.* FROM temp.%3 JOIN %1 ON "
+                             "%1.rowid = %3.rid WHERE %2)")
+                             .arg(from, slice->where, keys);
     }
     QString rows(const Slice* slice) const {
         return QStringLiteral("SELECT * FROM ") + rowsOf(slice);
@@ -312,8 +322,9 @@ struct TablePlan {
 };
 
 TablePlan PlanTable(Run& run, const DbConnection& source, const QString& table,
-                    const QString& listed) {
+                    const QString& listed, const QString& keys = kKeysTable) {
     TablePlan plan;
+    plan.keys = keys;
     plan.table = table;
     // Names come from the file: quoted, so that no name can change a statement.
     plan.from = SqlIdentifier(listed.isEmpty() ? table : listed);
@@ -329,7 +340,7 @@ TablePlan PlanTable(Run& run, const DbConnection& source, const QString& table,
     }
     plan.whole = false;
     plan.indexed = KeyIsIndexed(source, listed.isEmpty() ? table : listed, key);
-    const auto groups = ReadKeyGroups(run, source, plan.from, key, plan.indexed);
+    const auto groups = ReadKeyGroups(run, source, plan.from, key, plan.indexed, keys);
     plan.failed = !groups;
     if (groups) {
         plan.slices = CutIntoSlices(*groups, key, plan.indexed, run.plan.limits.sliceRows);
@@ -542,8 +553,7 @@ TableReader ReadOnTheRun(Run& run, const DbConnection& source) {
             CopyByStatements(run, source),
             [&run, &source](const TablePlan& plan) {
                 if (!plan.indexed) {
-                    Execute(run, source,
-                            QStringLiteral("DROP TABLE IF EXISTS temp.numorika_slices"));
+                    Execute(run, source, QStringLiteral("DROP TABLE IF EXISTS temp.") + plan.keys);
                 }
             }};
 }
@@ -791,6 +801,12 @@ private:
         bool failed = false;
         RowImage image;
     };
+    // A table whose slices are read by their row ids, which the lead reads from its key table.
+    struct Keyed {
+        qsizetype next = 0;  // the next job whose row ids are to be read
+        qsizetype end = 0;
+        QString keys;  // the key table, dropped once every list is read
+    };
     struct Entry {
         QString group;
         QString listed;
@@ -978,6 +994,10 @@ private:
             errors.clear();
             changed_.notify_all();
         }
+        // Keyed tables whose row ids are still to be read, each with a key table of its own: the
+        // next table's key table is built while the workers read the rows of the tables before.
+        std::deque<Keyed> keyed;
+        int planned = 0;
         for (const QString& group : plan_.groups) {
             for (const QString& listed : *tables) {
                 const QString name = table(listed);
@@ -987,7 +1007,8 @@ private:
                 if (cancelled()) {
                     break;
                 }
-                const TablePlan plan = PlanTable(run, source, name, listed);
+                const TablePlan plan = PlanTable(run, source, name, listed,
+                                                 kKeysTable + QStringLiteral("_%1").arg(++planned));
                 // Read before the lock is taken: a server is asked for the size of the table.
                 const QStringList wholeParts =
                     !plan.whole || plan.failed ? QStringList()
@@ -995,7 +1016,7 @@ private:
                               : Parts(plan.counted.value_or(0));
                 qsizetype first = 0;
                 qsizetype end = 0;
-                const bool keyed = !plan.whole && !plan.indexed;
+                const bool byIds = !plan.whole && !plan.indexed;
                 {
                     const std::lock_guard lock(mutex_);
                     first = qsizetype(jobs_.size());
@@ -1021,15 +1042,16 @@ private:
                             push(plan.rows(nullptr), {}, {}, wholeParts);
                         }
                         // The rows of a keyed slice, in the order of its row ids.
-                        const QString byIds =
+                        const QString ofIds =
                             QStringLiteral(
                                 "SELECT %1.* FROM json_each(?) AS numorika_ids CROSS JOIN %1 "
                                 "ON %1.rowid = numorika_ids.value")
                                 .arg(plan.from);
                         for (const Slice& slice : plan.slices) {
-                            if (keyed) {
-                                push(byIds,
-                                     QStringLiteral("SELECT rid FROM temp.numorika_slices WHERE ") +
+                            if (byIds) {
+                                push(ofIds,
+                                     QStringLiteral("SELECT rid FROM temp.%1 WHERE ")
+                                             .arg(plan.keys) +
                                          slice.where + QStringLiteral(" ORDER BY n, k, rid"),
                                      slice.bounds, Parts(slice.rows));
                             } else {
@@ -1043,41 +1065,59 @@ private:
                     errors.clear();
                     changed_.notify_all();
                 }
-                // The lead reads each keyed job's row ids as the writing comes near it: a
-                // few jobs' lists at a time, not the whole table's.
-                for (qsizetype i = first; keyed && i < end; ++i) {
-                    std::unique_lock lock(mutex_);
-                    changed_.wait(lock, [&] {
-                        return cancelled_ || (InWindow(i) && i < consumed_ + kKeysAhead);
-                    });
-                    if (cancelled_) {
-                        break;
-                    }
-                    const QString query = jobs_[size_t(i)].keysQuery;
-                    const QVariantList bindings = jobs_[size_t(i)].bindings;
-                    lock.unlock();
-                    const auto ids = ReadRowIds(source.database(), query, bindings);
-                    lock.lock();
-                    Job& job = jobs_[size_t(i)];
-                    job.keysReady = true;
-                    if (ids) {
-                        job.bindings = {*ids};
-                    } else {
-                        job.claimed = job.done = job.failed = true;
-                        errors_ << QStringLiteral("行の一覧を読めません: ") + query;
-                    }
-                    changed_.notify_all();
+                if (byIds) {
+                    keyed.push_back({first, end, plan.keys});
                 }
-                if (keyed) {
-                    Execute(run, source,
-                            QStringLiteral("DROP TABLE IF EXISTS temp.numorika_slices"));
-                }
+                ReadRowIdsAhead(run, source, keyed, false);
             }
         }
+        ReadRowIdsAhead(run, source, keyed, true);
         const std::lock_guard lock(mutex_);
         errors_ << errors;
         plansDone_ = true;
         changed_.notify_all();
+    }
+
+    // Reads the row ids of keyed jobs as the writing comes near them: a few jobs' lists at a
+    // time, not a whole table's. Without waiting, only the lists already near; waiting, all.
+    void ReadRowIdsAhead(Run& run, const DbConnection& source, std::deque<Keyed>& keyed,
+                         bool wait) {
+        while (!keyed.empty()) {
+            Keyed& table = keyed.front();
+            if (table.next == table.end) {
+                Execute(run, source, QStringLiteral("DROP TABLE IF EXISTS temp.") + table.keys);
+                keyed.pop_front();
+                continue;
+            }
+            const qsizetype i = table.next++;
+            std::unique_lock lock(mutex_);
+            const auto near = [&] {
+                return cancelled_ || (InWindow(i) && i < consumed_ + kKeysAhead);
+            };
+            if (wait) {
+                changed_.wait(lock, near);
+            } else if (!near()) {
+                --table.next;
+                return;
+            }
+            if (cancelled_) {
+                return;
+            }
+            const QString query = jobs_[size_t(i)].keysQuery;
+            const QVariantList bindings = jobs_[size_t(i)].bindings;
+            lock.unlock();
+            const auto ids = ReadRowIds(source.database(), query, bindings);
+            lock.lock();
+            Job& job = jobs_[size_t(i)];
+            job.keysReady = true;
+            if (ids) {
+                job.bindings = {*ids};
+            } else {
+                job.claimed = job.done = job.failed = true;
+                errors_ << QStringLiteral("行の一覧を読めません: ") + query;
+            }
+            changed_.notify_all();
+        }
     }
 
     void Read(int worker) {
