@@ -123,8 +123,19 @@ DbResult CreateDatabaseFile(const QString& path, const QStringList& statements,
         return FileError(QStringLiteral("ファイル「%1」を作成できません。").arg(temporary));
     }
     const QString format = DatabaseFileFormat(path);
-    DbResult result = WithDatabaseFile(temporary, [&](QSqlDatabase& db) {
-        return ExecuteAll(db, DatabaseInfoSchema(format, locale) + statements);
+    DbResult result = WithDatabaseFile(temporary, [&](QSqlDatabase& db) -> DbResult {
+        // One transaction: the file is synced once, not once per statement.
+        if (!db.transaction()) {
+            return FileError(db.lastError().text());
+        }
+        DbResult filled = ExecuteAll(db, DatabaseInfoSchema(format, locale) + statements);
+        if (filled && !db.commit()) {
+            filled = FileError(db.lastError().text());
+        }
+        if (!filled) {
+            db.rollback();
+        }
+        return filled;
     });
     if (result && !QFile::rename(temporary, path)) {
         result = FileError(QStringLiteral("ファイル「%1」を作成できません。").arg(path));
