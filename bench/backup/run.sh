@@ -187,10 +187,31 @@ for rows in "${sizes[@]}"; do
             "'$baseline_admin' backup '$BENCH_DIR/inst-$rows-noidx' --folder '$out' >/dev/null 2>&1")
     fi
 done
-log "timing ($RUNS runs of each command, after one warm-up run)"
-hyperfine --style basic --runs "$RUNS" --warmup 1 --prepare "rm -rf '$out' '$copy'" \
-    --export-csv "$results/times.csv" "${commands[@]}" >&2
+# The commands take turns, a round of one run each: a machine that slows down or speeds up
+# meanwhile (a shared host does) weighs on all of them alike, not on the ones timed in that spell.
+log "timing ($RUNS rounds of one run of each command, after a warm-up round)"
+for ((round = 0; round <= RUNS; round++)); do
+    hyperfine --style none --runs 1 --prepare "rm -rf '$out' '$copy'" \
+        --export-csv "$results/round-$round.csv" "${commands[@]}" >/dev/null
+done
 rm -rf "$out" "$copy"
+# times.csv as hyperfine writes it, over the rounds after the warm-up: per command the mean, the
+# median, the medians of the processor times, the fastest and the slowest run.
+{
+    echo "command,mean,stddev,median,user,system,min,max"
+    for name in $(tail -n +2 "$results/round-0.csv" | cut -d, -f1); do
+        values() { # the values of column $1 over the rounds, sorted
+            for ((round = 1; round <= RUNS; round++)); do
+                awk -F, -v name="$name" -v c="$1" '$1 == name { print $c }' "$results/round-$round.csv"
+            done | sort -g
+        }
+        middle() { awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+        wall=$(values 2)
+        printf '%s,%s,0,%s,%s,%s,%s,%s\n' "$name" \
+            "$(awk '{ s += $1 } END { print s / NR }' <<<"$wall")" "$(middle <<<"$wall")" \
+            "$(values 5 | middle)" "$(values 6 | middle)" "$(head -1 <<<"$wall")" "$(tail -1 <<<"$wall")"
+    done
+} >"$results/times.csv"
 
 # Median in seconds of the command named $1.
 median() { awk -F, -v name="$1" '$1 == name { print $4 }' "$results/times.csv"; }
@@ -337,7 +358,7 @@ peak_mb=$(awk -v k="$peak_kb" 'BEGIN { printf "%.1f", k / 1024 }')
 {
     echo
     echo "Backup benchmark: T営業受注明細 $big / $small rows over $DATES dates, M得意先 $CUSTOMERS," \
-        "K在庫 $STOCK; medians of $RUNS runs ($(nproc) cores, $(date '+%Y-%m-%d %H:%M'))"
+        "K在庫 $STOCK; medians of $RUNS rounds ($(nproc) cores, $(date '+%Y-%m-%d %H:%M'))"
     echo
     printf '%-34s %12s %12s %10s\n' "median seconds" "$big" "$small" "ratio"
     printf '%-34s %12.3f %12.3f %10s\n' "(a) backup, slicing keys indexed" "$bi" "$bis" "$(ratio "$bi" "$bis")"
