@@ -814,7 +814,7 @@ private:
         qsizetype firstJob = 0;
     };
     static constexpr int kLockWaitMs = 30000;
-    static constexpr qsizetype kAheadBytes = 48 * 1024 * 1024;
+    static constexpr qsizetype kAheadBytes = 32 * 1024 * 1024;
     static constexpr qsizetype kKeysAhead = 6;  // jobs whose row ids are read ahead
 
     static Job NewJob(const QString& table, const QString& query, const QVariantList& bindings) {
@@ -830,17 +830,13 @@ private:
                                              const QVariantList& bindings) {
         QSqlQuery ids(db);
         ids.setForwardOnly(true);
-        if (!ExecBound(ids, query, bindings)) {
+        // The engine writes the list in one go, in the order of the query's rows.
+        if (!ExecBound(ids, QStringLiteral("SELECT json_group_array(rid) FROM (") + query + ")",
+                       bindings) ||
+            !ids.next()) {
             return std::nullopt;
         }
-        QString json = QStringLiteral("[");
-        while (ids.next()) {
-            json += ids.value(0).toString() + QLatin1Char(',');
-        }
-        if (json.size() > 1) {
-            json.chop(1);
-        }
-        return json + QLatin1Char(']');
+        return ids.value(0).toString();
     }
 
     QString table(const QString& listed) const { return BackupName(server_, listed); }
