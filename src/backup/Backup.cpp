@@ -77,7 +77,10 @@ QString SourceFile(const BackupPlan& plan) {
 // Backup files and folders are no more readable than the business file they copy.
 bool CreateBackupFile(const Run& run, const QString& path) {
     QFile::remove(path);
-    return static_cast<bool>(CreateDatabaseFile(path, {}, kJapaneseLocale, SourceFile(run.plan)));
+    // Pages of 16 KiB: a quarter of the writes of the engine's 4 KiB, and smaller files (less room
+    // lost at the ends of pages).
+    return static_cast<bool>(
+        CreateDatabaseFile(path, {}, kJapaneseLocale, SourceFile(run.plan), 16384));
 }
 
 // The business database as the backup reads it: the file the direct-open text names, or the

@@ -115,7 +115,7 @@ DbResult ExecuteAll(QSqlDatabase& db, const QStringList& statements) {
 }
 
 DbResult CreateDatabaseFile(const QString& path, const QStringList& statements,
-                            const QString& locale, const QString& like) {
+                            const QString& locale, const QString& like, int pageSize) {
     const QString temporary = path + QStringLiteral(".new");
     QFile::remove(temporary);
     // The engine fills an empty file and gives its journals the file's rights.
@@ -124,6 +124,9 @@ DbResult CreateDatabaseFile(const QString& path, const QStringList& statements,
     }
     const QString format = DatabaseFileFormat(path);
     DbResult result = WithDatabaseFile(temporary, [&](QSqlDatabase& db) -> DbResult {
+        if (pageSize > 0) {
+            QSqlQuery(db).exec(QStringLiteral("PRAGMA page_size = %1").arg(pageSize));
+        }
         // One transaction: the file is synced once, not once per statement.
         if (!db.transaction()) {
             return FileError(db.lastError().text());

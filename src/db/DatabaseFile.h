@@ -34,8 +34,10 @@ inline const QString kJapaneseLocale = QStringLiteral(";LANGID=0x0411;CP=932;COU
 // locale recorded in numorika_info. The file is built under a temporary name and renamed into
 // place, so a failure never leaves half a database at the path. It is protected like a new file of
 // its folder, never more readable than `like` when that names a file (the source of a copy).
+// pageSize, when given, is the file's page size; else the engine's.
 DbResult CreateDatabaseFile(const QString& path, const QStringList& statements,
-                            const QString& locale = kJapaneseLocale, const QString& like = {});
+                            const QString& locale = kJapaneseLocale, const QString& like = {},
+                            int pageSize = 0);
 
 // The statements of the numorika_info table that records a file's format and locale.
 QStringList DatabaseInfoSchema(const QString& format, const QString& locale);
