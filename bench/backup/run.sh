@@ -213,6 +213,15 @@ rm -rf "$out" "$copy"
     done
 } >"$results/times.csv"
 
+# The median over the rounds after the warm-up of the ratio of command $1's time to command $2's
+# in the same round.
+round_ratio() {
+    for ((round = 1; round <= RUNS; round++)); do
+        awk -F, -v a="$1" -v b="$2" '$1 == a { x = $2 } $1 == b { y = $2 } END { printf "%.4f\n", x / y }' \
+            "$results/round-$round.csv"
+    done | sort -g | awk '{ v[NR] = $1 } END { printf "%.2f", v[int((NR + 1) / 2)] }'
+}
+
 # Median in seconds of the command named $1.
 median() { awk -F, -v name="$1" '$1 == name { print $4 }' "$results/times.csv"; }
 
@@ -387,6 +396,14 @@ peak_mb=$(awk -v k="$peak_kb" 'BEGIN { printf "%.1f", k / 1024 }')
     printf '%-46s %8s %8s %6s\n' "(c) $big rows / $small rows" "$r2" "3.20" "$(within "$r2" 3.2)"
     r3=$(ratio "$bn" "$vi")
     printf '%-46s %8s %8s %6s\n' "(c)/(b) at $big rows (for information)" "$r3" "-" "-"
+    # The same ratios taken within each round, where both commands ran seconds apart, and their
+    # median: less swayed by a spell of the machine than the ratio of two medians.
+    printf '%-46s %8s %8s %6s\n' "(a)/(b) at $big rows, within the rounds" \
+        "$(round_ratio "backup-idx-$big" "vacuum-into-$big")" "-" "-"
+    printf '%-46s %8s %8s %6s\n' "(a)/(b) at $small rows, within the rounds" \
+        "$(round_ratio "backup-idx-$small" "vacuum-into-$small")" "-" "-"
+    printf '%-46s %8s %8s %6s\n' "(c)/(a) at $big rows, within the rounds" \
+        "$(round_ratio "backup-noidx-$big" "backup-idx-$big")" "-" "-"
     vt=$(median_restore "verify-$big")
     rt=$(median_restore "restore-$big")
     r5=$(ratio "$vt" "$bi")
