@@ -670,10 +670,6 @@ bool TakeSnapshot(Run& run, DbConnection& source, const QString& snapshot) {
     return true;
 }
 
-// The source as of one moment, open on source: a file's snapshot, or a server's transaction
-// whose every read sees the same committed state. False when it cannot be read. A source of
-// another make is read in its driver's strictest isolation, the one that all makes know: the
-// reads see one committed state, and writers of other programs may wait for the backup's end.
 // Begins a PostgreSQL transaction that reads one committed state; then, when given, the statement
 // that must come first in it (taking up another connection's snapshot, or exporting this one's).
 // A failure is added to errors.
@@ -687,6 +683,10 @@ bool BeginServerMoment(QSqlQuery& query, const QString& then, QStringList& error
     return false;
 }
 
+// The source as of one moment, open on source: a file's snapshot, or a server's transaction
+// whose every read sees the same committed state. False when it cannot be read. A source of
+// another make is read in its driver's strictest isolation, the one that all makes know: the
+// reads see one committed state, and writers of other programs may wait for the backup's end.
 bool OpenAtOneMoment(Run& run, DbConnection& source, const QString& snapshot) {
     if (!OpenBackupSource(run, source)) {
         return false;
