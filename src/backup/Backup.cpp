@@ -175,6 +175,10 @@ bool LosesPrecision(const QVariant& key) {
 // The temporary table of a key without an index, unless the run keeps several at once.
 const QString kKeysTable = QStringLiteral("numorika_slices");
 
+void DropKeyTable(Run& run, const DbConnection& source, const QString& keys) {
+    Execute(run, source, QStringLiteral("DROP TABLE IF EXISTS temp.") + keys);
+}
+
 // The rows per key value, in key order; nullopt when they cannot be read. Without an index on
 // the key, the keys and row ids are first gathered once into the temporary table keys, ordered by
 // key (a flag first, since such a key may not be Null), so that no slice reads the whole table
@@ -187,15 +191,17 @@ std::optional<QList<KeyGroup>> ReadKeyGroups(Run& run, const DbConnection& sourc
     QString sql = QStringLiteral("SELECT ") + selected + QStringLiteral(",count(*) as 件数 FROM ") +
                   table + QStringLiteral(" GROUP BY ") + key + QStringLiteral(" ORDER BY ") + key;
     if (!indexed) {
-        Execute(run, source, QStringLiteral("DROP TABLE IF EXISTS temp.") + keys);
+        DropKeyTable(run, source, keys);
         if (!Execute(run, source,
                      QStringLiteral("CREATE TEMP TABLE %1 (n, k, rid, PRIMARY KEY "
                                     "(n, k, rid)) WITHOUT ROWID")
-                         .arg(keys)) ||
-            // The engine as built wipes the pages of a dropped table; these need no wiping. Set
-            // once the temporary schema is open.
-            !Execute(run, source, QStringLiteral("PRAGMA temp.secure_delete = OFF")) ||
-            !Execute(run, source,
+                         .arg(keys))) {
+            return std::nullopt;
+        }
+        // The engine as built wipes the pages of a dropped table; these need no wiping. Set once
+        // the temporary schema is open; without it the table is only dropped more slowly.
+        QSqlQuery(source.database()).exec(QStringLiteral("PRAGMA temp.secure_delete = OFF"));
+        if (!Execute(run, source,
                      QStringLiteral("INSERT INTO temp.%3 SELECT %1 IS NULL, "
                                     "coalesce(%1, 0), rowid FROM %2")
                          .arg(key, table, keys))) {
@@ -302,7 +308,7 @@ struct TablePlan {
     QString into;  // the backup holds the table under its own name
     bool whole = true;
     bool indexed = true;
-    QString keys = kKeysTable;      // the temporary table of a key without an index
+    QString keys;                   // the temporary table of a key without an index
     std::optional<qint64> counted;  // the rows of a table read whole
     QList<Slice> slices;
     bool failed = false;  // its key values could not be read
@@ -556,7 +562,7 @@ TableReader ReadOnTheRun(Run& run, const DbConnection& source) {
             CopyByStatements(run, source),
             [&run, &source](const TablePlan& plan) {
                 if (!plan.indexed) {
-                    Execute(run, source, QStringLiteral("DROP TABLE IF EXISTS temp.") + plan.keys);
+                    DropKeyTable(run, source, plan.keys);
                 }
             }};
 }
@@ -1084,7 +1090,7 @@ private:
         while (!keyed.empty()) {
             Keyed& table = keyed.front();
             if (table.next == table.end) {
-                Execute(run, source, QStringLiteral("DROP TABLE IF EXISTS temp.") + table.keys);
+                DropKeyTable(run, source, table.keys);
                 keyed.pop_front();
                 continue;
             }
