@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <condition_variable>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <utility>
@@ -23,6 +24,7 @@
 #include "db/DbAccess.h"
 #include "db/Engine.h"
 #include "db/ReadLocksTogether.h"
+#include "db/RowIdsByKey.h"
 #include "db/RowImage.h"
 #include "db/SqlText.h"
 #include "env/UserFolders.h"
@@ -247,6 +249,7 @@ struct Slice {
     QString where;      // as it runs, with its bounds bound
     QVariantList bounds;
     qint64 rows = 0;
+    qsizetype values = 0;  // the key values it holds
 };
 
 // Whole key values up to the limit per slice, each bounded by its own values (a number compared
@@ -262,6 +265,7 @@ QList<Slice> CutIntoSlices(const QList<KeyGroup>& groups, const QString& key, bo
     };
     QList<Slice> slices;
     qint64 sliceRows = 0;
+    qsizetype values = 0;
     QVariant lower;
     QVariant upper;
     const auto close = [&] {
@@ -271,20 +275,23 @@ QList<Slice> CutIntoSlices(const QList<KeyGroup>& groups, const QString& key, bo
                                SqlQuote(upper.toString()),
                            range(QStringLiteral("?"), QStringLiteral("?")),
                            {lower, upper},
-                           sliceRows});
+                           sliceRows,
+                           values});
             sliceRows = 0;
+            values = 0;
         }
     };
     for (const KeyGroup& group : groups) {
         if (group.key.isNull()) {
             close();
-            slices.append({key + QStringLiteral(" IS NULL"), isNull, {}, group.rows});
+            slices.append({key + QStringLiteral(" IS NULL"), isNull, {}, group.rows, 1});
             continue;
         }
         if (sliceRows == 0) {
             lower = group.key;
         }
         sliceRows += group.rows;
+        ++values;
         upper = group.key;
         if (sliceRows > limit) {
             close();
@@ -308,7 +315,7 @@ struct TablePlan {
     QString into;  // the backup holds the table under its own name
     bool whole = true;
     bool indexed = true;
-    QString keys;                   // the temporary table of a key without an index
+    QString keys;  // the temporary table of a key without an index, unless held in memory
     std::optional<qint64> counted;  // the rows of a table read whole
     QList<Slice> slices;
     bool failed = false;  // its key values could not be read
@@ -330,8 +337,15 @@ struct TablePlan {
     }
 };
 
+// The row ids of a key without an index are held in memory up to this; beyond it they go into a
+// key table, on disk.
+constexpr qint64 kRowIdsBytes = qint64(32) << 20;
+
+// byKey, when given, receives the row ids of a file's table whose key has no index, read in one
+// pass without a key table; the plan then names none.
 TablePlan PlanTable(Run& run, const DbConnection& source, const QString& table,
-                    const QString& listed, const QString& keys = kKeysTable) {
+                    const QString& listed, const QString& keys = kKeysTable,
+                    RowIdsByKey* byKey = nullptr) {
     TablePlan plan;
     plan.keys = keys;
     plan.table = table;
@@ -349,7 +363,20 @@ TablePlan PlanTable(Run& run, const DbConnection& source, const QString& table,
     }
     plan.whole = false;
     plan.indexed = KeyIsIndexed(source, listed.isEmpty() ? table : listed, key);
-    const auto groups = ReadKeyGroups(run, source, plan.from, key, plan.indexed, keys);
+    std::optional<QList<KeyGroup>> groups;
+    if (!plan.indexed && byKey != nullptr && !source.isServer()) {
+        if (auto read = ReadRowIdsByKey(source.database(), plan.from, key, kRowIdsBytes)) {
+            groups.emplace();
+            for (const RowIdsByKey::Group& group : read->groups) {
+                groups->append({group.key, group.rows});
+            }
+            *byKey = std::move(*read);
+            plan.keys.clear();
+        }
+    }
+    if (!groups) {
+        groups = ReadKeyGroups(run, source, plan.from, key, plan.indexed, keys);
+    }
     plan.failed = !groups;
     if (groups) {
         plan.slices = CutIntoSlices(*groups, key, plan.indexed, run.plan.limits.sliceRows);
@@ -802,7 +829,15 @@ private:
         QString table;
         QString query;
         QVariantList bindings;
-        QString keysQuery;       // the row ids from the lead's key table, when not empty
+        QString keysQuery;  // the row ids from the lead's key table, when not empty
+        // Which of the row ids held in memory, in key order: the key values from first on, of
+        // which the ids from offset on, at most limit of them (all when negative).
+        struct {
+            qsizetype first = 0;
+            qsizetype values = 0;
+            qint64 offset = 0;
+            qint64 limit = -1;
+        } ids;
         bool keysReady = true;   // the row ids are in bindings
         bool continues = false;  // a further part of the job before it
         bool claimed = false;
@@ -814,7 +849,8 @@ private:
     struct Keyed {
         qsizetype next = 0;  // the next job whose row ids are to be read
         qsizetype end = 0;
-        QString keys;  // the key table, dropped once every list is read
+        QString keys;                              // the key table, dropped once every list is read
+        std::shared_ptr<const RowIdsByKey> byKey;  // or the row ids in memory
     };
     struct Entry {
         QString group;
@@ -1012,8 +1048,10 @@ private:
                 if (cancelled()) {
                     break;
                 }
-                const TablePlan plan = PlanTable(run, source, name, listed,
-                                                 kKeysTable + QStringLiteral("_%1").arg(++planned));
+                auto byKey = std::make_shared<RowIdsByKey>();
+                const TablePlan plan =
+                    PlanTable(run, source, name, listed,
+                              kKeysTable + QStringLiteral("_%1").arg(++planned), byKey.get());
                 // Read before the lock is taken: a server is asked for the size of the table.
                 const QStringList wholeParts =
                     !plan.whole || plan.failed ? QStringList()
@@ -1052,8 +1090,21 @@ private:
                                 "SELECT %1.* FROM json_each(?) AS numorika_ids CROSS JOIN %1 "
                                 "ON %1.rowid = numorika_ids.value")
                                 .arg(plan.from);
+                        qsizetype value = 0;  // the slice's first key value
                         for (const Slice& slice : plan.slices) {
-                            if (byIds) {
+                            if (byIds && plan.keys.isEmpty()) {
+                                // The parts Parts() cuts, as ranges of the row ids.
+                                const qsizetype parts = Parts(slice.rows).size();
+                                const qint64 limit = plan_.limits.sliceRows;
+                                for (qsizetype part = 0; part < parts; ++part) {
+                                    Job job = NewJob(name, ofIds, {});
+                                    job.ids = {value, slice.values, part * limit,
+                                               parts > 1 ? limit : -1};
+                                    job.keysReady = false;
+                                    job.continues = part > 0;
+                                    jobs_.push_back(job);
+                                }
+                            } else if (byIds) {
                                 push(ofIds,
                                      QStringLiteral("SELECT rid FROM temp.%1 WHERE ")
                                              .arg(plan.keys) +
@@ -1062,6 +1113,7 @@ private:
                             } else {
                                 push(plan.rows(&slice), {}, slice.bounds, Parts(slice.rows));
                             }
+                            value += slice.values;
                         }
                     }
                     end = qsizetype(jobs_.size());
@@ -1071,7 +1123,8 @@ private:
                     changed_.notify_all();
                 }
                 if (byIds) {
-                    keyed.push_back({first, end, plan.keys});
+                    keyed.push_back(
+                        {first, end, plan.keys, plan.keys.isEmpty() ? std::move(byKey) : nullptr});
                 }
                 ReadRowIdsAhead(run, source, keyed, false);
             }
@@ -1090,7 +1143,9 @@ private:
         while (!keyed.empty()) {
             Keyed& table = keyed.front();
             if (table.next == table.end) {
-                DropKeyTable(run, source, table.keys);
+                if (!table.byKey) {
+                    DropKeyTable(run, source, table.keys);
+                }
                 keyed.pop_front();
                 continue;
             }
@@ -1110,8 +1165,12 @@ private:
             }
             const QString query = jobs_[size_t(i)].keysQuery;
             const QVariantList bindings = jobs_[size_t(i)].bindings;
+            const auto range = jobs_[size_t(i)].ids;
             lock.unlock();
-            const auto ids = ReadRowIds(source.database(), query, bindings);
+            const auto ids = table.byKey
+                                 ? std::optional(table.byKey->json(range.first, range.values,
+                                                                   range.offset, range.limit))
+                                 : ReadRowIds(source.database(), query, bindings);
             lock.lock();
             Job& job = jobs_[size_t(i)];
             job.keysReady = true;
