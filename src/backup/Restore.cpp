@@ -166,8 +166,25 @@ bool FillFileTable(QSqlDatabase& db, const QString& folder, const ManifestTable&
     return true;
 }
 
+// The rows of a table of the file being restored, read back on a connection of their own.
+// Another connection's commit in between is waited for: it is this restore's own.
+std::optional<RowChecksum> ReadBack(const QString& file, const QString& table, int waitMs) {
+    std::optional<RowChecksum> rows;
+    static_cast<void>(WithDatabaseFile(file, [&](QSqlDatabase& db) {
+        QSqlQuery(db).exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(waitMs));
+        rows = TableChecksum(db, table);
+        return DbResult();
+    }));
+    return rows;
+}
+
 void RestoreIntoFile(const RestoreRequest& request, const QList<Chosen>& chosen,
                      BackupCheck& check) {
+    // The read of the check in this process always ends; a large table takes seconds.
+    constexpr int kReadBackWaitMs = 10 * 60 * 1000;
+    // The pages of an index being built stay in memory up to this many (64 MB of 4 KiB pages),
+    // so that it needs the file to itself only when it commits.
+    constexpr int kHeldPages = 16384;
     const QFileInfo target(request.file);
     const QString temporary =
         JoinPath(target.absolutePath(), QStringLiteral(".restoring-") + target.fileName());
@@ -181,16 +198,25 @@ void RestoreIntoFile(const RestoreRequest& request, const QList<Chosen>& chosen,
     const auto restored = WithDatabaseFile(temporary, [&](QSqlDatabase& db) {
         QSqlQuery query(db);
         query.exec(QStringLiteral("PRAGMA synchronous = OFF"));
+        query.exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(kReadBackWaitMs));
         for (const Chosen& each : chosen) {
             const TableSchema statements =
                 FileStatements(request.weekdayFolder, each.engine, each.table);
             bool made = Run(query, statements.create, check) &&
                         FillFileTable(db, request.weekdayFolder, each.table, check);
+            // The rows are read back for the check while the indexes are built.
+            std::future<std::optional<RowChecksum>> rows;
+            if (made) {
+                rows = std::async(std::launch::async, ReadBack, temporary, each.table.table,
+                                  kReadBackWaitMs);
+            }
+            query.exec(QStringLiteral("PRAGMA cache_spill = %1").arg(kHeldPages));
             for (const QString& index : statements.indexes) {
                 made = made && Run(query, index, check);
             }
-            check.tables.append(
-                Compare(each.table, made ? TableChecksum(db, each.table.table) : std::nullopt));
+            query.exec(QStringLiteral("PRAGMA cache_spill = ON"));
+            const auto read = rows.valid() ? rows.get() : std::nullopt;
+            check.tables.append(Compare(each.table, made ? read : std::nullopt));
         }
         return DbResult();
     });
