@@ -830,8 +830,9 @@ private:
         QString query;
         QVariantList bindings;
         QString keysQuery;  // the row ids from the lead's key table, when not empty
-        // Which of the row ids held in memory, in key order: the key values from first on, of
-        // which the ids from offset on, at most limit of them (all when negative).
+        // Or the row ids held in memory, which the worker lists as it takes the job: of the key
+        // values from first on, the ids from offset on, at most limit of them (all when negative).
+        std::shared_ptr<const RowIdsByKey> byKey;
         struct {
             qsizetype first = 0;
             qsizetype values = 0;
@@ -849,8 +850,7 @@ private:
     struct Keyed {
         qsizetype next = 0;  // the next job whose row ids are to be read
         qsizetype end = 0;
-        QString keys;                              // the key table, dropped once every list is read
-        std::shared_ptr<const RowIdsByKey> byKey;  // or the row ids in memory
+        QString keys;  // the key table, dropped once every list is read
     };
     struct Entry {
         QString group;
@@ -1098,9 +1098,9 @@ private:
                                 const qint64 limit = plan_.limits.sliceRows;
                                 for (qsizetype part = 0; part < parts; ++part) {
                                     Job job = NewJob(name, ofIds, {});
+                                    job.byKey = byKey;
                                     job.ids = {value, slice.values, part * limit,
                                                parts > 1 ? limit : -1};
-                                    job.keysReady = false;
                                     job.continues = part > 0;
                                     jobs_.push_back(job);
                                 }
@@ -1122,9 +1122,8 @@ private:
                     errors.clear();
                     changed_.notify_all();
                 }
-                if (byIds) {
-                    keyed.push_back(
-                        {first, end, plan.keys, plan.keys.isEmpty() ? std::move(byKey) : nullptr});
+                if (byIds && !plan.keys.isEmpty()) {
+                    keyed.push_back({first, end, plan.keys});
                 }
                 ReadRowIdsAhead(run, source, keyed, false);
             }
@@ -1143,9 +1142,7 @@ private:
         while (!keyed.empty()) {
             Keyed& table = keyed.front();
             if (table.next == table.end) {
-                if (!table.byKey) {
-                    DropKeyTable(run, source, table.keys);
-                }
+                DropKeyTable(run, source, table.keys);
                 keyed.pop_front();
                 continue;
             }
@@ -1165,12 +1162,8 @@ private:
             }
             const QString query = jobs_[size_t(i)].keysQuery;
             const QVariantList bindings = jobs_[size_t(i)].bindings;
-            const auto range = jobs_[size_t(i)].ids;
             lock.unlock();
-            const auto ids = table.byKey
-                                 ? std::optional(table.byKey->json(range.first, range.values,
-                                                                   range.offset, range.limit))
-                                 : ReadRowIds(source.database(), query, bindings);
+            const auto ids = ReadRowIds(source.database(), query, bindings);
             lock.lock();
             Job& job = jobs_[size_t(i)];
             job.keysReady = true;
@@ -1246,8 +1239,14 @@ private:
             }
             job->claimed = true;
             const QString query = job->query;
-            const QVariantList bindings = job->bindings;
+            QVariantList bindings = job->bindings;
+            // Listed only now: a list is larger than the ids it comes from.
+            const auto byKey = std::move(job->byKey);
+            const auto ids = job->ids;
             lock.unlock();
+            if (byKey) {
+                bindings = {byKey->json(ids.first, ids.values, ids.offset, ids.limit)};
+            }
             ReadJob(source.database(), *job, query, bindings);
         }
     }
