@@ -16,10 +16,6 @@
 
 #include <sqlite3.h>
 
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
-
 #include <atomic>
 
 DbError ToDbError(const QSqlError& error) {
@@ -356,10 +352,6 @@ QSqlDatabase DbConnection::database() const {
 
 void SetUpEngine() {
     sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
-#ifdef __GLIBC__
-    // A fixed threshold: the C library would raise it with the first large block freed.
-    mallopt(M_MMAP_THRESHOLD, 512 * 1024);
-#endif
 }
 
 sqlite3* FileEngine(const QSqlDatabase& db) {

@@ -90,8 +90,7 @@ bool ExecBound(QSqlQuery& query, const QString& sql, const QVariantList& binding
 struct sqlite3;
 // Called first in a process, before any connection: the engine then keeps no count of the memory
 // it holds, a lock that every allocation on every thread would take (the backup's workers
-// allocate for each row they read), and the large blocks it hands out (a backup's images) go back
-// to the system when freed instead of staying resident in the heaps of the threads.
+// allocate for each row they read).
 void SetUpEngine();
 
 // The engine under a connection on a database file; none for a server.
