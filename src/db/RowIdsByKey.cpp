@@ -66,22 +66,24 @@ bool ReadKey(sqlite3_stmt* statement, std::string& key) {
     }
 }
 
+// The number of an integer's or a real's key.
+template <typename Number>
+Number NumberOf(const std::string& key) {
+    Number value{};
+    std::memcpy(&value, key.data() + 1, sizeof value);
+    return value;
+}
+
 void BindKey(sqlite3_stmt* statement, const std::string& key) {
     const char* bytes = key.data() + 1;
     const auto size = int(key.size() - 1);
     switch (key[0]) {
-        case kInteger: {
-            sqlite3_int64 value = 0;
-            std::memcpy(&value, bytes, sizeof value);
-            sqlite3_bind_int64(statement, 1, value);
+        case kInteger:
+            sqlite3_bind_int64(statement, 1, NumberOf<sqlite3_int64>(key));
             break;
-        }
-        case kReal: {
-            double value = 0;
-            std::memcpy(&value, bytes, sizeof value);
-            sqlite3_bind_double(statement, 1, value);
+        case kReal:
+            sqlite3_bind_double(statement, 1, NumberOf<double>(key));
             break;
-        }
         case kText:
             sqlite3_bind_text(statement, 1, bytes, size, SQLITE_TRANSIENT);
             break;
@@ -94,16 +96,10 @@ QVariant KeyValue(const std::string& key) {
     const char* bytes = key.data() + 1;
     const auto size = qsizetype(key.size() - 1);
     switch (key[0]) {
-        case kInteger: {
-            qint64 value = 0;
-            std::memcpy(&value, bytes, sizeof value);
-            return QVariant(value);
-        }
-        case kReal: {
-            double value = 0;
-            std::memcpy(&value, bytes, sizeof value);
-            return QVariant(value);
-        }
+        case kInteger:
+            return QVariant(NumberOf<qint64>(key));
+        case kReal:
+            return QVariant(NumberOf<double>(key));
         case kText:
             return QString::fromUtf8(bytes, size);
         default:
