@@ -342,7 +342,7 @@ struct TablePlan {
 constexpr qint64 kRowIdsBytes = qint64(32) << 20;
 
 // byKey, when given, receives the row ids of a file's table whose key has no index, read in one
-// pass without a key table; the plan then names none.
+// pass without a key table; the plan then names none. A server's are always in a key table.
 TablePlan PlanTable(Run& run, const DbConnection& source, const QString& table,
                     const QString& listed, const QString& keys = kKeysTable,
                     RowIdsByKey* byKey = nullptr) {
@@ -364,7 +364,7 @@ TablePlan PlanTable(Run& run, const DbConnection& source, const QString& table,
     plan.whole = false;
     plan.indexed = KeyIsIndexed(source, listed.isEmpty() ? table : listed, key);
     std::optional<QList<KeyGroup>> groups;
-    if (!plan.indexed && byKey != nullptr && !source.isServer()) {
+    if (!plan.indexed && byKey != nullptr) {
         if (auto read = ReadRowIdsByKey(source.database(), plan.from, key, kRowIdsBytes)) {
             groups.emplace();
             for (const RowIdsByKey::Group& group : read->groups) {
@@ -1048,10 +1048,10 @@ private:
                 if (cancelled()) {
                     break;
                 }
-                auto byKey = std::make_shared<RowIdsByKey>();
+                RowIdsByKey byKey;
                 const TablePlan plan =
                     PlanTable(run, source, name, listed,
-                              kKeysTable + QStringLiteral("_%1").arg(++planned), byKey.get());
+                              kKeysTable + QStringLiteral("_%1").arg(++planned), &byKey);
                 // Read before the lock is taken: a server is asked for the size of the table.
                 const QStringList wholeParts =
                     !plan.whole || plan.failed ? QStringList()
@@ -1060,29 +1060,35 @@ private:
                 qsizetype first = 0;
                 qsizetype end = 0;
                 const bool byIds = !plan.whole && !plan.indexed;
+                // Shared by the table's jobs, whose workers list their row ids from it.
+                const auto held = byIds && plan.keys.isEmpty()
+                                      ? std::make_shared<const RowIdsByKey>(std::move(byKey))
+                                      : nullptr;
                 {
                     const std::lock_guard lock(mutex_);
                     first = qsizetype(jobs_.size());
                     if (!plan.failed) {
-                        // One job per part, each part a suffix of the one statement.
-                        const auto push = [&](const QString& query, const QString& keysQuery,
-                                              const QVariantList& bindings,
-                                              const QStringList& parts) {
+                        // One job per part, each part a suffix of the one statement. A keyed job's
+                        // parts are parts of its row ids: suffixes of the statement that reads
+                        // them, or the same ranges of the ids held in memory.
+                        const auto push = [&](const Job& model, const QStringList& parts) {
+                            const qint64 limit = plan_.limits.sliceRows;
                             for (qsizetype part = 0; part < parts.size(); ++part) {
-                                // A keyed job's parts are parts of its row ids.
-                                Job job =
-                                    NewJob(name, keysQuery.isEmpty() ? query + parts[part] : query,
-                                           bindings);
-                                if (!keysQuery.isEmpty()) {
-                                    job.keysQuery = keysQuery + parts[part];
-                                    job.keysReady = false;
+                                Job job = model;
+                                if (job.byKey) {
+                                    job.ids.offset = part * limit;
+                                    job.ids.limit = parts.size() > 1 ? limit : -1;
+                                } else if (!job.keysQuery.isEmpty()) {
+                                    job.keysQuery += parts[part];
+                                } else {
+                                    job.query += parts[part];
                                 }
                                 job.continues = part > 0;
                                 jobs_.push_back(job);
                             }
                         };
                         if (plan.whole) {
-                            push(plan.rows(nullptr), {}, {}, wholeParts);
+                            push(NewJob(name, plan.rows(nullptr), {}), wholeParts);
                         }
                         // The rows of a keyed slice, in the order of its row ids.
                         const QString ofIds =
@@ -1092,27 +1098,20 @@ private:
                                 .arg(plan.from);
                         qsizetype value = 0;  // the slice's first key value
                         for (const Slice& slice : plan.slices) {
-                            if (byIds && plan.keys.isEmpty()) {
-                                // The parts Parts() cuts, as ranges of the row ids.
-                                const qsizetype parts = Parts(slice.rows).size();
-                                const qint64 limit = plan_.limits.sliceRows;
-                                for (qsizetype part = 0; part < parts; ++part) {
-                                    Job job = NewJob(name, ofIds, {});
-                                    job.byKey = byKey;
-                                    job.ids = {value, slice.values, part * limit,
-                                               parts > 1 ? limit : -1};
-                                    job.continues = part > 0;
-                                    jobs_.push_back(job);
-                                }
+                            Job model = NewJob(name, byIds ? ofIds : plan.rows(&slice),
+                                               held ? QVariantList() : slice.bounds);
+                            if (held) {
+                                model.byKey = held;
+                                model.ids.first = value;
+                                model.ids.values = slice.values;
                             } else if (byIds) {
-                                push(ofIds,
-                                     QStringLiteral("SELECT rid FROM temp.%1 WHERE ")
-                                             .arg(plan.keys) +
-                                         slice.where + QStringLiteral(" ORDER BY n, k, rid"),
-                                     slice.bounds, Parts(slice.rows));
-                            } else {
-                                push(plan.rows(&slice), {}, slice.bounds, Parts(slice.rows));
+                                model.keysQuery = QStringLiteral("SELECT rid FROM temp.%1 WHERE ")
+                                                      .arg(plan.keys) +
+                                                  slice.where +
+                                                  QStringLiteral(" ORDER BY n, k, rid");
+                                model.keysReady = false;
                             }
+                            push(model, Parts(slice.rows));
                             value += slice.values;
                         }
                     }
